@@ -1,0 +1,56 @@
+// File handles over POSIX descriptors: the open modes, "no sharing" as a non-blocking flock, and
+// transfers that retry on interruption.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// A handle is a descriptor of 3 or more, so a live handle is never 0 even when the standard
+// streams are closed; kInvalidFile marks failure.
+using FileHandle = int64_t;
+constexpr FileHandle kInvalidFile = -1;
+
+enum class FileMode {
+  CreateAlways,      // create, or empty an existing file
+  OpenAlways,        // open, creating an empty file when missing
+  OpenExisting,      // open only what exists
+  TruncateExisting,  // open what exists and empty it
+};
+
+enum FileAccess : unsigned { AccessRead = 1, AccessWrite = 2 };
+
+enum class FileShare {
+  None,  // exclusive lock: nobody else may hold the file
+  Read,  // shared lock: others may read alongside
+};
+
+struct FileOpenOptions {
+  FileMode mode = FileMode::OpenExisting;
+  unsigned access = AccessRead;
+  FileShare share = FileShare::None;
+  bool regular_only = false;  // refuse FIFOs, devices and folders without blocking on them
+};
+
+// Opens the file named by a UTF-16 path (byte escapes become their bytes). Sets errno on failure.
+FileHandle FileOpen(const std::u16string& path, const FileOpenOptions& options);
+FileHandle FileOpenBytes(const std::string& path, const FileOpenOptions& options);
+
+// Moves at most count bytes; returns how many moved, -1 on error (errno set). count may be any size.
+int64_t FileRead(FileHandle file, void* buffer, int64_t count);
+int64_t FileWrite(FileHandle file, const void* buffer, int64_t count);
+
+enum class SeekFrom { Begin, Current, End };
+// Returns the new position, or -1.
+int64_t FileSeek(FileHandle file, int64_t distance, SeekFrom from);
+
+// The file's size in bytes, or -1.
+int64_t FileSize(FileHandle file);
+
+void FileClose(FileHandle file);
+
+// Path text to the bytes the kernel takes.
+std::string PathBytes(const std::u16string& path);
+
+}  // namespace platform

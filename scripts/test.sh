@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors and runs every test; then builds again
+# with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test once more.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSB_WERROR=ON -DSB_BENCH=ON
+cmake --build build/ci -j "$jobs"
+ctest --test-dir build/ci --output-on-failure -j "$jobs"
+
+cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSB_WERROR=ON -DSB_SANITIZE=ON -DSB_BENCH=OFF
+cmake --build build/sanitize -j "$jobs"
+ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/sanitize --output-on-failure -j "$jobs"

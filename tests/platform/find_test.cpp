@@ -1,0 +1,82 @@
+#include "platform/find.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "platform/unicode.h"
+#include "tests/support/temp_dir.h"
+
+namespace platform {
+namespace {
+
+using testsupport::TempDir;
+
+std::set<std::u16string> ListAll(const std::string& search_path, FindError* error) {
+  std::set<std::u16string> names;
+  FindData entry;
+  FindHandle h = FindFirstFile(Utf8ToUtf16(search_path), &entry, error);
+  if (!h) return names;
+  do names.insert(entry.name);
+  while (FindNextFile(h, &entry));
+  FindClose(h);
+  return names;
+}
+
+TEST(Find, WildcardsFollowTheFindFirstRules) {
+  EXPECT_TRUE(WildcardMatch(u"*.*", u"noext"));
+  EXPECT_TRUE(WildcardMatch(u"*", u".hidden"));
+  EXPECT_TRUE(WildcardMatch(u"*.PNG", u"cat.png"));
+  EXPECT_TRUE(WildcardMatch(u"c?t.*", u"cat.jpg"));
+  EXPECT_FALSE(WildcardMatch(u"c?t.*", u"ct.jpg"));
+  EXPECT_TRUE(WildcardMatch(u"a*b*c", u"aXXbYYbc"));
+  EXPECT_FALSE(WildcardMatch(u"a*b*c", u"aXXbYYb"));
+  EXPECT_FALSE(WildcardMatch(u"*.png", u"\u00c4.PNG.txt"));
+  EXPECT_FALSE(WildcardMatch(u"\u00e4*", u"\u00c4x"));  // only ASCII letters ignore case
+}
+
+TEST(Find, ListsDotEntriesFilesAndFolders) {
+  TempDir dir;
+  dir.Write("a.png", "1234");
+  dir.Mkdir("sub");
+  FindError error;
+  EXPECT_EQ(ListAll(dir.str() + "/*.*", &error), (std::set<std::u16string>{u".", u"..", u"a.png", u"sub"}));
+  EXPECT_EQ(error, FindError::None);
+}
+
+TEST(Find, NothingMatchedIsToldApartFromAMissingFolder) {
+  TempDir dir;
+  dir.Write("a.png", "");
+  FindError error;
+  EXPECT_TRUE(ListAll(dir.str() + "/*.gif", &error).empty());
+  EXPECT_EQ(error, FindError::NothingMatched);
+  EXPECT_TRUE(ListAll(dir.str() + "/missing/*.*", &error).empty());
+  EXPECT_EQ(error, FindError::PathNotFound);
+  EXPECT_TRUE(ListAll(dir.str() + "/a.png/*.*", &error).empty());
+  EXPECT_EQ(error, FindError::PathNotFound);
+}
+
+TEST(Find, EntryKindsAndSizes) {
+  TempDir dir;
+  dir.Write("five", "12345");
+  dir.Mkdir("folder");
+  std::filesystem::create_directory_symlink(dir.path() / "folder", dir.path() / "link");
+  std::filesystem::create_symlink(dir.path() / "gone", dir.path() / "dangling");
+  FindData entry;
+  FindError error;
+  FindHandle h = FindFirstFile(Utf8ToUtf16(dir.str() + "/*"), &entry, &error);
+  ASSERT_NE(h, nullptr);
+  std::map<std::u16string, FindData> seen;
+  do seen[entry.name] = entry;
+  while (FindNextFile(h, &entry));
+  FindClose(h);
+  EXPECT_EQ(seen[u"five"].attributes, 0u);
+  EXPECT_EQ(seen[u"five"].size, 5u);
+  EXPECT_EQ(seen[u"folder"].attributes, kAttributeDirectory);
+  EXPECT_EQ(seen[u"link"].attributes, kAttributeDirectory);
+  EXPECT_EQ(seen[u"dangling"].attributes, 0u);
+}
+
+}  // namespace
+}  // namespace platform
