@@ -1,0 +1,15 @@
+// The scene build without a window, for scripts: scene-builder DIR.
+#pragma once
+
+#include "runtime/text.h"
+
+namespace app {
+
+// The folder text the tree would give for a command-line folder: absolute, ending in "/".
+runtime::Text FolderTextForArgument(const char* argument);
+
+// Builds DIR/image_scan.pov, printing each image's relative path on standard output. Returns the
+// process exit code: 0, or 1 when the scene file cannot be written.
+int RunBatch(const char* folder_argument);
+
+}  // namespace app

@@ -1,0 +1,17 @@
+// The recursive walk that measures every image below a folder and writes one scene line for each.
+#pragma once
+
+#include "app/scene_builder.h"
+
+namespace app {
+
+// Walks `path` and every folder below it, depth-first in enumeration order. For each file whose last
+// three characters, lower-cased, are png, jpg, gif or hdr: loads it to learn its size (100 x 100 when
+// no decoder accepts it), reports its path relative to `base`, and writes its scene line to the
+// scene file. A folder already on the current branch (a cycle of links) is not entered again.
+void ScanForImages(TextView path, TextView base, const SceneHooks& hooks);
+
+// `add_image ( "<relative path>", <width>, <height> ) `, the path escaped for the renderer's strings.
+Text SceneLine(TextView relative_path, int64_t width, int64_t height);
+
+}  // namespace app

@@ -1,0 +1,26 @@
+// The program's window: start-up, the event dispatch and shutdown.
+#pragma once
+
+#include <cstdint>
+
+#include "app/scene_builder.h"
+
+namespace app {
+
+// Brings every library up, opens MainWindow with its widgets. False, after printing why on standard
+// error and shutting down again, when the window cannot be opened.
+bool OpenMainWindow(int& argc, char** argv);
+
+// Acts on one value that EventWait returned; false when the program should end.
+bool DispatchEvent(int32_t code);
+
+// What the process button does: the scene file for the folder chosen in the tree.
+void BuildSceneFile();
+
+// Releases widgets, windows, images, folder enumerations, files, the event queue and the heap.
+void ShutDown();
+
+// The whole program with a window: returns the exit code.
+int RunWindow(int& argc, char** argv);
+
+}  // namespace app
