@@ -7,6 +7,10 @@
 #include <new>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/codepage.h"
 #include "platform/unicode.h"
 #include "runtime/heap.h"
@@ -112,14 +116,50 @@ bool HasUnreadBytes(const FileObject* file) {
   return file->buffer && file->role == kRoleRead && file->count > 0;
 }
 
-// One byte, or -1 when none is left.
-int ReadByte(FileObject* file) {
-  if (HasUnreadBytes(file)) return file->buffer[file->filled - file->count--];
+[[gnu::noinline]] int ReadByteSlowly(FileObject* file) {
   uint8_t byte;
   return BufferedRead(file, &byte, 1) == 1 ? byte : -1;
 }
 
-// --- Line readers -----------------------------------------------------------------------------
+// One byte, or -1 when none is left.
+inline int ReadByte(FileObject* file) {
+  if (HasUnreadBytes(file)) return file->buffer[file->filled - file->count--];
+  return ReadByteSlowly(file);
+}
+
+// --- Moving many plain characters at once ------------------------------------------------------
+
+// How many leading units are ASCII other than zero, narrowed into out on the way.
+size_t NarrowAscii(const char16_t* in, size_t n, char* out) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= n; i += 16) {
+    // Saturation turns units 0x80..0x7FFF into bytes with the sign bit set and 0x8000 and above
+    // into 0, so both kinds stop the run along with a real zero.
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i + 8));
+    const __m128i bytes = _mm_packus_epi16(low, high);
+    if (_mm_movemask_epi8(_mm_or_si128(bytes, _mm_cmpeq_epi8(bytes, zero)))) break;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), bytes);
+  }
+#endif
+  for (; i < n && in[i] != 0 && in[i] < 0x80; ++i) out[i] = static_cast<char>(in[i]);
+  return i;
+}
+
+void WidenBytes(const uint8_t* in, size_t n, char16_t* out) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; i + 16 <= n; i += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(bytes, zero));
+  }
+#endif
+  for (; i < n; ++i) out[i] = in[i];
+}
 
 // Bytes that the byte-wise readers cannot simply append: the line ends, and for UTF-8 every byte
 // that starts or continues a multi-byte sequence.
@@ -132,6 +172,38 @@ struct StopTables {
   }
 };
 constexpr StopTables kStops;
+
+// The first byte in [p, end) that a reader must look at; plain bytes are skipped many at a time,
+// because most of a line is plain.
+const uint8_t* SkipPlainBytes(const uint8_t* p, const uint8_t* end, bool utf8) {
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n'), cr = _mm_set1_epi8('\r'), zero = _mm_setzero_si128();
+  // Bytes of 0x80 and above have their sign bit set, which is what the UTF-8 reader must see.
+  const __m128i high_bytes = utf8 ? _mm_set1_epi8(static_cast<char>(0xFF)) : zero;
+  while (end - p >= 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i stops = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, zero), _mm_cmpeq_epi8(bytes, lf)),
+                                       _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_and_si128(bytes, high_bytes)));
+    if (const int mask = _mm_movemask_epi8(stops)) return p + std::countr_zero(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  const auto& stops = utf8 ? kStops.utf8 : kStops.single;
+  while (p < end && !stops[*p]) ++p;
+  return p;
+}
+
+// Hands the plain bytes at the read position to `take` and consumes them.
+template <typename Take>
+void TakePlainBytes(FileObject* file, bool utf8, Take take) {
+  if (!HasUnreadBytes(file)) return;
+  const uint8_t* begin = file->buffer + (file->filled - file->count);
+  const uint8_t* stop = SkipPlainBytes(begin, file->buffer + file->filled, utf8);
+  take(begin, stop);
+  file->count -= stop - begin;
+}
+
+// --- Line readers -----------------------------------------------------------------------------
 
 int Utf8SequenceLength(int lead) {
   if (lead < 0x80) return 1;
@@ -148,45 +220,54 @@ void FinishCarriageReturn(FileObject* file) {
   if (next >= 0 && next != '\n') PushBack(file, 1);
 }
 
-// Collects one line's bytes for the single-byte (utf8 false) or the UTF-8 reader.
-void ReadByteLine(FileObject* file, bool utf8, std::string& line) {
-  const auto& stops = utf8 ? kStops.utf8 : kStops.single;
+// The single-byte reader: the line's bytes, for the ANSI decoder.
+void ReadAnsiLine(FileObject* file, std::string& line) {
   for (;;) {
-    if (HasUnreadBytes(file)) {
-      // Plain bytes are taken a buffer's worth at a time; only the interesting ones go one by one.
-      const uint8_t* begin = file->buffer + (file->filled - file->count);
-      const uint8_t* end = file->buffer + file->filled;
-      const uint8_t* stop = begin;
-      while (stop < end && !stops[*stop]) ++stop;
-      line.append(reinterpret_cast<const char*>(begin), static_cast<size_t>(stop - begin));
-      file->count -= stop - begin;
-    }
+    TakePlainBytes(file, false, [&](const uint8_t* begin, const uint8_t* end) {
+      line.append(reinterpret_cast<const char*>(begin), static_cast<size_t>(end - begin));
+    });
     const int byte = ReadByte(file);
     if (byte < 0 || byte == 0 || byte == '\n') return;
     if (byte == '\r') return FinishCarriageReturn(file);
-    if (!utf8) {
-      line.push_back(static_cast<char>(byte));
-      continue;
+    line.push_back(static_cast<char>(byte));
+  }
+}
+
+// The UTF-8 reader, decoding as it goes: ASCII runs are widened straight from the buffer, each
+// multi-byte sequence is decoded on its own.
+Text ReadUtf8Line(FileObject* file) {
+  Text line;
+  for (;;) {
+    TakePlainBytes(file, true, [&](const uint8_t* begin, const uint8_t* end) {
+      const size_t old_size = line.size();
+      line.resize(old_size + static_cast<size_t>(end - begin));
+      WidenBytes(begin, static_cast<size_t>(end - begin), line.data() + old_size);
+    });
+    const int byte = ReadByte(file);
+    if (byte < 0 || byte == 0 || byte == '\n') return line;
+    if (byte == '\r') {
+      FinishCarriageReturn(file);
+      return line;
     }
     const int length = Utf8SequenceLength(byte);
     if (length == 0) {
-      line.push_back('?');
+      line.push_back(u'?');
       continue;
     }
-    const size_t start = line.size();
-    line.push_back(static_cast<char>(byte));
-    for (int i = 1; i < length; ++i) {
+    char sequence[4] = {static_cast<char>(byte)};
+    int taken = 1;
+    for (; taken < length; ++taken) {
       const int next = ReadByte(file);
-      if (next < 0) {
-        line.resize(start);  // a sequence cut short by the end of the file is dropped
-        return;
-      }
+      if (next < 0) return line;  // a sequence cut short by the end of the file is dropped
       if ((next & 0xC0) != 0x80) {
         PushBack(file, 1);  // not part of this sequence: it may well be the line end
         break;
       }
-      line.push_back(static_cast<char>(next));
+      sequence[taken] = static_cast<char>(next);
     }
+    // Each sequence ends where the next begins, so decoding them one by one gives what decoding the
+    // whole line would: invalid bytes become byte escapes either way.
+    line += platform::Utf8ToUtf16(std::string_view(sequence, static_cast<size_t>(taken)));
   }
 }
 
@@ -215,14 +296,24 @@ Text ReadUtf16Line(FileObject* file) {
   return line;
 }
 
-// The line bytes are collected here and reused, so that reading many lines does not allocate for
-// each; an unusually long line does not keep its memory.
+// Line bytes are collected here and reused, so that reading or writing many lines does not allocate
+// for each; an unusually long line does not keep its memory.
 std::string& LineScratch() {
   static std::string scratch;
   constexpr size_t kKeep = size_t{1} << 20;
   if (scratch.capacity() > kKeep) std::string().swap(scratch);
   scratch.clear();
   return scratch;
+}
+
+// The text, up to its first zero unit, in UTF-8 as the platform encodes it; ASCII is narrowed here.
+void EncodeUtf8(TextView text, std::string& out) {
+  out.resize(text.size());
+  const size_t ascii = NarrowAscii(text.data(), text.size(), out.data());
+  out.resize(ascii);
+  if (ascii == text.size() || text[ascii] == 0) return;
+  const TextView rest = text.substr(ascii);
+  out += platform::Utf16ToUtf8(rest.substr(0, rest.find(u'\0')));
 }
 
 // --- Opening ------------------------------------------------------------------------------------
@@ -321,10 +412,10 @@ Text ReadLine(ObjectNumber number, int64_t encoding) {
   const int64_t chosen = EffectiveEncoding(file, encoding);
   try {
     if (chosen == EncodingUtf16) return ReadUtf16Line(file);
+    if (chosen == EncodingUtf8) return ReadUtf8Line(file);
     std::string& bytes = LineScratch();
-    ReadByteLine(file, chosen == EncodingUtf8, bytes);
-    if (bytes.empty()) return Text();
-    return chosen == EncodingUtf8 ? platform::Utf8ToUtf16(bytes) : platform::AnsiToUtf16(bytes);
+    ReadAnsiLine(file, bytes);
+    return bytes.empty() ? Text() : platform::AnsiToUtf16(bytes);
   } catch (const std::bad_alloc&) {
     return Text();
   }
@@ -334,7 +425,7 @@ void WriteLineAs(ObjectNumber number, TextView text, int64_t encoding) {
   FileObject* file = Find(number);
   if (!file) return;
   const int64_t chosen = EffectiveEncoding(file, encoding);
-  text = text.substr(0, text.find(u'\0'));
+  if (chosen != EncodingUtf8) text = text.substr(0, text.find(u'\0'));  // EncodeUtf8 stops there itself
   if (chosen == EncodingUtf16) {
     BufferedWrite(file, text.data(), static_cast<int64_t>(text.size() * sizeof(char16_t)));
     BufferedWrite(file, u"\r\n", 2 * sizeof(char16_t));
@@ -342,7 +433,9 @@ void WriteLineAs(ObjectNumber number, TextView text, int64_t encoding) {
   }
   if (!text.empty()) {
     try {
-      const std::string bytes = chosen == EncodingUtf8 ? platform::Utf16ToUtf8(text) : platform::Utf16ToAnsi(text);
+      std::string& bytes = LineScratch();
+      if (chosen == EncodingUtf8) EncodeUtf8(text, bytes);
+      else bytes = platform::Utf16ToAnsi(text);
       BufferedWrite(file, bytes.data(), static_cast<int64_t>(bytes.size()));
     } catch (const std::bad_alloc&) {
       // The text is lost, but the line end still keeps the following lines apart.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/unicode.h"
 #include "runtime/heap.h"
 #include "tests/support/temp_dir.h"
 
@@ -301,6 +302,27 @@ TEST_F(TextFile, MixedEncodingsInOneFileGiveTheExactBytes) {
   EXPECT_EQ(ReadLine(5, EncodingUtf8), u"");
   EXPECT_EQ(ReadLine(5, EncodingUtf8), u"ab");
   EXPECT_NE(EndOfFile(5), 0);
+}
+
+// Long texts are narrowed and widened many units at a time: a unit that is not plain ASCII must be
+// noticed wherever it stands in such a run.
+TEST_F(TextFile, EveryUnitOfALongTextSurvivesWhereverItStands) {
+  const std::string path = dir_.str() + "/units.txt";
+  for (char16_t special : {u'\u00E4', u'\u4E2D', u'\uFFFD', u'\xDCE9', u'\u0080', u'\u007F', u'\0'}) {
+    for (size_t position : {0, 7, 15, 16, 17, 31, 40}) {
+      SCOPED_TRACE(::testing::Message() << "unit " << int(special) << " at " << position);
+      Text text = T(std::string(48, 'q'));
+      text[position] = special;
+      const Text kept = text.substr(0, text.find(u'\0'));
+      ASSERT_NE(CreateTextFile(1, T(path)), 0);
+      WriteLine(1, text);
+      CloseTextFile(1);
+      ASSERT_EQ(ReadFileBytes(path), platform::Utf16ToUtf8(kept) + "\r\n");
+      ASSERT_NE(OpenTextFile(1, T(path)), 0);
+      EXPECT_EQ(ReadLine(1, 0), kept);  // byte escapes included
+      CloseTextFile(1);
+    }
+  }
 }
 
 // Random lines of every length and encoding, written and read back, against the bytes expected.
