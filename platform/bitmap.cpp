@@ -1,10 +1,13 @@
 #include "platform/bitmap.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 namespace platform {
 namespace {
+
+std::atomic<int64_t> g_live{0};
 
 uint32_t U32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
@@ -72,11 +75,13 @@ Bitmap* CreateBitmap(int32_t width, int32_t height, int32_t bits_per_pixel) {
   bitmap->height = height;
   bitmap->bits_per_pixel = bits_per_pixel;
   bitmap->pitch = static_cast<uint32_t>(pitch);
+  ++g_live;
   return bitmap;
 }
 
 void DeleteBitmap(Bitmap* bitmap) {
   if (!bitmap) return;
+  --g_live;
   std::free(bitmap->pixels);
   std::free(bitmap);
 }
@@ -197,5 +202,7 @@ void DeleteGraphics(void* handle) {
   if (GraphicsKindOf(handle) == GraphicsBitmap) DeleteBitmap(static_cast<Bitmap*>(handle));
   else if (handle) DestroyIcon(static_cast<Icon*>(handle));
 }
+
+int64_t LiveGraphicsObjects() { return g_live; }
 
 }  // namespace platform
