@@ -49,7 +49,9 @@ struct WidgetKindOps {
   // 1: every event for the control (and for its viewport, when it has one) comes here first.
   // Anything but kNotHandled stops the event from reaching the control.
   int64_t (*notify)(WidgetRecord* w, QObject* target, QEvent* event);
-  void (*release)(WidgetRecord* w);                                                      // 2
+  // 2: runs when the control has been destroyed: frees what the kind owns (kind_data) and must
+  // not touch w->control, whose QWidget part is gone.
+  void (*release)(WidgetRecord* w);
   int64_t (*get_state)(WidgetRecord* w);                                                 // 3
   void (*set_state)(WidgetRecord* w, int64_t state);                                     // 4
   runtime::Text (*get_text)(WidgetRecord* w);                                            // 5
