@@ -11,6 +11,7 @@
 #include <QVariantList>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "ui/event_queue.h"
 #include "ui/widget.h"
@@ -29,6 +30,7 @@ constexpr int kWordGridColour = 1;   // -1 = the button face colour
 constexpr int kWordFlags = 2;        // kFlag... below
 constexpr int kWordTextColour = 3;
 constexpr int kWordBackColour = 4;
+constexpr int kWordAlive = 5;        // 1 until the control starts going away
 
 constexpr int64_t kFlagTextColour = 1;
 constexpr int64_t kFlagBackColour = 2;
@@ -47,6 +49,13 @@ QColor ColourFromValue(int64_t value) {
 class ColumnListControl : public QTableWidget {
  public:
   explicit ColumnListControl(QWidget* parent) : QTableWidget(parent) {}
+  ~ColumnListControl() override {
+    if (record) record->kind_words[kWordAlive] = 0;
+  }
+
+  WidgetRecord* record = nullptr;
+  // Context of the control's own signal connections: they end with this part of the control.
+  QObject connections;
 
   bool check_boxes = false;
   bool three_state = false;
@@ -135,6 +144,7 @@ void DeselectionCheck(ColumnListControl* list) {
 // Kind operations.
 
 int64_t ListNotify(WidgetRecord* w, QObject* target, QEvent* event) {
+  if (w->kind_words[kWordAlive] == 0) return kNotHandled;
   ColumnListControl* list = ControlOf(w);
   if (target != list->viewport()) return kNotHandled;
   switch (event->type()) {
@@ -152,9 +162,9 @@ int64_t ListNotify(WidgetRecord* w, QObject* target, QEvent* event) {
       auto* e = static_cast<QMouseEvent*>(event);
       if (list->dragging) return 1;
       if (!list->left_down || list->press_row < 0 || !(e->buttons() & Qt::LeftButton)) return kNotHandled;
-      if ((e->position().toPoint() - list->press_at).manhattanLength() < QApplication::startDragDistance()) {
-        return kNotHandled;
-      }
+      const QPoint moved = e->position().toPoint() - list->press_at;
+      const int distance = QApplication::startDragDistance();
+      if (std::abs(moved.x()) <= distance && std::abs(moved.y()) <= distance) return kNotHandled;
       list->dragging = true;
       QVariantList rows;
       QList<int> selected;
@@ -497,8 +507,10 @@ int64_t ColumnListCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int
   w->kind_words[kWordFlags] = (list->grid_lines ? kFlagGridLines : 0) | (list->three_state ? kFlagThreeState : 0);
   w->kind_words[kWordTextColour] = -1;
   w->kind_words[kWordBackColour] = -1;
+  w->kind_words[kWordAlive] = 1;
+  list->record = w;
 
-  QObject::connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, list,
+  QObject::connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, &list->connections,
                    [list](const QItemSelection& selected, const QItemSelection& deselected) {
                      for (const QItemSelectionRange& range : selected) {
                        for (int row = range.top(); row <= range.bottom(); ++row) {
@@ -508,11 +520,11 @@ int64_t ColumnListCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int
                      }
                      if (!deselected.isEmpty()) PostWidgetEvent(list, WidgetEventChange);
                    });
-  QObject::connect(list->model(), &QAbstractItemModel::dataChanged, list,
+  QObject::connect(list->model(), &QAbstractItemModel::dataChanged, &list->connections,
                    [list](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
                      if (roles.contains(Qt::CheckStateRole)) PostWidgetEvent(list, WidgetEventChange);
                    });
-  QObject::connect(header, &QHeaderView::sectionClicked, list, [list](int column) {
+  QObject::connect(header, &QHeaderView::sectionClicked, &list->connections, [list](int column) {
     list->setProperty("VX_ClikedColumn", QVariant::fromValue(qlonglong{column}));
     PostWidgetEvent(list, WidgetEventColumnClick);
   });

@@ -47,12 +47,18 @@ Text DrivePathOf(TextView mount_point) {
   return runtime::TextConcat({mount_point, u"/"});
 }
 
+std::vector<MountEntry> UserVolumes(const std::vector<MountEntry>& mounts) {
+  std::vector<MountEntry> user;
+  for (const MountEntry& m : mounts) {
+    if (IsUserVolume(m)) user.push_back(m);
+  }
+  return user;
+}
+
 DriveChange UpdateDriveTable(DriveTable* table, const std::vector<MountEntry>& mounts) {
   // Root first, then by mount point; a later line for the same mount point hides the earlier one.
   std::map<Text, MountEntry> volumes;
-  for (const MountEntry& m : mounts) {
-    if (IsUserVolume(m)) volumes[m.mount_point] = m;
-  }
+  for (const MountEntry& m : mounts) volumes[m.mount_point] = m;
   DriveChange change;
   // Drives that stay keep their index; the others leave.
   for (uint32_t i = 0; i < kMaxDrives; ++i) {

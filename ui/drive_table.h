@@ -41,11 +41,14 @@ struct DriveChange {
   uint64_t removed = 0;
 };
 
-// Brings the table in line with the mount table: keeps the user volumes (the root first, then the
-// others by mount point; a mount point listed twice counts once, its last mount winning), lets a drive
-// that is still mounted keep its index and gives a new one the lowest free index. Volumes beyond the
-// 33 indices are left out. A drive whose label changed keeps its index and is not reported.
-DriveChange UpdateDriveTable(DriveTable* table, const std::vector<MountEntry>& mounts);
+// The user volumes among the mount table's lines.
+std::vector<MountEntry> UserVolumes(const std::vector<MountEntry>& mounts);
+
+// Brings the table in line with the volumes (the root first, then the others by mount point; a mount
+// point listed twice counts once, its last mount winning): a drive that is still mounted keeps its
+// index, a new one gets the lowest free index. Volumes beyond the 33 indices are left out. A drive
+// whose label changed keeps its index and is not reported.
+DriveChange UpdateDriveTable(DriveTable* table, const std::vector<MountEntry>& volumes);
 
 // Present drives as a bit mask.
 uint64_t DriveMask(const DriveTable& table);

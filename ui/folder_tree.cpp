@@ -10,6 +10,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
 #include <QMimeDatabase>
@@ -21,10 +22,12 @@
 #include <QStyle>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QVariantList>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <map>
 
 #include "platform/unicode.h"
@@ -44,10 +47,12 @@ struct FolderTreeRecord;
 class FolderTreeControl : public QTreeWidget {
  public:
   FolderTreeControl(QWidget* parent, uint32_t flags) : QTreeWidget(parent), flags_(flags) {}
+  ~FolderTreeControl() override;
 
-  // The tree's own record; cleared by the release, so that nothing the control still reports while it
-  // goes away reaches a freed record.
   FolderTreeRecord* record = nullptr;
+  // Context of the control's own signal connections: they end with this part of the control, before
+  // the item views below it tear down their items.
+  QObject connections;
 
  protected:
   void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override {
@@ -68,12 +73,17 @@ struct FolderTreeRecord {
   int prompt_drive = -1;
   int64_t colours[3] = {-1, -1, -1};  // text, background, lines
   bool rebuilding = false;            // item deletions of a rebuild report no selection change
+  bool dying = false;                 // the control is being destroyed: handle nothing more
   // Drag detection.
   bool left_down = false;
   bool dragging = false;
   QPoint press_at;
   QTreeWidgetItem* press_item = nullptr;
 };
+
+FolderTreeControl::~FolderTreeControl() {
+  if (record) record->dying = true;
+}
 
 // Values shared by every tree, set up when the first one is created. Parented to the application so
 // that icons and the mount watch go away with it.
@@ -107,7 +117,7 @@ std::vector<MountEntry> ReadSystemMountTable() {
     entries.push_back({TextFromQString(v.rootPath()), TextFromQString(QString::fromUtf8(v.fileSystemType())),
                        TextFromQString(QString::fromUtf8(v.device())), TextFromQString(v.name())});
   }
-  return entries;
+  return UserVolumes(entries);
 }
 
 int SystemSpaceQuery(TextView mount_point) {
@@ -270,7 +280,7 @@ void OpenPrompt(FolderTreeRecord* r, uint32_t drive) {
   column->addWidget(buttons);
   QObject::connect(buttons, &QDialogButtonBox::rejected, prompt, &QDialog::reject);
   // Cancel, the close box and Escape all finish the dialog.
-  QObject::connect(prompt, &QDialog::finished, r->tree, [r] { ClosePrompt(r); });
+  QObject::connect(prompt, &QDialog::finished, &r->tree->connections, [r] { ClosePrompt(r); });
   r->prompt = prompt;
   r->prompt_drive = static_cast<int>(drive);
   r->tree->setEnabled(false);
@@ -392,6 +402,12 @@ bool SelectPath(FolderTreeRecord* r, TextView path) {
   return true;
 }
 
+// The platform's drag rule: farther than the drag distance horizontally or vertically.
+bool BeyondDragDistance(QPoint moved) {
+  const int distance = QApplication::startDragDistance();
+  return std::abs(moved.x()) > distance || std::abs(moved.y()) > distance;
+}
+
 int64_t PreOrderPosition(const QTreeWidget* tree, const QTreeWidgetItem* target) {
   int64_t position = 0;
   for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(tree)); *it; ++it, ++position) {
@@ -404,7 +420,7 @@ int64_t PreOrderPosition(const QTreeWidget* tree, const QTreeWidgetItem* target)
 
 int64_t TreeNotify(WidgetRecord* w, QObject* target, QEvent* event) {
   FolderTreeRecord* r = RecordOf(w);
-  if (!r || target != r->tree->viewport()) return kNotHandled;
+  if (!r || r->dying || target != r->tree->viewport()) return kNotHandled;
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       auto* e = static_cast<QMouseEvent*>(event);
@@ -421,13 +437,11 @@ int64_t TreeNotify(WidgetRecord* w, QObject* target, QEvent* event) {
       auto* e = static_cast<QMouseEvent*>(event);
       if (r->dragging) return 1;
       if (!r->left_down || !r->press_item || !(e->buttons() & Qt::LeftButton)) return kNotHandled;
-      if ((e->position().toPoint() - r->press_at).manhattanLength() < QApplication::startDragDistance()) {
-        return kNotHandled;
-      }
+      if (!BeyondDragDistance(e->position().toPoint() - r->press_at)) return kNotHandled;
       r->dragging = true;
       QTreeWidgetItem* item = r->press_item;
       r->tree->setCurrentItem(item);
-      r->tree->setProperty("VX_DragItems", QVariant::fromValue(static_cast<qlonglong>(PreOrderPosition(r->tree, item))));
+      r->tree->setProperty("VX_DragItems", QVariantList{QVariant::fromValue(PreOrderPosition(r->tree, item))});
       PostWidgetEvent(r->tree, WidgetEventDragStart);
       return 1;
     }
@@ -481,7 +495,6 @@ void TreeRelease(WidgetRecord* w) {
   if (TreeLibrary* lib = g_library) {
     lib->trees.erase(std::remove(lib->trees.begin(), lib->trees.end(), r), lib->trees.end());
   }
-  r->tree->record = nullptr;
   delete r;
   w->kind_data = nullptr;
 }
@@ -635,6 +648,10 @@ int64_t FolderTreeCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int
   tree->setGeometry(rect.x, rect.y, rect.width, rect.height);
   tree->setHeaderHidden(true);
   tree->setColumnCount(1);
+  // The column grows with its deepest visible item, so deep items scroll into reach sideways instead of
+  // lying outside the column, where neither the mouse nor the keyboard could select them.
+  tree->header()->setStretchLastSection(false);
+  tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
   tree->setSelectionMode(QAbstractItemView::SingleSelection);
   tree->setUniformRowHeights(true);
   tree->setFocusPolicy(Qt::StrongFocus);
@@ -658,15 +675,18 @@ int64_t FolderTreeCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int
   w->kind_data = r;
 
   tree->record = r;
-  QObject::connect(tree, &QTreeWidget::itemExpanded, tree, [tree](QTreeWidgetItem* item) {
+  QObject::connect(tree, &QTreeWidget::itemExpanded, &tree->connections, [tree](QTreeWidgetItem* item) {
     if (tree->record) Populate(tree->record, item);
   });
-  QObject::connect(tree, &QTreeWidget::itemSelectionChanged, tree, [tree] {
+  QObject::connect(tree, &QTreeWidget::itemSelectionChanged, &tree->connections, [tree] {
     if (tree->record && !tree->record->rebuilding) PostWidgetEvent(tree, WidgetEventChange);
   });
 
   const int64_t result = RegisterWidget(number, w, tree, TreeOps());
-  if (result == 0) return 0;
+  if (result == 0) {
+    delete r;  // the registration has already destroyed the control
+    return 0;
+  }
   r->number = number == runtime::AnyId ? result : number;
   lib->trees.push_back(r);
   tree->show();

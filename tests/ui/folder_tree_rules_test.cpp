@@ -173,7 +173,9 @@ TEST(DriveTable, DrivesKeepTheirIndexWhileOthersComeAndGo) {
   const MountEntry shm{u"/mnt/shm", u"tmpfs", u"tmpfs", u""};
   const MountEntry home{u"/home", u"ext4", u"/dev/sda2", u""};
 
-  DriveChange c = UpdateDriveTable(&table, {usb, proc, root, shm, home});
+  const std::vector<MountEntry> user = UserVolumes({usb, proc, root, shm, home});
+  ASSERT_EQ(user.size(), 2u);
+  DriveChange c = UpdateDriveTable(&table, user);
   EXPECT_EQ(c.arrived, 0b11u);
   EXPECT_EQ(c.removed, 0u);
   EXPECT_EQ(DrivePaths(table)[0], u"/");
