@@ -38,7 +38,7 @@ Text EscapeForScene(TextView path) {
 void MeasureImage(TextView full_path, int64_t* width, int64_t* height) {
   *width = 100;
   *height = 100;
-  const int64_t number = image::LoadImageFile(runtime::AnyId, full_path);
+  const int64_t number = image::LoadImageFile(runtime::AnyId, Text(full_path));
   if (number == 0) return;
   *width = image::ImagePixelWidth(number);
   *height = image::ImagePixelHeight(number);

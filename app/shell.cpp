@@ -96,15 +96,19 @@ void ShutDown() {
   ui::ShutdownEvents();
   ui::StopToolkit();
   g_folder_text.clear();
-  DestroyHeap();
 }
 
-int RunWindow(int& argc, char** argv) {
-  if (!OpenMainWindow(argc, argv)) return 1;
+int RunEventLoop() {
   while (DispatchEvent(ui::EventWait())) {
   }
   ShutDown();
   return 0;
+}
+
+int RunWindow(int& argc, char** argv) {
+  const int code = OpenMainWindow(argc, argv) ? RunEventLoop() : 1;
+  DestroyHeap();
+  return code;
 }
 
 }  // namespace app

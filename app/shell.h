@@ -17,8 +17,13 @@ bool DispatchEvent(int32_t code);
 // What the process button does: the scene file for the folder chosen in the tree.
 void BuildSceneFile();
 
-// Releases widgets, windows, images, folder enumerations, files, the event queue and the heap.
+// Releases widgets, windows, images, folder enumerations, files and the event queue. The heap stays
+// (RunWindow destroys it as the very last step), so the window can be opened again.
 void ShutDown();
+
+// Waits for and dispatches events until the quit button or the close box, then shuts down; returns
+// the exit code, 0 in both cases.
+int RunEventLoop();
 
 // The whole program with a window: returns the exit code.
 int RunWindow(int& argc, char** argv);

@@ -318,7 +318,10 @@ void EncodeUtf8(TextView text, std::string& out) {
 
 // --- Opening ------------------------------------------------------------------------------------
 
-int64_t OpenFile(ObjectNumber number, TextView name, bool create) {
+enum class OpenKind { Create, OpenAlways, ReadExisting };
+
+int64_t OpenFile(ObjectNumber number, TextView name, OpenKind kind) {
+  const bool create = kind == OpenKind::Create;
   InitFileLibrary();
   if (!g_registry) return 0;
   FileObject* file = runtime::AcquireRecord<FileObject>(g_registry, number);
@@ -329,8 +332,10 @@ int64_t OpenFile(ObjectNumber number, TextView name, bool create) {
   try {
     const std::u16string path(name);
     platform::FileOpenOptions options;
-    options.mode = create ? platform::FileMode::CreateAlways : platform::FileMode::OpenAlways;
-    options.access = platform::AccessRead | platform::AccessWrite;
+    options.mode = create                          ? platform::FileMode::CreateAlways
+                   : kind == OpenKind::OpenAlways ? platform::FileMode::OpenAlways
+                                                  : platform::FileMode::OpenExisting;
+    options.access = kind == OpenKind::ReadExisting ? platform::AccessRead : platform::AccessRead | platform::AccessWrite;
     options.share = platform::FileShare::None;
     options.regular_only = true;
     handle = platform::FileOpen(path, options);
@@ -394,9 +399,13 @@ void InitFileLibrary() {
   if (!g_registry) g_registry = runtime::CreateRecordRegistry<FileObject>(16, CloseTextFile);
 }
 
-int64_t CreateTextFile(ObjectNumber number, TextView name) { return OpenFile(number, name, true); }
+int64_t CreateTextFile(ObjectNumber number, TextView name) { return OpenFile(number, name, OpenKind::Create); }
 
-int64_t OpenTextFile(ObjectNumber number, TextView name) { return OpenFile(number, name, false); }
+int64_t OpenTextFile(ObjectNumber number, TextView name) { return OpenFile(number, name, OpenKind::OpenAlways); }
+
+int64_t OpenTextFileForReading(ObjectNumber number, TextView name) {
+  return OpenFile(number, name, OpenKind::ReadExisting);
+}
 
 int64_t EndOfFile(ObjectNumber number) {
   FileObject* file = Find(number);

@@ -62,6 +62,10 @@ int64_t CreateTextFile(ObjectNumber number, TextView name);
 // Opens the file for reading and writing, creating it empty when missing. Results as above.
 int64_t OpenTextFile(ObjectNumber number, TextView name);
 
+// Opens an existing file for reading only (a template one may read but not write), without sharing.
+// Writes to it fail and are dropped. Results as above.
+int64_t OpenTextFileForReading(ObjectNumber number, TextView name);
+
 // Non-zero when no byte is left to read (1; -1 for a file working without its buffer); 0 otherwise
 // and for a number with no open file. A final line without terminator is still something to read.
 int64_t EndOfFile(ObjectNumber number);

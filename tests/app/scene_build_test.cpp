@@ -102,6 +102,7 @@ TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
   std::string expected;
   std::vector<std::string> expected_listed;
   for (const auto& entry : fs::directory_iterator(tree_.path())) {
+    if (!entry.is_directory()) continue;
     for (const auto& inner : fs::recursive_directory_iterator(entry.path())) {
       const std::string relative = fs::relative(inner.path(), tree_.path()).string();
       if (line_of.count(relative)) {
