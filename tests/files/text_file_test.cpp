@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -204,6 +206,36 @@ TEST_F(TextFile, CreateEmptiesAndOpenKeepsOrCreates) {
   EXPECT_NE(EndOfFile(number), 0);
   CloseTextFile(number);
   EXPECT_TRUE(std::filesystem::is_regular_file(missing));
+}
+
+// A file that may be written but not read: OpenTextFile is refused, CreateTextFile still empties and
+// writes it. Runs in a child without privileges, since root may read anything.
+TEST_F(TextFile, CreateFallsBackToWriteOnlyForAnUnreadableFile) {
+  constexpr uid_t kNobody = 65534;
+  const std::string path = dir_.Write("write-only.txt", "old\r\n");
+  ASSERT_EQ(chmod(dir_.str().c_str(), 0777), 0);
+  ASSERT_EQ(chmod(path.c_str(), 0200), 0);
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
+  }
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && setuid(kNobody) != 0) _exit(10);
+    if (OpenTextFile(1, T(path)) != 0) _exit(11);
+    const ObjectNumber number = CreateTextFile(AnyId, T(path));
+    if (number == 0) _exit(12);
+    if (EndOfFile(number) == 0) _exit(13);  // nothing can be read, so nothing is left to read
+    WriteLine(number, u"new");
+    CloseTextFile(number);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+  EXPECT_EQ(ReadFileBytes(path), "new\r\n");
 }
 
 TEST_F(TextFile, SecondOpenOfAnOpenFileFailsAndChangesNothing) {
