@@ -395,6 +395,37 @@ TEST_F(TextFile, RandomLinesRoundTripWithAndWithoutTheBuffer) {
   }
 }
 
+// Hostile bytes under random reads and writes: the buffered path (scanning runs in the buffer) and
+// the unbuffered one (one platform call per byte) must give the same lines and leave the same file.
+TEST_F(TextFile, BufferedAndUnbufferedAgreeOnRandomBytes) {
+  std::mt19937 random(777);
+  const char interesting[] = {'\0', '\n', '\r', 'a', '\x80', '\xC3', '\xE2', '\xF0', '\xFF', '\xBF'};
+  for (int round = 0; round < 20; ++round) {
+    std::string bytes(random() % 12000, '\0');
+    for (char& c : bytes) c = random() % 2 ? interesting[random() % sizeof interesting] : static_cast<char>(random());
+    const uint32_t seed = random();
+    std::string results[2], files[2];
+    for (int buffered = 0; buffered < 2; ++buffered) {
+      detail::FailBufferAllocationForTesting(!buffered);
+      const std::string path = dir_.Write("hostile.bin", bytes);
+      ASSERT_NE(OpenTextFile(3, T(path)), 0);
+      std::mt19937 steps(seed);
+      for (int step = 0; step < 300; ++step) {
+        const int64_t encoding = std::vector<int64_t>{0, EncodingUtf8, EncodingAscii, EncodingUtf16}[steps() % 4];
+        if (steps() % 10 == 0) {
+          WriteLineAs(3, u"w\u00E4", encoding);
+        } else {
+          results[buffered] += runtime::TextToUtf8(ReadLine(3, encoding)) + "|" + (EndOfFile(3) ? "E" : "") + "|";
+        }
+      }
+      CloseTextFile(3);
+      files[buffered] = ReadFileBytes(path);
+    }
+    ASSERT_EQ(results[0], results[1]) << round;
+    ASSERT_EQ(files[0], files[1]) << round;
+  }
+}
+
 TEST_F(TextFile, TransfersAreSplitAndEndAtTheEndOfTheFile) {
   const std::string path = dir_.str() + "/transfer.bin";
   platform::FileOpenOptions options;
