@@ -80,6 +80,17 @@ TEST_F(WindowTest, MaximiseThenRestoreGivesRestoredThenOneSized) {
   QCoreApplication::processEvents();
   const std::vector<Event> restored = StateEvents(PumpAndDrain());
   EXPECT_EQ(restored, (std::vector<Event>{{ui::EventWindowRestored, 0, 0, 0}, {ui::EventWindowSized, 0, 0, 0}}));
+
+  // Unfetched, the size reported with the maximisation goes too: one size, the last.
+  w->showMaximized();
+  QTRY_VERIFY(w->isMaximized());
+  QCoreApplication::processEvents();
+  w->showNormal();
+  QTRY_VERIFY(!w->isMaximized());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(StateEvents(PumpAndDrain()), (std::vector<Event>{{ui::EventWindowMaximized, 0, 0, 0},
+                                                              {ui::EventWindowRestored, 0, 0, 0},
+                                                              {ui::EventWindowSized, 0, 0, 0}}));
 }
 
 TEST_F(WindowTest, MinimiseReportsOnlyMinimised) {
@@ -177,16 +188,24 @@ TEST_F(WindowTest, TabCyclesOverEnabledVisibleWidgetsInCreationOrder) {
   ASSERT_NE(ui::ButtonCreate(3, 10, 160, 80, 30, u"disabled"), 0);
   ASSERT_NE(ui::ButtonCreate(4, 10, 200, 80, 30, u"hidden"), 0);
   ASSERT_NE(ui::ButtonCreate(5, 10, 240, 80, 30, u"last"), 0);
+  // A list that keeps Tab for moving between its items, and a Qt focus chain in another order:
+  // neither may change the cycle.
+  auto* list = static_cast<QListWidget*>(ui::WidgetControl(2));
+  list->setTabKeyNavigation(true);
+  ui::ItemAdd(2, -1, u"one");
+  ui::ItemAdd(2, -1, u"two");
+  list->setCurrentRow(0);
+  QWidget::setTabOrder(ui::WidgetControl(5), ui::WidgetControl(2));
   ui::WidgetControl(3)->setEnabled(false);
   ui::WidgetControl(4)->hide();
   w->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(w));
   ui::WidgetControl(1)->setFocus();
   ASSERT_EQ(QApplication::focusWidget(), ui::WidgetControl(1));
+  PumpAndDrain();
 
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(2));
-  // The list box would keep Tab for itself if it saw it; the window takes it first.
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(5));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
