@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -151,6 +153,41 @@ TEST_F(WindowTest, FlagsMapOntoQtWindowFlags) {
   EXPECT_EQ(tf & Qt::WindowType_Mask, Qt::Tool);
   EXPECT_FALSE(tf & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(tf & Qt::WindowTitleHint);
+}
+
+TEST_F(WindowTest, ClicksOnTheWindowsOwnAreaAndMoves) {
+  ASSERT_NE(ui::WindowCreate(2, 20, 20, 300, 200, u"clicks", 0xCC0000), 0);
+  ASSERT_NE(ui::ButtonCreate(3, 0, 0, 50, 50, u"b"), 0);
+  QWidget* w = ui::WindowWidget(2);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  PumpAndDrain();
+  QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(200, 150));
+  QTest::mouseClick(w, Qt::RightButton, {}, QPoint(200, 150));
+  QTest::mouseDClick(w, Qt::LeftButton, {}, QPoint(200, 150));
+  QTest::mouseClick(ui::WidgetControl(3), Qt::RightButton);  // a control's click is not the window's
+  const std::vector<Event> events = StateEvents(PumpAndDrain());
+  EXPECT_FALSE(Only(events, ui::EventWindowLeftClick).empty());
+  EXPECT_EQ(Only(events, ui::EventWindowRightClick), (std::vector<Event>{{ui::EventWindowRightClick, 0, 2, 0}}));
+  EXPECT_EQ(Only(events, ui::EventWindowLeftDoubleClick).size(), 1u);
+  w->move(60, 70);
+  QTRY_COMPARE(w->pos(), QPoint(60, 70));
+  const std::vector<Event> moved = Only(PumpAndDrain(), ui::EventWindowMoved);
+  ASSERT_FALSE(moved.empty());
+  EXPECT_EQ(moved.back(), (Event{ui::EventWindowMoved, 2, 2, 0}));
+}
+
+TEST_F(WindowTest, CentringOnTheScreenAndOnTheParent) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  ASSERT_NE(screen, nullptr);
+  const QRect sg = screen->geometry();
+  ASSERT_NE(ui::WindowCreate(0, 5, 5, 200, 100, u"", 0xCC0000 | ui::kWindowCentreOnScreen), 0);
+  QWidget* parent = ui::WindowWidget(0);
+  const QSize outer = parent->frameGeometry().size();
+  EXPECT_EQ(parent->pos(), QPoint(sg.x() + (sg.width() - outer.width()) / 2, sg.y() + (sg.height() - outer.height()) / 2));
+  ASSERT_NE(ui::WindowCreate(1, 5, 5, 100, 50, u"", 0xCC0000 | ui::kWindowCentreOnParent | 0x8, parent), 0);
+  const QRect child = ui::WindowWidget(1)->frameGeometry();
+  EXPECT_EQ(child.center(), parent->frameGeometry().center());
+  EXPECT_EQ(ui::WidgetContainer(), parent);
 }
 
 TEST_F(WindowTest, IgnoredPositionIsLeftToTheWindowSystem) {
