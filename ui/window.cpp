@@ -57,7 +57,7 @@ bool OwnArea(const QWidget* window, const QMouseEvent* m) {
 
 }  // namespace
 
-// The window's part of the "window procedure": turns its toolkit events into queued events.
+// Turns the toolkit events of one window into queued events.
 struct WindowFilter : QObject {
   explicit WindowFilter(ObjectNumber n, QObject* parent) : QObject(parent), number(n) {}
   ObjectNumber number;
