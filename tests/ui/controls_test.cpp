@@ -75,17 +75,6 @@ TEST_F(ControlsTest, CheckBoxStateFollowsTheUserAndTheProgramQuietly) {
   EXPECT_TRUE(WidgetEvents().empty());
 }
 
-TEST_F(ControlsTest, RequiredSizeFitsTheCaption) {
-  int32_t w = 0;
-  int32_t h = 0;
-  ASSERT_EQ(ui::WidgetRequiredSize(3, &w, &h), 1);
-  const int text_width = QFontMetrics(ui::WidgetControl(3)->font()).horizontalAdvance(u" p r o c e s s "_qs);
-  EXPECT_GE(w, text_width + 14);
-  EXPECT_GT(h, 0);
-  EXPECT_LE(h, std::max(ui::ScaleY(24), QFontMetrics(ui::WidgetControl(3)->font()).height() + 4));
-  EXPECT_EQ(ui::WidgetRequiredSize(6, &w, &h), 0);  // the list box has no such slot
-}
-
 TEST_F(ControlsTest, ItemAddAppendsAtMinusOneAndInsertsAtZero) {
   EXPECT_EQ(ui::ItemAdd(6, -1, u"image list"), 0);
   ui::ItemAdd(6, -1, u"second");
