@@ -1,3 +1,3 @@
-#include "ui/placeholder_window.h"
+#include "ui/demo_window.h"
 
-int main(int argc, char** argv) { return ui::RunPlaceholderWindow(argc, argv); }
+int main(int argc, char** argv) { return ui::RunDemoWindow(argc, argv); }

@@ -1,0 +1,194 @@
+#include "ui/event_queue.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+#include <QVariant>
+#include <QWidget>
+
+#include "runtime/block_pool.h"
+#include "ui/window.h"
+
+namespace ui {
+namespace {
+
+struct EventRecord {
+  EventRecord* next;
+  int32_t code;
+  int64_t object;
+  int64_t window;  // -1 when the event belongs to no window
+  int64_t type;
+};
+
+struct EventState {
+  runtime::BlockPool* pool;
+  EventRecord* head;
+  EventRecord* tail;  // the last record appended that is still queued
+  int32_t suppressed;
+  int32_t code;
+  int64_t window;
+  int64_t object;
+  int64_t type;
+};
+
+EventState g_state{nullptr, nullptr, nullptr, 0, 0, -1, 0, -1};
+
+// Receives the wake-up that follows a close request, so that a wait blocked in the toolkit returns
+// and the request is fetched at once.
+class WakeUpTarget : public QObject {
+ public:
+  static QEvent::Type Type() {
+    static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+  bool woke = false;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == Type()) {
+      woke = true;
+      return true;
+    }
+    return QObject::event(e);
+  }
+};
+
+WakeUpTarget* g_wake = nullptr;
+
+void DropAllRecords() {
+  if (g_state.pool != nullptr) runtime::PoolFreeAll(g_state.pool);
+  g_state.head = nullptr;
+  g_state.tail = nullptr;
+}
+
+// Fetching leaves the current object and window as they were when nothing is queued.
+bool Fetch() {
+  g_state.code = 0;
+  g_state.type = -1;
+  EventRecord* r = g_state.head;
+  if (r == nullptr) return false;
+  g_state.head = r->next;
+  if (g_state.tail == r) g_state.tail = nullptr;
+  g_state.code = r->code;
+  g_state.window = r->window;
+  g_state.object = r->object;
+  g_state.type = r->type;
+  runtime::PoolFree(g_state.pool, r);
+  return true;
+}
+
+}  // namespace
+
+bool InitEvents() {
+  if (QCoreApplication::instance() == nullptr) return false;
+  if (g_state.pool == nullptr) {
+    g_state.pool = runtime::CreateBlockPool(sizeof(EventRecord), 16, 256, 0);
+    if (g_state.pool == nullptr) return false;
+  }
+  DropAllRecords();
+  g_state.suppressed = 0;
+  g_state.code = 0;
+  g_state.window = -1;
+  g_state.object = 0;
+  g_state.type = -1;
+  if (g_wake == nullptr) {
+    g_wake = new WakeUpTarget;
+    g_wake->setObjectName(QStringLiteral("PostEventClass"));
+  }
+  return true;
+}
+
+void ShutdownEvents() {
+  DropAllRecords();
+  if (g_state.pool != nullptr) runtime::DestroyBlockPool(g_state.pool);
+  g_state.pool = nullptr;
+  delete g_wake;
+  g_wake = nullptr;
+}
+
+int32_t EventWait() {
+  if (Fetch()) return g_state.code;
+  if (QCoreApplication::instance() == nullptr) return kWaitToolkitEvents;
+  if (g_wake != nullptr) g_wake->woke = false;
+  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  // Without exec() nobody else delivers deleteLater(); do it here so widgets that Qt retires
+  // that way do not pile up.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return (g_wake != nullptr && g_wake->woke) ? kWaitWakeUp : kWaitToolkitEvents;
+}
+
+int64_t EventSource() { return g_state.object; }
+int64_t EventKind() { return g_state.type; }
+int64_t EventWindow() { return g_state.window; }
+
+void PostEvent(int32_t code, int64_t object, int64_t window, int64_t type) {
+  if (g_state.suppressed != 0 || g_state.pool == nullptr) return;
+  EventRecord* t = g_state.tail;
+  if (t != nullptr && t->code == code && t->object == object && t->window == window && t->type == type) {
+    return;
+  }
+  auto* r = static_cast<EventRecord*>(runtime::PoolAllocate(g_state.pool));
+  if (r == nullptr) return;
+  *r = EventRecord{nullptr, code, object, window, type};
+  // The tail is the last record whenever the queue is not empty: fetching clears it only with
+  // the last record, and removal moves it back to the last record kept.
+  if (g_state.tail == nullptr) {
+    g_state.head = r;
+  } else {
+    g_state.tail->next = r;
+  }
+  g_state.tail = r;
+}
+
+void PostWidgetEvent(QWidget* control, int64_t type) {
+  if (control == nullptr) return;
+  const QVariant id = control->property("VX_ID");
+  if (!id.isValid()) return;
+  const int64_t number = id.toLongLong();
+  if (number == -1) return;
+  PostEvent(EventWidget, number, WindowNumberOf(control), type);
+}
+
+void RemoveEvents(int32_t code, int64_t object, int64_t window, int64_t type) {
+  EventRecord* prev = nullptr;
+  EventRecord* r = g_state.head;
+  bool tail_removed = false;
+  while (r != nullptr) {
+    EventRecord* next = r->next;
+    const bool match = (code == -1 || r->code == code) && (object == -1 || r->object == object) &&
+                       (window < 0 || r->window == window) && (type == -1 || r->type == type);
+    if (match) {
+      if (prev == nullptr) {
+        g_state.head = next;
+      } else {
+        prev->next = next;
+      }
+      if (r == g_state.tail) tail_removed = true;
+      runtime::PoolFree(g_state.pool, r);
+    } else {
+      prev = r;
+    }
+    r = next;
+  }
+  // The most recent record still queued is the new tail; an event identical to it coalesces.
+  if (tail_removed) g_state.tail = prev;
+}
+
+void SuppressEvents() { ++g_state.suppressed; }
+
+void ResumeEvents() {
+  if (g_state.suppressed > 0) --g_state.suppressed;
+}
+
+void PostWakeUp() {
+  if (g_wake == nullptr) return;
+  QCoreApplication::postEvent(g_wake, new QEvent(WakeUpTarget::Type()));
+}
+
+int64_t QueuedEventCount() {
+  int64_t n = 0;
+  for (EventRecord* r = g_state.head; r != nullptr; r = r->next) ++n;
+  return n;
+}
+
+}  // namespace ui

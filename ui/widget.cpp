@@ -1,0 +1,231 @@
+#include "ui/widget.h"
+
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QEvent>
+#include <QFont>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+#include "ui/event_queue.h"
+
+namespace ui {
+
+using runtime::ObjectNumber;
+using runtime::Text;
+using runtime::TextView;
+
+namespace {
+
+runtime::ObjectRegistry* g_widgets = nullptr;
+QFont* g_font = nullptr;
+QPointer<QWidget> g_container;
+
+// Brackets a programmatic change so that the control's own notifications post nothing.
+struct Suppressed {
+  Suppressed() { SuppressEvents(); }
+  ~Suppressed() { ResumeEvents(); }
+  Suppressed(const Suppressed&) = delete;
+  Suppressed& operator=(const Suppressed&) = delete;
+};
+
+void WidgetDestroyed(ObjectNumber n, QObject* gone) {
+  WidgetRecord* r = FindWidget(n);
+  if (r != nullptr && r->control == gone) {
+    if (r->ops != nullptr && r->ops->release != nullptr) r->ops->release(r);
+    runtime::ReleaseObject(g_widgets, n);
+  }
+  // Whatever the control posted on its way out must not reach the application.
+  RemoveEvents(EventWidget, n, -1, -1);
+}
+
+}  // namespace
+
+// The common handler: offers every event of the control to its kind first.
+struct WidgetFilter : QObject {
+  WidgetFilter(ObjectNumber n, QObject* parent) : QObject(parent), number(n) {}
+  ObjectNumber number;
+
+  bool eventFilter(QObject* target, QEvent* e) override {
+    WidgetRecord* r = FindWidget(number);
+    if (r == nullptr || r->ops == nullptr || r->ops->notify == nullptr) return false;
+    return r->ops->notify(r, target, e) != kNotHandled;
+  }
+};
+
+Text TextFromQString(const QString& s) {
+  return Text(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size()));
+}
+
+QString QStringFromText(TextView t) {
+  return QString(reinterpret_cast<const QChar*>(t.data()), static_cast<qsizetype>(t.size()));
+}
+
+bool InitWidgets() {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return false;
+  if (g_widgets == nullptr) {
+    g_widgets = runtime::CreateRecordRegistry<WidgetRecord>(50, &WidgetDestroy);
+    if (g_widgets == nullptr) return false;
+  }
+  // The font message boxes use stands for the platform's message font; without a theme entry
+  // Qt falls back to its general font.
+  delete g_font;
+  g_font = new QFont(QApplication::font("QMessageBox"));
+  g_container = nullptr;
+  return true;
+}
+
+void ShutdownWidgets() {
+  if (g_widgets != nullptr) WidgetDestroy(runtime::AnyId);
+  delete g_font;
+  g_font = nullptr;
+  g_container = nullptr;
+}
+
+WidgetRecord* AcquireWidget(ObjectNumber number) {
+  if (g_widgets == nullptr || (number < 0 && number != runtime::AnyId)) return nullptr;
+  return runtime::AcquireRecord<WidgetRecord>(g_widgets, number);
+}
+
+int64_t RegisterWidget(ObjectNumber number, WidgetRecord* record, QWidget* control, const WidgetKindOps* ops) {
+  if (record == nullptr || g_widgets == nullptr) {
+    delete control;
+    return 0;
+  }
+  const ObjectNumber n = number == runtime::AnyId ? runtime::NumberOfRecord(record) : number;
+  if (control == nullptr) {
+    runtime::ReleaseObject(g_widgets, n);
+    return 0;
+  }
+  record->control = control;
+  record->ops = ops;
+  record->number = n;
+  record->filter = new WidgetFilter(n, control);
+  control->installEventFilter(record->filter);
+  // Item views take their mouse input on the viewport; the kind must see it there too.
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(control)) area->viewport()->installEventFilter(record->filter);
+  control->setProperty("VX_ID", QVariant::fromValue<qlonglong>(n));
+  if (g_font != nullptr) control->setFont(*g_font);
+  QObject::connect(control, &QObject::destroyed, [n](QObject* gone) { WidgetDestroyed(n, gone); });
+  return number == runtime::AnyId ? n : static_cast<int64_t>(reinterpret_cast<intptr_t>(control));
+}
+
+WidgetRecord* FindWidget(ObjectNumber number) {
+  if (g_widgets == nullptr) return nullptr;
+  return runtime::FindRecord<WidgetRecord>(g_widgets, number);
+}
+
+QWidget* WidgetControl(ObjectNumber number) {
+  WidgetRecord* r = FindWidget(number);
+  return r != nullptr ? r->control : nullptr;
+}
+
+void WidgetDestroy(ObjectNumber number) {
+  if (g_widgets == nullptr) return;
+  if (number == runtime::AnyId) {
+    runtime::ReleaseAllObjects(g_widgets);
+    return;
+  }
+  WidgetRecord* r = FindWidget(number);
+  if (r == nullptr) return;
+  QWidget* c = r->control;
+  c->setProperty("VX_ID", QVariant::fromValue<qlonglong>(-1));  // silences its handlers from here on
+  delete c;
+  // The release-all walk relies on every release freeing its number.
+  r = FindWidget(number);
+  if (r != nullptr && r->control == c) {
+    if (r->ops != nullptr && r->ops->release != nullptr) r->ops->release(r);
+    runtime::ReleaseObject(g_widgets, number);
+  }
+  RemoveEvents(EventWidget, number, -1, -1);
+}
+
+QWidget* WidgetContainer() { return g_container.data(); }
+
+void SetWidgetContainer(QWidget* window) { g_container = window; }
+
+const QFont& WidgetFont() {
+  static const QFont fallback;
+  return g_font != nullptr ? *g_font : fallback;
+}
+
+int64_t ColumnAdd(ObjectNumber number, int64_t position, TextView title, int64_t width) {
+  WidgetRecord* r = FindWidget(number);
+  if (r == nullptr || r->ops == nullptr || r->ops->add_column == nullptr) return 0;
+  return r->ops->add_column(r, position, title, width);
+}
+
+int64_t ItemAdd(ObjectNumber number, int64_t position, TextView text) {
+  WidgetRecord* r = FindWidget(number);
+  if (r == nullptr || r->ops == nullptr) return 0;
+  Suppressed quiet;
+  if (r->ops->add_item_flags != nullptr) return r->ops->add_item_flags(r, position, text, 0, 0);
+  if (r->ops->add_item != nullptr) return r->ops->add_item(r, position, text, 0);
+  return 0;
+}
+
+void ItemsClear(ObjectNumber number) {
+  WidgetRecord* r = FindWidget(number);
+  if (r == nullptr || r->ops == nullptr || r->ops->clear_items == nullptr) return;
+  Suppressed quiet;
+  r->ops->clear_items(r);
+}
+
+int64_t WidgetState(ObjectNumber number) {
+  WidgetRecord* r = FindWidget(number);
+  if (r == nullptr || r->ops == nullptr || r->ops->get_state == nullptr) return 0;
+  return r->ops->get_state(r);
+}
+
+void WidgetSetState(ObjectNumber number, int64_t state) {
+  WidgetRecord* r = FindWidget(number);
+  if (r == nullptr || r->ops == nullptr || r->ops->set_state == nullptr) return;
+  r->ops->set_state(r, state);
+}
+
+Text WidgetText(ObjectNumber number) {
+  WidgetRecord* r = FindWidget(number);
+  if (r == nullptr) return Text();
+  if (r->ops != nullptr && r->ops->get_text != nullptr) return r->ops->get_text(r);
+  if (auto* b = qobject_cast<QAbstractButton*>(r->control)) return TextFromQString(b->text());
+  return TextFromQString(r->control->windowTitle());
+}
+
+void WidgetSetText(ObjectNumber number, TextView text) {
+  WidgetRecord* r = FindWidget(number);
+  if (r == nullptr) return;
+  if (r->ops != nullptr && r->ops->set_text != nullptr) {
+    r->ops->set_text(r, text);
+  } else if (auto* b = qobject_cast<QAbstractButton*>(r->control)) {
+    b->setText(QStringFromText(text));
+  } else {
+    r->control->setWindowTitle(QStringFromText(text));
+  }
+}
+
+Text ItemText(ObjectNumber number, int64_t item, int64_t column) {
+  WidgetRecord* r = FindWidget(number);
+  if (r == nullptr || r->ops == nullptr || r->ops->get_item_text == nullptr) return Text();
+  return r->ops->get_item_text(r, item, column);
+}
+
+int64_t ItemCount(ObjectNumber number) {
+  WidgetRecord* r = FindWidget(number);
+  if (r == nullptr || r->ops == nullptr || r->ops->count_items == nullptr) return 0;
+  return r->ops->count_items(r);
+}
+
+int64_t WidgetRequiredSize(ObjectNumber number, int32_t* width, int32_t* height) {
+  WidgetRecord* r = FindWidget(number);
+  if (r == nullptr || r->ops == nullptr || r->ops->required_size == nullptr || width == nullptr ||
+      height == nullptr) {
+    return 0;
+  }
+  return r->ops->required_size(r, width, height);
+}
+
+}  // namespace ui

@@ -1,0 +1,89 @@
+// Numbered top-level windows and the display scale.
+//
+// Coordinates and sizes given to windows, widgets and list columns are in 1/96 inch and scaled by
+// the screen's logical density, read once by InitWindows. With Qt's own high-DPI scaling on, Qt
+// reports 96 and scales by itself, so nothing is scaled twice.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/registry.h"
+#include "runtime/text.h"
+
+class QWidget;
+class QObject;
+
+namespace ui {
+
+// Runtime bits of WindowCreate's flags; every other bit is a platform window style bit.
+constexpr uint32_t kWindowCentreOnScreen = 0x1;
+constexpr uint32_t kWindowCentreOnParent = 0x2;
+constexpr uint32_t kWindowTool = 0x4;
+constexpr uint32_t kWindowNotContainer = 0x8;
+constexpr uint32_t kWindowNoActivate = 0x2000000;
+constexpr uint32_t kWindowHidden = 0x10000000;
+
+// Platform window style bits that map onto Qt window flags.
+constexpr uint32_t kStyleCaption = 0xC00000;      // title bar (border + dialog frame)
+constexpr uint32_t kStyleBorder = 0x800000;
+constexpr uint32_t kStyleSystemMenu = 0x80000;    // close box
+constexpr uint32_t kStyleSizingFrame = 0x40000;   // border the user can drag
+constexpr uint32_t kStyleMinimizeBox = 0x20000;
+constexpr uint32_t kStyleMaximizeBox = 0x10000;
+constexpr uint32_t kStyleMaximize = 0x1000000;
+constexpr uint32_t kStyleMinimize = 0x20000000;
+constexpr uint32_t kStyleDisabled = 0x8000000;
+constexpr uint32_t kStylePopup = 0x80000000;
+
+// x or y of this value: let the window system choose the position.
+constexpr int32_t kWindowPositionIgnore = -65535;
+
+struct WindowFilter;  // the window's event handler
+
+struct WindowRecord {
+  QWidget* window;            // live while non-null
+  WindowFilter* filter;       // turns the window's toolkit events into queued events
+  int32_t accelerator_count;  // Tab and Shift+Tab: always 2
+  int32_t minimized_or_maximized;
+  int32_t ready;              // 0 while being built; moves and sizes are reported only when 1
+  int32_t reserved;
+  runtime::ObjectNumber number;
+};
+
+// Reads the display density and creates the window table. Needs a QApplication; false without.
+bool InitWindows();
+// Destroys every window still open.
+void ShutdownWindows();
+
+// Opens a top-level window. x, y: outer top-left corner; width, height: client area; all in 1/96
+// inch. Returns the number chosen for AnyId, otherwise a non-zero handle; 0 on failure.
+int64_t WindowCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,
+                     runtime::TextView title, uint32_t flags, QWidget* parent = nullptr);
+
+// Closes one window, or every window for AnyId. Numbers that name no window are ignored.
+void WindowDestroy(runtime::ObjectNumber number);
+
+// The window's Qt widget, or nullptr.
+QWidget* WindowWidget(runtime::ObjectNumber number);
+
+// The number of the window that contains the object ("VX_WindowID" of the nearest ancestor minus
+// one), -1 when none.
+int64_t WindowNumberOf(const QObject* object);
+
+// MulDiv(v, density, 96): rounded to the nearest, halves away from zero.
+int32_t ScaleX(int32_t v);
+int32_t ScaleY(int32_t v);
+struct ScaledRect {
+  int32_t x, y, width, height;
+};
+ScaledRect ScaleRect(int32_t x, int32_t y, int32_t width, int32_t height);
+
+// The density in use (96 before InitWindows).
+int32_t DisplayDensityX();
+int32_t DisplayDensityY();
+
+// MulDiv as the platform defines it: 64-bit product, nearest, halves away from zero; -1 when the
+// divisor is 0 or the result does not fit.
+int32_t MulDiv(int32_t value, int32_t numerator, int32_t denominator);
+
+}  // namespace ui
