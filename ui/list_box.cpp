@@ -112,11 +112,13 @@ int64_t ListNotify(WidgetRecord* w, QObject* target, QEvent* e) {
       if (m->button() != Qt::LeftButton) break;
       const bool clicked = l->property(kMouseDown).isValid();
       l->setProperty(kMouseDown, QVariant());
-      const bool consumed = w->kind_words[kWordConsumedPress] != 0;
+      // After a drag start the control must not see the release either: it would select the
+      // item under the pointer.
+      const bool consumed = w->kind_words[kWordConsumedPress] != 0 || w->kind_words[kWordDragging] != 0;
       w->kind_words[kWordDragging] = 0;
       w->kind_words[kWordConsumedPress] = 0;
       if (clicked) PostWidgetEvent(l, WidgetEventLeftClick);
-      if (consumed) return 1;  // the control never saw the press
+      if (consumed) return 1;
       break;
     }
     default:

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QObject>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QPointer>
 #include <QScreen>
 #include <QVariant>
@@ -33,6 +35,18 @@ int32_t g_density_y = 96;
 int64_t PropertyNumber(const QObject* o, const char* name) {
   const QVariant v = o->property(name);
   return v.isValid() ? v.toLongLong() : 0;
+}
+
+}  // namespace
+
+namespace {
+
+bool OwnAreaPainted(const QWidget* window, QRegion region) {
+  for (const QObject* child : window->children()) {
+    const auto* w = qobject_cast<const QWidget*>(child);
+    if (w != nullptr && !w->isWindow() && w->isVisible()) region -= w->geometry();
+  }
+  return !region.isEmpty();
 }
 
 }  // namespace
@@ -92,7 +106,11 @@ struct WindowFilter : QObject {
         if (r->ready != 0) PostEvent(EventWindowMoved, n, n, 0);
         break;
       case QEvent::Paint:
-        PostEvent(EventWindowRepaint, 0, n, 0);
+        // Qt paints the window beneath a child that repaints; only its own uncovered area
+        // counts as its background being erased.
+        if (OwnAreaPainted(r->window, static_cast<QPaintEvent*>(e)->region())) {
+          PostEvent(EventWindowRepaint, 0, n, 0);
+        }
         break;
       case QEvent::MouseButtonRelease: {
         const auto* m = static_cast<QMouseEvent*>(e);

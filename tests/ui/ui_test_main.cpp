@@ -1,0 +1,32 @@
+// Runs the widget-layer tests inside one QApplication on the offscreen platform.
+//
+// SB_FORCE_DPI builds the variant that forces the screen's logical density: Qt's own high-DPI
+// scaling is switched off (otherwise Qt keeps the logical figure at 96 and moves the factor into
+// the device pixel ratio) and QT_FONT_DPI sets the logical density itself, before Qt starts.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QByteArray>
+
+#include "ui/event_queue.h"
+#include "ui/widget.h"
+#include "ui/window.h"
+
+#define SB_STRINGIFY2(x) #x
+#define SB_STRINGIFY(x) SB_STRINGIFY2(x)
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef SB_FORCE_DPI
+  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  qputenv("QT_FONT_DPI", SB_STRINGIFY(SB_FORCE_DPI));
+#endif
+  testing::InitGoogleTest(&argc, argv);
+  QApplication app(argc, argv);
+  if (!ui::InitEvents() || !ui::InitWindows() || !ui::InitWidgets()) return 2;
+  const int rc = RUN_ALL_TESTS();
+  ui::ShutdownWidgets();
+  ui::ShutdownWindows();
+  ui::ShutdownEvents();
+  return rc;
+}

@@ -1,0 +1,212 @@
+#include "ui/window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QWidget>
+#include <QWindow>
+
+#include "ui/button.h"
+#include "ui/event_queue.h"
+#include "ui/list_box.h"
+#include "ui/widget.h"
+#include "ui_test_support.h"
+
+namespace {
+
+using ui_test::Drain;
+using ui_test::Event;
+using ui_test::Only;
+using ui_test::PumpAndDrain;
+
+class WindowTest : public testing::Test {
+ protected:
+  void TearDown() override {
+    ui::WindowDestroy(runtime::AnyId);
+    ui::RemoveEvents(-1, -1, -1, -1);
+  }
+};
+
+// Everything but the events that painting and activation scatter in between.
+std::vector<Event> StateEvents(const std::vector<Event>& events) {
+  std::vector<Event> out;
+  for (const Event& e : events) {
+    if (e.code == ui::EventWindowRepaint || e.code == ui::EventWindowActivated ||
+        e.code == ui::EventWindowDeactivated || e.code == ui::EventWindowMoved || e.code < 13000) {
+      continue;
+    }
+    out.push_back(e);
+  }
+  return out;
+}
+
+TEST_F(WindowTest, CloseBoxTwiceGivesOneCloseEventAndTheWindowStays) {
+  ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"close", 0xCC0000), 0);
+  QWidget* w = ui::WindowWidget(0);
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  PumpAndDrain();
+  // QWindow::close() takes the window system's road: the same request as the close box.
+  w->windowHandle()->close();
+  w->windowHandle()->close();
+  EXPECT_EQ(Only(Drain(), ui::EventCloseWindow), (std::vector<Event>{{ui::EventCloseWindow, 0, 0, 0}}));
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_EQ(ui::WindowWidget(0), w);
+  // The wake-up that followed the request ends a wait without being an event.
+  EXPECT_EQ(ui::EventWait(), ui::kWaitWakeUp);
+  EXPECT_EQ(ui::EventKind(), -1);
+  EXPECT_EQ(ui::EventSource(), 0);
+}
+
+TEST_F(WindowTest, MaximiseThenRestoreGivesRestoredThenOneSized) {
+  ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"sizes", 0xCF0000), 0);
+  QWidget* w = ui::WindowWidget(0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  PumpAndDrain();
+  w->showMaximized();
+  QTRY_VERIFY(w->isMaximized());
+  const std::vector<Event> maximised = StateEvents(PumpAndDrain());
+  ASSERT_FALSE(maximised.empty());
+  EXPECT_EQ(maximised.front(), (Event{ui::EventWindowMaximized, 0, 0, 0}));
+  EXPECT_EQ(maximised.back(), (Event{ui::EventWindowSized, 0, 0, 0}));
+
+  w->showNormal();
+  w->resize(w->width() + 10, w->height());  // more size messages before the fetch
+  w->resize(w->width() + 10, w->height());
+  QTRY_VERIFY(!w->isMaximized());
+  QCoreApplication::processEvents();
+  const std::vector<Event> restored = StateEvents(PumpAndDrain());
+  EXPECT_EQ(restored, (std::vector<Event>{{ui::EventWindowRestored, 0, 0, 0}, {ui::EventWindowSized, 0, 0, 0}}));
+}
+
+TEST_F(WindowTest, MinimiseReportsOnlyMinimised) {
+  ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"min", 0xCE0000), 0);
+  QWidget* w = ui::WindowWidget(0);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  PumpAndDrain();
+  w->showMinimized();
+  QTRY_VERIFY(w->isMinimized());
+  EXPECT_EQ(StateEvents(PumpAndDrain()), (std::vector<Event>{{ui::EventWindowMinimized, 0, 0, 0}}));
+}
+
+TEST_F(WindowTest, AnyIdNumbersAndTheWindowProperty) {
+  const int64_t a = ui::WindowCreate(runtime::AnyId, 0, 0, 100, 100, u"a", 0);
+  const int64_t b = ui::WindowCreate(runtime::AnyId, 0, 0, 100, 100, u"b", 0);
+  ASSERT_NE(a, 0);
+  ASSERT_NE(b, 0);
+  EXPECT_NE(a, b);
+  ASSERT_NE(ui::WindowWidget(a), nullptr);
+  EXPECT_EQ(ui::WindowWidget(a)->property("VX_WindowID").toLongLong(), a + 1);
+  EXPECT_EQ(ui::WindowWidget(a)->windowTitle(), QStringLiteral("a"));
+  // A fixed number returns a handle, not the number.
+  const int64_t handle = ui::WindowCreate(5, 0, 0, 100, 100, u"", 0);
+  EXPECT_EQ(handle, static_cast<int64_t>(reinterpret_cast<intptr_t>(ui::WindowWidget(5))));
+  EXPECT_EQ(ui::WindowCreate(-7, 0, 0, 100, 100, u"", 0), 0);
+  ui::WindowDestroy(a);
+  EXPECT_EQ(ui::WindowWidget(a), nullptr);
+  EXPECT_NE(ui::WindowWidget(b), nullptr);
+  ui::WindowDestroy(12345);  // names nothing
+  ui::WindowDestroy(runtime::AnyId);
+  EXPECT_EQ(ui::WindowWidget(b), nullptr);
+  EXPECT_EQ(ui::WindowWidget(5), nullptr);
+}
+
+TEST_F(WindowTest, FlagsMapOntoQtWindowFlags) {
+  ASSERT_NE(ui::WindowCreate(0, 30, 40, 200, 100, u"main", 0xCC0000), 0);
+  QWidget* w = ui::WindowWidget(0);
+  const Qt::WindowFlags f = w->windowFlags();
+  EXPECT_TRUE(f & Qt::WindowTitleHint);
+  EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(f & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(f & Qt::WindowMaximizeButtonHint);
+  EXPECT_NE(w->minimumSize(), w->maximumSize());  // the sizing frame: the user may resize it
+  EXPECT_EQ(w->size(), QSize(200, 100));
+  EXPECT_EQ(w->pos(), QPoint(30, 40));
+  EXPECT_EQ(ui::WidgetContainer(), w);
+
+  // No sizing frame: fixed size. Flag 8: not the container. Hidden bit: not shown.
+  ASSERT_NE(ui::WindowCreate(1, 0, 0, 120, 80, u"fixed", 0xC80000 | 0x8 | 0x10000000), 0);
+  QWidget* fixed = ui::WindowWidget(1);
+  EXPECT_EQ(fixed->minimumSize(), fixed->maximumSize());
+  EXPECT_FALSE(fixed->isVisible());
+  EXPECT_EQ(ui::WidgetContainer(), w);
+
+  // A tool window loses the minimise and maximise boxes even when asked for them.
+  ASSERT_NE(ui::WindowCreate(2, 0, 0, 120, 80, u"tool", 0x4 | 0xCF0000 | 0x8), 0);
+  const Qt::WindowFlags tf = ui::WindowWidget(2)->windowFlags();
+  EXPECT_EQ(tf & Qt::WindowType_Mask, Qt::Tool);
+  EXPECT_FALSE(tf & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(tf & Qt::WindowTitleHint);
+}
+
+TEST_F(WindowTest, IgnoredPositionIsLeftToTheWindowSystem) {
+  ASSERT_NE(ui::WindowCreate(0, ui::kWindowPositionIgnore, 300, 100, 100, u"", 0x8), 0);
+  EXPECT_FALSE(ui::WindowWidget(0)->testAttribute(Qt::WA_Moved));
+  ASSERT_NE(ui::WindowCreate(1, 300, ui::kWindowPositionIgnore, 100, 100, u"", 0x8), 0);
+  EXPECT_FALSE(ui::WindowWidget(1)->testAttribute(Qt::WA_Moved));
+  ASSERT_NE(ui::WindowCreate(2, 300, 200, 100, 100, u"", 0x8), 0);
+  EXPECT_TRUE(ui::WindowWidget(2)->testAttribute(Qt::WA_Moved));
+}
+
+TEST_F(WindowTest, DestroyingTheWindowDestroysItsWidgetsAndDropsTheirEvents) {
+  ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"gone", 0xCC0000), 0);
+  ASSERT_NE(ui::ButtonCreate(3, 10, 10, 100, 30, u"b"), 0);
+  ASSERT_NE(ui::ListBoxCreate(6, 10, 50, 100, 100), 0);
+  QTest::mouseClick(ui::WidgetControl(3), Qt::LeftButton);
+  ui::PostEvent(ui::EventWindowSized, 0, 0, 0);
+  ui::PostEvent(ui::EventWidget, 9, 1, 0);  // another window's event stays
+  ui::WindowDestroy(0);
+  EXPECT_EQ(ui::WindowWidget(0), nullptr);
+  EXPECT_EQ(ui::WidgetControl(3), nullptr);
+  EXPECT_EQ(ui::WidgetControl(6), nullptr);
+  EXPECT_EQ(ui::WidgetContainer(), nullptr);
+  EXPECT_EQ(Drain(), (std::vector<Event>{{ui::EventWidget, 9, 1, 0}}));
+  // Without a container no widget can be made, and the number stays free.
+  EXPECT_EQ(ui::ButtonCreate(3, 10, 10, 100, 30, u"b"), 0);
+  EXPECT_EQ(ui::FindWidget(3), nullptr);
+}
+
+TEST_F(WindowTest, TabCyclesOverEnabledVisibleWidgetsInCreationOrder) {
+  ASSERT_NE(ui::WindowCreate(0, 20, 20, 400, 300, u"tabs", 0xCC0000), 0);
+  QWidget* w = ui::WindowWidget(0);
+  ASSERT_NE(ui::ButtonCreate(1, 10, 10, 80, 30, u"first"), 0);
+  ASSERT_NE(ui::ListBoxCreate(2, 10, 50, 100, 100), 0);
+  ASSERT_NE(ui::ButtonCreate(3, 10, 160, 80, 30, u"disabled"), 0);
+  ASSERT_NE(ui::ButtonCreate(4, 10, 200, 80, 30, u"hidden"), 0);
+  ASSERT_NE(ui::ButtonCreate(5, 10, 240, 80, 30, u"last"), 0);
+  ui::WidgetControl(3)->setEnabled(false);
+  ui::WidgetControl(4)->hide();
+  w->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+  ui::WidgetControl(1)->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), ui::WidgetControl(1));
+
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(2));
+  // The list box would keep Tab for itself if it saw it; the window takes it first.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(5));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(1));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(5));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(2));
+  EXPECT_TRUE(Only(PumpAndDrain(), ui::EventWidget).empty());  // focus moves are not events
+}
+
+TEST(MulDivTest, RoundsHalvesAwayFromZeroAndRefusesWhatDoesNotFit) {
+  EXPECT_EQ(ui::MulDiv(25, 144, 96), 38);
+  EXPECT_EQ(ui::MulDiv(-25, 144, 96), -38);
+  EXPECT_EQ(ui::MulDiv(25, -144, 96), -38);
+  EXPECT_EQ(ui::MulDiv(7, 1, 3), 2);
+  EXPECT_EQ(ui::MulDiv(8, 1, 3), 3);
+  EXPECT_EQ(ui::MulDiv(1, 1, 0), -1);
+  EXPECT_EQ(ui::MulDiv(2000000000, 2000000000, 1), -1);
+  EXPECT_EQ(ui::MulDiv(2000000000, 2000000000, 2000000000), 2000000000);
+}
+
+}  // namespace
