@@ -148,6 +148,26 @@ TEST_F(ColumnListTest, ADoubleClickOnEmptySpaceIsReported) {
   EXPECT_EQ(WidgetText(kList), u"a.jpg");
 }
 
+TEST_F(ColumnListTest, DraggingRowsReportsTheSelectedOnes) {
+  QTableWidget* list = Create(kListMultipleSelection);
+  for (const char16_t* row : {u"a\n1", u"b\n2", u"c\n3"}) ItemAdd(kList, -1, row);
+  ClickRow(list, 0);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    list->visualItemRect(list->item(2, 0)).center());
+  DrainWidgetEvents();
+  const QPoint from = list->visualItemRect(list->item(2, 0)).center();
+  QTest::mousePress(list->viewport(), Qt::LeftButton, {}, from);
+  QTest::mouseMove(list->viewport(), from + QPoint(QApplication::startDragDistance() + 20, 0));
+  QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, from + QPoint(QApplication::startDragDistance() + 20, 0));
+  const Events events = DrainWidgetEvents();
+  EXPECT_NE(std::find(events.begin(), events.end(), std::pair<int64_t, int64_t>{kList, WidgetEventDragStart}),
+            events.end());
+  const QVariantList rows = list->property("VX_DragItems").toList();
+  ASSERT_EQ(rows.size(), 2);
+  EXPECT_EQ(rows[0].toLongLong(), 0);
+  EXPECT_EQ(rows[1].toLongLong(), 2);
+}
+
 TEST_F(ColumnListTest, HeaderClicksAreRecordedAndReported) {
   QTableWidget* list = Create();
   DrainWidgetEvents();

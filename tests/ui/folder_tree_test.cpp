@@ -296,6 +296,21 @@ TEST_F(FolderTreeTest, AClickOnAnUnselectedItemReportsChangeThenLeftClick) {
   EXPECT_EQ(Selected(tree), root->child(2));
 }
 
+TEST_F(FolderTreeTest, DraggingAnItemSelectsItAndReportsItsPosition) {
+  QTreeWidget* tree = Create();
+  QTreeWidgetItem* stick = tree->topLevelItem(0)->child(1);
+  DrainWidgetEvents();
+  const QPoint from = tree->visualItemRect(stick).center();
+  QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, from);
+  QTest::mouseMove(tree->viewport(), from + QPoint(0, QApplication::startDragDistance() + 20));
+  QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, from + QPoint(0, QApplication::startDragDistance() + 20));
+  const auto events = DrainWidgetEvents();
+  EXPECT_NE(std::find(events.begin(), events.end(), std::pair<int64_t, int64_t>{kTree, WidgetEventDragStart}),
+            events.end());
+  EXPECT_EQ(Selected(tree), stick);
+  EXPECT_EQ(tree->property("VX_DragItems").toList(), QVariantList{QVariant::fromValue(int64_t{2})});
+}
+
 TEST_F(FolderTreeTest, PathsDeeperThan259CharactersWork) {
   std::string deep = "data";
   while (deep.size() < 400) deep += "/a-rather-long-folder-name-" + std::to_string(deep.size());
