@@ -327,6 +327,19 @@ TEST_F(FolderTreeTest, PathsDeeperThan259CharactersWork) {
   EXPECT_EQ(WidgetState(kTree), 1);
 }
 
+TEST_F(FolderTreeTest, NamesThatAreNotUtf8KeepTheirBytesInThePath) {
+  const std::string odd = "caf\xe9-\xff";
+  data_.Mkdir("data/" + odd);
+  QTreeWidget* tree = Create(kTreeSorted, DataPath());
+  QTreeWidgetItem* data = Selected(tree);
+  ASSERT_NE(data, nullptr);
+  Click(tree, data->child(0));  // "caf..." sorts first
+  EXPECT_EQ(runtime::TextToUtf8(WidgetText(kTree)), data_.str() + "/data/" + odd + "/");
+  WidgetSetText(kTree, DataPath());
+  WidgetSetText(kTree, U(data_.str() + "/data/" + odd + "/"));
+  EXPECT_EQ(Selected(tree), data->child(0));
+}
+
 TEST_F(FolderTreeTest, AnEmptyDriveOpensThePromptAndIsAskedAgainNextTime) {
   g_empty_drives = {StickMount()};
   QTreeWidget* tree = Create();
