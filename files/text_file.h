@@ -81,6 +81,9 @@ int64_t EndOfFile(ObjectNumber number);
 // not valid UTF-8 (broken, overlong, a surrogate, beyond U+10FFFF) come back as byte escapes
 // (U+DC00 + byte, see platform/unicode.h), which WriteLine turns back into the same bytes.
 //
+// Other encodings: bytes the ANSI set cannot decode come back as byte escapes too; UTF-16 units are
+// taken as they are.
+//
 // No byte-order mark is looked for: one at the start of a file is read as characters. Empty text
 // when nothing is left, for a number with no open file, and when memory runs out.
 Text ReadLine(ObjectNumber number, int64_t encoding);

@@ -40,6 +40,7 @@ int64_t FolderTreeCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int
 
 // Where the trees learn the mount table and ask a volume whether it is ready. The defaults read the
 // system's mount table and call statvfs; tests substitute their own. `nullptr` restores the default.
+// A new reader is first used at the next reading (the first tree, or FolderTreeMountsChanged).
 using MountTableReader = std::vector<MountEntry> (*)();
 using VolumeSpaceQuery = int (*)(runtime::TextView mount_point);  // 0, or the errno of the failure
 void SetMountTableReader(MountTableReader reader);

@@ -62,9 +62,13 @@ int64_t FirstSelected(QListWidget* l) {
 }
 
 int64_t ListNotify(WidgetRecord* w, QObject* target, QEvent* e) {
+  const QEvent::Type type = e->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) {
+    return kNotHandled;
+  }
   QListWidget* l = ListOf(w);
   if (target != l->viewport()) return kNotHandled;
-  switch (e->type()) {
+  switch (type) {
     case QEvent::MouseButtonPress: {
       const auto* m = static_cast<QMouseEvent*>(e);
       if (m->button() != Qt::LeftButton) break;
@@ -79,6 +83,7 @@ int64_t ListNotify(WidgetRecord* w, QObject* target, QEvent* e) {
       if (IsMulti(l) && item->isSelected() &&
           (m->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) == 0) {
         w->kind_words[kWordConsumedPress] = 1;
+        l->setFocus(Qt::MouseFocusReason);
         return 1;
       }
       break;

@@ -49,9 +49,15 @@ bool OwnAreaPainted(const QWidget* window, QRegion region) {
   return !region.isEmpty();
 }
 
+// Qt passes a click that a control ignores on to the window; only clicks on the window's own
+// client area are the window's.
+bool OwnArea(const QWidget* window, const QMouseEvent* m) {
+  return window->childAt(m->position().toPoint()) == nullptr;
+}
+
 }  // namespace
 
-// The window's part of the "window procedure": turns its toolkit events into queued events.
+// Turns the toolkit events of one window into queued events.
 struct WindowFilter : QObject {
   explicit WindowFilter(ObjectNumber n, QObject* parent) : QObject(parent), number(n) {}
   ObjectNumber number;
@@ -114,15 +120,16 @@ struct WindowFilter : QObject {
         break;
       case QEvent::MouseButtonRelease: {
         const auto* m = static_cast<QMouseEvent*>(e);
+        if (!OwnArea(r->window, m)) break;
         if (m->button() == Qt::LeftButton) PostEvent(EventWindowLeftClick, 0, n, 0);
         if (m->button() == Qt::RightButton) PostEvent(EventWindowRightClick, 0, n, 0);
         break;
       }
-      case QEvent::MouseButtonDblClick:
-        if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
-          PostEvent(EventWindowLeftDoubleClick, 0, n, 0);
-        }
+      case QEvent::MouseButtonDblClick: {
+        const auto* m = static_cast<QMouseEvent*>(e);
+        if (OwnArea(r->window, m) && m->button() == Qt::LeftButton) PostEvent(EventWindowLeftDoubleClick, 0, n, 0);
         break;
+      }
       default:
         break;
     }
@@ -308,6 +315,8 @@ int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, i
     w->setFixedSize(client_w, client_h);
   }
 
+  // The native window knows its frame, which centring needs for the outer size.
+  if (centre_screen || centre_parent) w->winId();
   const bool platform_places = x == kWindowPositionIgnore ||
                                (y == kWindowPositionIgnore && !centre_screen && !centre_parent);
   if (centre_screen) {

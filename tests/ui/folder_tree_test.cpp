@@ -296,6 +296,21 @@ TEST_F(FolderTreeTest, AClickOnAnUnselectedItemReportsChangeThenLeftClick) {
   EXPECT_EQ(Selected(tree), root->child(2));
 }
 
+TEST_F(FolderTreeTest, DraggingAnItemSelectsItAndReportsItsPosition) {
+  QTreeWidget* tree = Create();
+  QTreeWidgetItem* stick = tree->topLevelItem(0)->child(1);
+  DrainWidgetEvents();
+  const QPoint from = tree->visualItemRect(stick).center();
+  QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, from);
+  QTest::mouseMove(tree->viewport(), from + QPoint(0, QApplication::startDragDistance() + 20));
+  QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, from + QPoint(0, QApplication::startDragDistance() + 20));
+  const auto events = DrainWidgetEvents();
+  EXPECT_NE(std::find(events.begin(), events.end(), std::pair<int64_t, int64_t>{kTree, WidgetEventDragStart}),
+            events.end());
+  EXPECT_EQ(Selected(tree), stick);
+  EXPECT_EQ(tree->property("VX_DragItems").toList(), QVariantList{QVariant::fromValue(int64_t{2})});
+}
+
 TEST_F(FolderTreeTest, PathsDeeperThan259CharactersWork) {
   std::string deep = "data";
   while (deep.size() < 400) deep += "/a-rather-long-folder-name-" + std::to_string(deep.size());
@@ -310,6 +325,19 @@ TEST_F(FolderTreeTest, PathsDeeperThan259CharactersWork) {
   QTest::keyClick(tree, Qt::Key_Down);
   EXPECT_EQ(WidgetText(kTree), folder + u"picture.jpg");
   EXPECT_EQ(WidgetState(kTree), 1);
+}
+
+TEST_F(FolderTreeTest, NamesThatAreNotUtf8KeepTheirBytesInThePath) {
+  const std::string odd = "caf\xe9-\xff";
+  data_.Mkdir("data/" + odd);
+  QTreeWidget* tree = Create(kTreeSorted, DataPath());
+  QTreeWidgetItem* data = Selected(tree);
+  ASSERT_NE(data, nullptr);
+  Click(tree, data->child(0));  // "caf..." sorts first
+  EXPECT_EQ(runtime::TextToUtf8(WidgetText(kTree)), data_.str() + "/data/" + odd + "/");
+  WidgetSetText(kTree, DataPath());
+  WidgetSetText(kTree, U(data_.str() + "/data/" + odd + "/"));
+  EXPECT_EQ(Selected(tree), data->child(0));
 }
 
 TEST_F(FolderTreeTest, AnEmptyDriveOpensThePromptAndIsAskedAgainNextTime) {

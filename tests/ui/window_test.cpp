@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
@@ -80,6 +82,17 @@ TEST_F(WindowTest, MaximiseThenRestoreGivesRestoredThenOneSized) {
   QCoreApplication::processEvents();
   const std::vector<Event> restored = StateEvents(PumpAndDrain());
   EXPECT_EQ(restored, (std::vector<Event>{{ui::EventWindowRestored, 0, 0, 0}, {ui::EventWindowSized, 0, 0, 0}}));
+
+  // Unfetched, the size reported with the maximisation goes too: one size, the last.
+  w->showMaximized();
+  QTRY_VERIFY(w->isMaximized());
+  QCoreApplication::processEvents();
+  w->showNormal();
+  QTRY_VERIFY(!w->isMaximized());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(StateEvents(PumpAndDrain()), (std::vector<Event>{{ui::EventWindowMaximized, 0, 0, 0},
+                                                              {ui::EventWindowRestored, 0, 0, 0},
+                                                              {ui::EventWindowSized, 0, 0, 0}}));
 }
 
 TEST_F(WindowTest, MinimiseReportsOnlyMinimised) {
@@ -142,6 +155,41 @@ TEST_F(WindowTest, FlagsMapOntoQtWindowFlags) {
   EXPECT_TRUE(tf & Qt::WindowTitleHint);
 }
 
+TEST_F(WindowTest, ClicksOnTheWindowsOwnAreaAndMoves) {
+  ASSERT_NE(ui::WindowCreate(2, 20, 20, 300, 200, u"clicks", 0xCC0000), 0);
+  ASSERT_NE(ui::ButtonCreate(3, 0, 0, 50, 50, u"b"), 0);
+  QWidget* w = ui::WindowWidget(2);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  PumpAndDrain();
+  QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(200, 150));
+  QTest::mouseClick(w, Qt::RightButton, {}, QPoint(200, 150));
+  QTest::mouseDClick(w, Qt::LeftButton, {}, QPoint(200, 150));
+  QTest::mouseClick(ui::WidgetControl(3), Qt::RightButton);  // a control's click is not the window's
+  const std::vector<Event> events = StateEvents(PumpAndDrain());
+  EXPECT_FALSE(Only(events, ui::EventWindowLeftClick).empty());
+  EXPECT_EQ(Only(events, ui::EventWindowRightClick), (std::vector<Event>{{ui::EventWindowRightClick, 0, 2, 0}}));
+  EXPECT_EQ(Only(events, ui::EventWindowLeftDoubleClick).size(), 1u);
+  w->move(60, 70);
+  QTRY_COMPARE(w->pos(), QPoint(60, 70));
+  const std::vector<Event> moved = Only(PumpAndDrain(), ui::EventWindowMoved);
+  ASSERT_FALSE(moved.empty());
+  EXPECT_EQ(moved.back(), (Event{ui::EventWindowMoved, 2, 2, 0}));
+}
+
+TEST_F(WindowTest, CentringOnTheScreenAndOnTheParent) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  ASSERT_NE(screen, nullptr);
+  const QRect sg = screen->geometry();
+  ASSERT_NE(ui::WindowCreate(0, 5, 5, 200, 100, u"", 0xCC0000 | ui::kWindowCentreOnScreen), 0);
+  QWidget* parent = ui::WindowWidget(0);
+  const QSize outer = parent->frameGeometry().size();
+  EXPECT_EQ(parent->pos(), QPoint(sg.x() + (sg.width() - outer.width()) / 2, sg.y() + (sg.height() - outer.height()) / 2));
+  ASSERT_NE(ui::WindowCreate(1, 5, 5, 100, 50, u"", 0xCC0000 | ui::kWindowCentreOnParent | 0x8, parent), 0);
+  const QRect child = ui::WindowWidget(1)->frameGeometry();
+  EXPECT_EQ(child.center(), parent->frameGeometry().center());
+  EXPECT_EQ(ui::WidgetContainer(), parent);
+}
+
 TEST_F(WindowTest, IgnoredPositionIsLeftToTheWindowSystem) {
   ASSERT_NE(ui::WindowCreate(0, ui::kWindowPositionIgnore, 300, 100, 100, u"", 0x8), 0);
   EXPECT_FALSE(ui::WindowWidget(0)->testAttribute(Qt::WA_Moved));
@@ -177,16 +225,24 @@ TEST_F(WindowTest, TabCyclesOverEnabledVisibleWidgetsInCreationOrder) {
   ASSERT_NE(ui::ButtonCreate(3, 10, 160, 80, 30, u"disabled"), 0);
   ASSERT_NE(ui::ButtonCreate(4, 10, 200, 80, 30, u"hidden"), 0);
   ASSERT_NE(ui::ButtonCreate(5, 10, 240, 80, 30, u"last"), 0);
+  // A list that keeps Tab for moving between its items, and a Qt focus chain in another order:
+  // neither may change the cycle.
+  auto* list = static_cast<QListWidget*>(ui::WidgetControl(2));
+  list->setTabKeyNavigation(true);
+  ui::ItemAdd(2, -1, u"one");
+  ui::ItemAdd(2, -1, u"two");
+  list->setCurrentRow(0);
+  QWidget::setTabOrder(ui::WidgetControl(5), ui::WidgetControl(2));
   ui::WidgetControl(3)->setEnabled(false);
   ui::WidgetControl(4)->hide();
   w->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(w));
   ui::WidgetControl(1)->setFocus();
   ASSERT_EQ(QApplication::focusWidget(), ui::WidgetControl(1));
+  PumpAndDrain();
 
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(2));
-  // The list box would keep Tab for itself if it saw it; the window takes it first.
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(5));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
