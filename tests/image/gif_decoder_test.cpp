@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "image/decoders.h"
@@ -15,6 +16,7 @@ namespace {
 
 // Index 0 black, 1 red, 2 green, 3 blue.
 const std::vector<GifColorType> kMap = {{0, 0, 0}, {255, 0, 0}, {0, 200, 0}, {0, 0, 255}};
+const std::vector<uint8_t> kControl = {0x21, 0xF9, 0x04};  // graphics control extension
 constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00C800, kBlue = 0xFF0000FF;
 
 GifFrameSource Frame(int left, int top, int width, int height, uint8_t index) {
@@ -177,6 +179,20 @@ TEST(GifDecoder, TruncatedFilesAreRejectedAndAStrayByteBetweenRecordsIsNot) {
   ASSERT_TRUE(d.accepted);
   EXPECT_EQ(d.frame_ok, (std::vector<int>{1, 1}));
   EXPECT_EQ(Pixel(d, 1, 5, 5), kBlue);
+
+  // A stray byte between a frame's control extension and the frame: the extension read before
+  // it is dropped (and freed: the sanitizer build checks for leaks), the frame itself still shows.
+  s.frames[1].control = true;
+  s.frames[1].delay = 30;
+  Bytes after_extension = EncodeGif(s);
+  auto extension = std::search(after_extension.begin(), after_extension.end(), kControl.begin(), kControl.end());
+  ASSERT_NE(extension, after_extension.end());
+  after_extension.insert(extension + 8, 0x00);
+  testimg::Decoded e = DecodeWith(image::kGifDecoder, after_extension);
+  ASSERT_TRUE(e.accepted);
+  EXPECT_EQ(e.frame_ok, (std::vector<int>{1, 1}));
+  EXPECT_EQ(e.delays[1], 0);
+  EXPECT_EQ(Pixel(e, 1, 5, 5), kBlue);
 }
 
 TEST(GifDecoder, TransparentPixelsKeepTheEarlierFrameOnlyWhenItStays) {
