@@ -10,6 +10,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = [] {
     image::InitImageLibrary();
+    // Pictures up to 16 MiB still take every path; larger ones only take longer.
+    platform::SetBitmapByteLimit(uint64_t{16} << 20);
     return true;
   }();
   (void)ready;

@@ -142,10 +142,16 @@ int DecodeBmp(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   const int64_t size = priv->size;
   const int bits = U16(d + 28);
   const uint32_t compression = U32(d + 30);
-  const Destination out{rows,          pitch, state->width, state->height, state->depth == 32 ? 4 : 3,
-                        (flags & DecodeBottomUp) != 0, priv->top_down != 0};
+  Destination out;
+  out.rows = rows;
+  out.pitch = pitch;
+  out.width = state->width;
+  out.height = state->height;
+  out.bytes_per_pixel = state->depth == 32 ? 4 : 3;
+  out.bottom_up = (flags & DecodeBottomUp) != 0;
+  out.top_down_source = priv->top_down != 0;
   Palette palette;
-  if (bits <= 8) palette.Load(d, size);
+  if (bits == 4 || bits == 8) palette.Load(d, size);
 
   if (bits == 8 && compression == 1) return DecodeRle8(d, size, out, palette);
   if (out.width <= 0 || out.height <= 0) return 1;

@@ -55,10 +55,10 @@ const ImageDecoder* FindRegisteredDecoder(uint32_t tag);
 // Number of registered decoders.
 int32_t RegisteredDecoderCount();
 
-// Loads a regular file (links to one included) with one whole read under a shared lock. Files over
-// 2 GiB, FIFOs, devices and folders fail without being read. For a fixed number: the image's handle
-// as a number; for AnyId: the new image's number; 0 on any failure. A file that cannot be opened or
-// read leaves the number untouched.
+// Loads a regular file (links to one included) with one whole read under a shared lock. Files of
+// 2 GiB or more, FIFOs, devices and folders fail without being read. For a fixed number: the
+// image's handle as a number; for AnyId: the new image's number; 0 on any failure. A file that
+// cannot be opened or read leaves the number untouched.
 ObjectNumber LoadImageFile(ObjectNumber number, const std::u16string& path);
 
 // As LoadImageFile, from encoded bytes that the caller keeps. Whatever the number held before is

@@ -1,10 +1,14 @@
 #include "platform/bitmap.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 namespace platform {
 namespace {
+
+std::atomic<int64_t> g_live{0};
+std::atomic<uint64_t> g_limit{kBitmapMaxBytes};
 
 uint32_t U32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
@@ -59,7 +63,7 @@ Bitmap* CreateBitmap(int32_t width, int32_t height, int32_t bits_per_pixel) {
   const uint64_t rows = height < 0 ? uint64_t{0} - static_cast<uint64_t>(static_cast<int64_t>(height))
                                    : static_cast<uint64_t>(height);
   uint64_t bytes;
-  if (__builtin_mul_overflow(static_cast<uint64_t>(pitch), rows, &bytes) || bytes > kBitmapMaxBytes) return nullptr;
+  if (__builtin_mul_overflow(static_cast<uint64_t>(pitch), rows, &bytes) || bytes > g_limit) return nullptr;
   auto* bitmap = static_cast<Bitmap*>(std::calloc(1, sizeof(Bitmap)));
   if (!bitmap) return nullptr;
   bitmap->pixels = static_cast<uint8_t*>(std::calloc(1, static_cast<size_t>(bytes)));
@@ -72,11 +76,13 @@ Bitmap* CreateBitmap(int32_t width, int32_t height, int32_t bits_per_pixel) {
   bitmap->height = height;
   bitmap->bits_per_pixel = bits_per_pixel;
   bitmap->pitch = static_cast<uint32_t>(pitch);
+  ++g_live;
   return bitmap;
 }
 
 void DeleteBitmap(Bitmap* bitmap) {
   if (!bitmap) return;
+  --g_live;
   std::free(bitmap->pixels);
   std::free(bitmap);
 }
@@ -197,5 +203,9 @@ void DeleteGraphics(void* handle) {
   if (GraphicsKindOf(handle) == GraphicsBitmap) DeleteBitmap(static_cast<Bitmap*>(handle));
   else if (handle) DestroyIcon(static_cast<Icon*>(handle));
 }
+
+int64_t LiveGraphicsObjects() { return g_live; }
+
+void SetBitmapByteLimit(uint64_t bytes) { g_limit = bytes < kBitmapMaxBytes ? bytes : kBitmapMaxBytes; }
 
 }  // namespace platform

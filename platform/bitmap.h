@@ -38,8 +38,12 @@ int64_t BitmapRowPitch(int64_t width, int32_t bits_per_pixel);
 // hostile image header cannot make the program allocate without bound.
 constexpr uint64_t kBitmapMaxBytes = uint64_t{1} << 31;
 
+// Lowers (or restores) the limit for the process. The fuzz target uses it so that inputs that
+// describe huge pictures cost milliseconds instead of seconds each; the program never calls it.
+void SetBitmapByteLimit(uint64_t bytes);
+
 // A zero-filled bitmap, or nullptr: width must be 1 or more, height not 0, 24 or 32 bits per pixel,
-// and pitch x |height| at most kBitmapMaxBytes.
+// and pitch x |height| at most kBitmapMaxBytes (or the lower limit set).
 Bitmap* CreateBitmap(int32_t width, int32_t height, int32_t bits_per_pixel);
 void DeleteBitmap(Bitmap* bitmap);
 
@@ -64,5 +68,9 @@ uint32_t GraphicsKindOf(const void* handle);
 
 // Frees a bitmap or an icon, whichever the handle is.
 void DeleteGraphics(void* handle);
+
+// Bitmaps and icons alive now (an icon counts once with its colour bitmap): lets tests see that
+// every image gives back what it made.
+int64_t LiveGraphicsObjects();
 
 }  // namespace platform
