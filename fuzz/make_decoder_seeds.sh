@@ -1,6 +1,14 @@
 #!/usr/bin/env bash
 # Makes the seed files of the PNG, JPEG and GIF fuzz targets with ImageMagick's convert (Debian's
-# imagemagick 6.9). The files are committed; run this again only to change them.
+# imagemagick 6.9). The files are committed; run this again only to change them. The files named
+# by a hash beside them were merged in from fuzzing runs of the targets:
+#
+#   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DSB_FUZZ=ON -DSB_TESTS=OFF -DSB_BENCH=OFF
+#   ninja -C build/fuzz fuzz_png_decoder          # likewise fuzz_jpeg_decoder, fuzz_gif_decoder
+#   mkdir -p work && ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=64 nice \
+#     build/fuzz/fuzz/fuzz_png_decoder -max_total_time=600 -rss_limit_mb=3072 -max_len=16384 \
+#     work fuzz/corpus/png
+#   build/fuzz/fuzz/fuzz_png_decoder -merge=1 fuzz/corpus/png work
 set -euo pipefail
 cd "$(dirname "$0")/corpus"
 mkdir -p png jpeg gif
