@@ -195,6 +195,38 @@ TEST(GifDecoder, TruncatedFilesAreRejectedAndAStrayByteBetweenRecordsIsNot) {
   EXPECT_EQ(Pixel(e, 1, 5, 5), kBlue);
 }
 
+// A frame whose data blocks end before its last pixel: the first reading stops inside the frame
+// and the second finishes the file, but that frame's pixels were never all written, so it fails
+// instead of showing whatever memory held.
+TEST(GifDecoder, FrameWhoseDataStopsShortIsNotDrawn) {
+  GifSource s = Screen(16, 16);
+  GifFrameSource noise = Frame(0, 0, 16, 16, 0);
+  uint32_t seed = 99;
+  for (uint8_t& i : noise.indices) {
+    seed = seed * 1103515245u + 12345u;
+    i = uint8_t(seed >> 29 & 3);
+  }
+  s.frames = {Frame(0, 0, 16, 16, 1), noise};
+  Bytes gif = EncodeGif(s);
+  // Walk past the screen (13 bytes and 4 colours) and frame 0 (descriptor, code size, blocks).
+  size_t at = 13 + 12 + 10 + 1;
+  while (gif[at] != 0) at += gif[at] + 1;
+  at += 1;
+  ASSERT_EQ(gif[at], 0x2C);
+  size_t blocks = at + 10 + 1;
+  uint8_t first = gif[blocks];
+  ASSERT_GT(first, 40);
+  Bytes cut(gif.begin(), gif.begin() + long(blocks));
+  cut.push_back(uint8_t(first / 2));
+  cut.insert(cut.end(), gif.begin() + long(blocks) + 1, gif.begin() + long(blocks) + 1 + first / 2);
+  cut.insert(cut.end(), {0x00, 0x3B});
+
+  testimg::Decoded d = DecodeWith(image::kGifDecoder, cut);
+  ASSERT_TRUE(d.accepted);
+  EXPECT_EQ(d.frame_count, 2);
+  EXPECT_EQ(d.frame_ok, (std::vector<int>{1, 0}));
+}
+
 TEST(GifDecoder, TransparentPixelsKeepTheEarlierFrameOnlyWhenItStays) {
   for (int first_disposal : {1, 0}) {
     SCOPED_TRACE("first frame disposal " + std::to_string(first_disposal));
