@@ -1,0 +1,217 @@
+// GIF through giflib: the whole file is read in the check, then each decode composes the next frame
+// on a 32-bit canvas of the logical screen's size, honouring transparency and the disposal modes,
+// and copies the canvas out.
+#include <gif_lib.h>
+
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+
+#include "image/decoders.h"
+#include "image/image.h"
+#include "runtime/heap.h"
+
+namespace image {
+namespace {
+
+static_assert(std::endian::native == std::endian::little, "canvas pixels are stored blue, green, red, alpha");
+
+struct GifPrivate {
+  GifFileType* gif;
+  const uint8_t* cursor;  // next byte for giflib
+  const uint8_t* end;     // just past the last byte
+  int64_t next_frame;
+  uint32_t* canvas;       // logical screen, alpha << 24 | red << 16 | green << 8 | blue
+  uint32_t* saved;        // the canvas as the last frame that does not restore left it
+  int32_t last_disposal;  // of the frame decoded last; 0 before the first
+  int32_t first_disposal; // of the frame that started the canvas
+  int32_t incomplete;     // a frame whose raster may be partly unwritten, or -1
+  int32_t restores;       // some frame disposes to previous, so the saved canvas is needed
+};
+
+int ReadFromMemory(GifFileType* gif, GifByteType* out, int length) {
+  auto* own = static_cast<GifPrivate*>(gif->UserData);
+  if (length <= 0) return 0;
+  size_t remaining = static_cast<size_t>(own->end - own->cursor);
+  size_t count = static_cast<size_t>(length) < remaining ? static_cast<size_t>(length) : remaining;
+  if (count != 0) std::memcpy(out, own->cursor, count);
+  own->cursor += count;
+  return static_cast<int>(count);
+}
+
+void DestroyGif(GifPrivate* own) {
+  if (own->gif != nullptr) {
+    int error = 0;
+    DGifCloseFile(own->gif, &error);
+  }
+  std::free(own->canvas);
+  std::free(own->saved);
+  std::memset(own, 0, sizeof *own);
+}
+
+int CheckGif(DecoderState* state) {
+  if (state->data == nullptr || state->size < 2) return 0;
+  GifPrivate* own = PrivateOf<GifPrivate>(state);
+  std::memset(own, 0, sizeof *own);
+  own->cursor = state->data;
+  own->end = state->data + state->size;
+  own->incomplete = -1;
+  int error = 0;
+  own->gif = DGifOpen(own, ReadFromMemory, &error);
+  if (own->gif == nullptr) return 0;
+  GifFileType* gif = own->gif;
+  if (gif->SWidth < 1 || gif->SHeight < 1) {
+    DestroyGif(own);
+    return 0;
+  }
+  if (DGifSlurp(gif) != GIF_OK) {
+    // The second attempt reads on from where the first stopped, which gets past a stray byte
+    // between records. Unless the first stopped exactly there, the image it was reading may hold
+    // unwritten pixels, so that frame is not drawn.
+    if (gif->Error != D_GIF_ERR_WRONG_RECORD && gif->ImageCount > 0) own->incomplete = gif->ImageCount - 1;
+    // DGifSlurp forgets, without freeing, extensions read since the last image.
+    GifFreeExtensions(&gif->ExtensionBlockCount, &gif->ExtensionBlocks);
+    if (DGifSlurp(gif) != GIF_OK) {
+      DestroyGif(own);
+      return 0;
+    }
+  }
+  state->width = gif->SWidth;
+  state->height = gif->SHeight;
+  state->depth = 32;
+  state->source_depth = 8;
+  state->frame_count = gif->ImageCount;
+  own->next_frame = 0;
+  for (int i = 0; i < gif->ImageCount && !own->restores; ++i) {
+    GraphicsControlBlock control;
+    own->restores = DGifSavedExtensionToGCB(gif, i, &control) == GIF_OK && control.DisposalMode == DISPOSE_PREVIOUS;
+  }
+  return 1;
+}
+
+uint32_t Colour(const ColorMapObject* map, int index) {
+  const GifColorType& c = map->Colors[index];
+  return uint32_t{c.Red} << 16 | uint32_t{c.Green} << 8 | uint32_t{c.Blue};
+}
+
+constexpr uint32_t kOpaque = 0xFF000000u;
+
+// What disposal to background and a new canvas show for a frame with this colour map and
+// transparent index.
+uint32_t BackgroundPixel(const GifFileType* gif, const ColorMapObject* map, int transparent) {
+  if (transparent >= 0) return transparent < map->ColorCount ? Colour(map, transparent) : 0;
+  int index = gif->SBackGroundColor;
+  if (index == 255) return 0;
+  if (index >= 0 && index < map->ColorCount) return Colour(map, index) | kOpaque;
+  return kOpaque;
+}
+
+void FillRectangle(uint32_t* canvas, size_t stride, size_t left, size_t top, size_t width, size_t height,
+                   uint32_t pixel) {
+  for (size_t y = top; y < top + height; ++y) {
+    uint32_t* row = canvas + y * stride + left;
+    for (size_t x = 0; x < width; ++x) row[x] = pixel;
+  }
+}
+
+int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags) {
+  GifPrivate* own = PrivateOf<GifPrivate>(state);
+  GifFileType* gif = own->gif;
+  if (gif == nullptr || rows == nullptr) return 0;
+  size_t screen_width = static_cast<size_t>(gif->SWidth);
+  size_t screen_height = static_cast<size_t>(gif->SHeight);
+  if (pitch < uint64_t{screen_width} * 4) return 0;
+  if (own->next_frame < 0 || own->next_frame >= gif->ImageCount) return 0;
+  int index = static_cast<int>(own->next_frame++);
+  const SavedImage& image = gif->SavedImages[index];
+  const GifImageDesc& desc = image.ImageDesc;
+
+  const ColorMapObject* map = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
+  if (map == nullptr || map->Colors == nullptr) return 0;
+
+  GraphicsControlBlock control;
+  if (DGifSavedExtensionToGCB(gif, index, &control) != GIF_OK) {
+    control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+  }
+  state->frame_delay = control.DelayTime * 10;
+  int previous_disposal = own->last_disposal;
+  own->last_disposal = control.DisposalMode;
+
+  if (desc.Left < 0 || desc.Top < 0 || desc.Width < 0 || desc.Height < 0) return 0;
+  size_t left = static_cast<size_t>(desc.Left), top = static_cast<size_t>(desc.Top);
+  size_t width = static_cast<size_t>(desc.Width), height = static_cast<size_t>(desc.Height);
+  if (left + width > screen_width || top + height > screen_height) return 0;
+  if (index == own->incomplete) return 0;
+  if (width != 0 && height != 0 && image.RasterBits == nullptr) return 0;
+
+  int transparent = control.TransparentColor;  // NO_TRANSPARENT_COLOR is -1
+  if (own->canvas == nullptr) {
+    uint64_t bytes = 0;
+    if (!runtime::SizeProduct(uint64_t{screen_width} * screen_height, 4, &bytes) || bytes > SIZE_MAX) return 0;
+    own->canvas = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(bytes)));
+    if (own->canvas == nullptr) return 0;
+    FillRectangle(own->canvas, screen_width, 0, 0, screen_width, screen_height,
+                  BackgroundPixel(gif, map, transparent));
+    own->first_disposal = control.DisposalMode;
+  }
+
+  // A transparent pixel keeps what is below it when the earlier frame stays (disposal 1) or is
+  // restored (3), or when this frame does not say; otherwise it punches through to transparent.
+  bool keep_below = previous_disposal == DISPOSE_DO_NOT || previous_disposal == DISPOSE_PREVIOUS ||
+                    control.DisposalMode == DISPOSAL_UNSPECIFIED;
+  uint32_t clear = transparent >= 0 && transparent < map->ColorCount ? Colour(map, transparent) : 0;
+  int colours = map->ColorCount < 256 ? map->ColorCount : 256;
+  uint32_t opaque[256];
+  for (int i = 0; i < colours; ++i) opaque[i] = Colour(map, i) | kOpaque;
+  for (size_t y = 0; y < height; ++y) {
+    const GifByteType* source = image.RasterBits + y * width;
+    uint32_t* target = own->canvas + (top + y) * screen_width + left;
+    for (size_t x = 0; x < width; ++x) {
+      int i = source[x];
+      if (i != transparent) {
+        if (i < colours) target[x] = opaque[i];
+      } else if (!keep_below) {
+        target[x] = clear;
+      }
+    }
+  }
+
+  bool bottom_up = (flags & DecodeBottomUp) != 0;
+  for (size_t r = 0; r < screen_height; ++r) {
+    size_t row = bottom_up ? screen_height - 1 - r : r;
+    std::memcpy(rows + row * pitch, own->canvas + r * screen_width, screen_width * 4);
+  }
+
+  size_t canvas_bytes = screen_width * screen_height * 4;
+  // Only a frame that disposes to previous ever reads the saved canvas.
+  if (control.DisposalMode != DISPOSE_PREVIOUS && own->restores) {
+    if (own->saved == nullptr) own->saved = static_cast<uint32_t*>(std::malloc(canvas_bytes));
+    if (own->saved == nullptr) return 0;
+    std::memcpy(own->saved, own->canvas, canvas_bytes);
+  }
+
+  uint32_t background = BackgroundPixel(gif, map, transparent);
+  if (control.DisposalMode == DISPOSE_BACKGROUND) {
+    FillRectangle(own->canvas, screen_width, left, top, width, height, background);
+  } else if (control.DisposalMode == DISPOSE_PREVIOUS) {
+    if (own->first_disposal == DISPOSE_DO_NOT) {
+      if (own->saved != nullptr) std::memcpy(own->canvas, own->saved, canvas_bytes);
+    } else {
+      FillRectangle(own->canvas, screen_width, left, top, width, height, background);
+    }
+  }
+  return 1;
+}
+
+void ReleaseGif(DecoderState* state, const ImageDecoder*) { DestroyGif(PrivateOf<GifPrivate>(state)); }
+
+}  // namespace
+
+const ImageDecoder kGifDecoder = {CheckGif, DecodeGif, ReleaseGif, kTagGif};
+
+void UseGifDecoder() {
+  // Once per InitImageLibrary, which empties the registry.
+  if (FindRegisteredDecoder(kTagGif) == nullptr) RegisterImageDecoder(&kGifDecoder);
+}
+
+}  // namespace image

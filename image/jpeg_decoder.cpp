@@ -1,0 +1,171 @@
+// JPEG through libjpeg: every image comes out as 24-bit blue-green-red rows, whatever its colour
+// space.
+//
+// libjpeg's error exit would end the process; ours jumps back into the decoder instead. The jump
+// lands in the function that called setjmp, which only cleans up; the work runs in a helper below
+// it. The decompression object and the error block are plain heap blocks, so nothing with a
+// destructor lives in these frames.
+#include <cstdio>  // jpeglib.h needs FILE and size_t first
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+
+#include "image/decoders.h"
+#include "image/image.h"
+
+namespace image {
+namespace {
+
+// libjpeg's working memory for one image (whole-image coefficient buffers of progressive files),
+// unless JPEGMEM in the environment sets another figure. A few hundred bytes can declare a
+// progressive image whose buffers would take tens of gigabytes; past this figure libjpeg reports an
+// error instead of touching that memory.
+constexpr long kWorkingMemory = 1L << 30;
+
+struct JpegErrorBlock {
+  jpeg_error_mgr manager;  // first: libjpeg's error pointer is the block's address
+  jmp_buf exit;
+};
+
+struct JpegPrivate {
+  jpeg_decompress_struct* info;
+  JpegErrorBlock* error;
+  JSAMPARRAY row;        // one row of samples, from libjpeg's image pool
+  uint8_t* destination;  // the destination row being filled
+};
+
+[[noreturn]] void JumpBack(j_common_ptr info) {
+  std::longjmp(reinterpret_cast<JpegErrorBlock*>(info->err)->exit, 1);
+}
+void StaySilent(j_common_ptr) {}
+
+void DestroyJpeg(JpegPrivate* own) {
+  if (own->info != nullptr) {
+    jpeg_destroy_decompress(own->info);  // safe on an object libjpeg never initialised: mem is null
+    std::free(own->info);
+  }
+  std::free(own->error);
+  std::memset(own, 0, sizeof *own);
+}
+
+// Runs under the caller's setjmp.
+int StartJpeg(DecoderState* state, JpegPrivate* own) {
+  jpeg_decompress_struct* info = own->info;
+  jpeg_CreateDecompress(info, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
+  info->err->trace_level = 0;
+  if (info->mem->max_memory_to_use == 0) info->mem->max_memory_to_use = kWorkingMemory;
+  jpeg_mem_src(info, state->data, static_cast<unsigned long>(state->size));
+  if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return 0;
+  if (info->jpeg_color_space == JCS_UNKNOWN) return 0;
+
+  info->dct_method = JDCT_ISLOW;
+  switch (info->jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr: info->out_color_space = JCS_RGB; break;
+    case JCS_YCCK: info->out_color_space = JCS_CMYK; break;
+    default: break;  // RGB stays RGB, CMYK stays CMYK
+  }
+  jpeg_calc_output_dimensions(info);
+  // The row conversion knows three-byte RGB and four-byte CMYK only.
+  bool rgb = info->out_color_space == JCS_RGB && info->output_components == 3;
+  bool cmyk = info->out_color_space == JCS_CMYK && info->output_components == 4;
+  if (!rgb && !cmyk) return 0;
+  if (info->output_width == 0 || info->output_height == 0 || info->output_width > INT32_MAX ||
+      info->output_height > INT32_MAX) {
+    return 0;
+  }
+
+  uint64_t row_bytes = (uint64_t{info->output_width} * static_cast<uint64_t>(info->output_components) + 3) & ~uint64_t{3};
+  if (row_bytes > UINT32_MAX) return 0;
+  own->row = (*info->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE,
+                                        static_cast<JDIMENSION>(row_bytes), 1);
+  jpeg_start_decompress(info);
+
+  state->width = static_cast<int32_t>(info->output_width);
+  state->height = static_cast<int32_t>(info->output_height);
+  state->depth = 24;
+  state->source_depth = 8 * info->output_components;
+  return 1;
+}
+
+int CheckJpeg(DecoderState* state) {
+  if (state->data == nullptr || state->size < 2 || state->data[0] != 0xFF || state->data[1] != 0xD8) {
+    return 0;
+  }
+  JpegPrivate* own = PrivateOf<JpegPrivate>(state);
+  std::memset(own, 0, sizeof *own);
+  own->info = static_cast<jpeg_decompress_struct*>(std::calloc(1, sizeof(jpeg_decompress_struct)));
+  own->error = static_cast<JpegErrorBlock*>(std::calloc(1, sizeof(JpegErrorBlock)));
+  if (own->info == nullptr || own->error == nullptr) {
+    DestroyJpeg(own);
+    return 0;
+  }
+  own->info->err = jpeg_std_error(&own->error->manager);
+  own->error->manager.error_exit = JumpBack;
+  own->error->manager.output_message = StaySilent;
+  if (setjmp(own->error->exit)) {
+    DestroyJpeg(own);
+    return 0;
+  }
+  if (StartJpeg(state, own) == 0) {
+    DestroyJpeg(own);
+    return 0;
+  }
+  return 1;
+}
+
+// Runs under the caller's setjmp.
+int ReadJpegRows(DecoderState* state, JpegPrivate* own, uint8_t* rows, uint32_t pitch, uint32_t flags) {
+  jpeg_decompress_struct* info = own->info;
+  size_t height = static_cast<size_t>(state->height);
+  size_t width = info->output_width;
+  bool bottom_up = (flags & DecodeBottomUp) != 0;
+  bool cmyk = info->out_color_space == JCS_CMYK;
+  for (size_t i = 0; i < height; ++i) {
+    own->destination = rows + (bottom_up ? height - 1 - i : i) * pitch;
+    if (jpeg_read_scanlines(info, own->row, 1) != 1) return 0;
+    const uint8_t* source = own->row[0];
+    uint8_t* target = own->destination;
+    if (cmyk) {
+      // Adobe writers store inverted CMYK, so each stored byte times the stored black byte is
+      // already the channel's intensity.
+      for (size_t x = 0; x < width; ++x, source += 4, target += 3) {
+        unsigned k = source[3];
+        target[0] = static_cast<uint8_t>(source[2] * k / 255);
+        target[1] = static_cast<uint8_t>(source[1] * k / 255);
+        target[2] = static_cast<uint8_t>(source[0] * k / 255);
+      }
+    } else {
+      for (size_t x = 0; x < width; ++x, source += 3, target += 3) {
+        target[0] = source[2];
+        target[1] = source[1];
+        target[2] = source[0];
+      }
+    }
+  }
+  jpeg_finish_decompress(info);
+  return 1;
+}
+
+int DecodeJpeg(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags) {
+  JpegPrivate* own = PrivateOf<JpegPrivate>(state);
+  if (own->info == nullptr || own->row == nullptr || rows == nullptr) return 0;
+  if (pitch < uint64_t{own->info->output_width} * 3) return 0;
+  if (setjmp(own->error->exit)) return 0;
+  return ReadJpegRows(state, own, rows, pitch, flags);
+}
+
+void ReleaseJpeg(DecoderState* state, const ImageDecoder*) { DestroyJpeg(PrivateOf<JpegPrivate>(state)); }
+
+}  // namespace
+
+const ImageDecoder kJpegDecoder = {CheckJpeg, DecodeJpeg, ReleaseJpeg, kTagJpeg};
+
+void UseJpegDecoder() {
+  // Once per InitImageLibrary, which empties the registry.
+  if (FindRegisteredDecoder(kTagJpeg) == nullptr) RegisterImageDecoder(&kJpegDecoder);
+}
+
+}  // namespace image

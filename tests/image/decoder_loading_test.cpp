@@ -1,0 +1,139 @@
+// The three decoders behind the image loader: registration, the choice by content, and frames.
+#include <png.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "image/decoders.h"
+#include "image/image.h"
+#include "platform/bitmap.h"
+#include "runtime/text.h"
+#include "tests/image/encoders.h"
+#include "tests/support/temp_dir.h"
+
+using testimg::Bytes;
+
+namespace {
+
+class DecoderLoading : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    image::InitImageLibrary();
+    image::UsePngDecoder();
+    image::UseJpegDecoder();
+    image::UseGifDecoder();
+  }
+  void TearDown() override { image::ReleaseAllImages(); }
+
+  static image::ObjectNumber Load(const Bytes& bytes) {
+    return image::LoadImageMemory(image::AnyId, bytes.data(), int32_t(bytes.size()));
+  }
+};
+
+Bytes SmallPng() {
+  testimg::PngSource s;
+  s.width = 3, s.height = 2, s.color_type = PNG_COLOR_TYPE_RGB_ALPHA, s.bit_depth = 16;
+  for (int i = 0; i < 6; ++i) s.samples.insert(s.samples.end(), {uint16_t(0x1100 * i), 0x8000, 0xFFFF, 0x4000});
+  return testimg::EncodePng(s);
+}
+
+testimg::GifSource Animation(int frames) {
+  testimg::GifSource s;
+  s.width = 8, s.height = 4;
+  s.global_map = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+  for (int i = 0; i < frames; ++i) {
+    testimg::GifFrameSource f;
+    f.left = i % 8, f.width = 1, f.height = 4;
+    f.indices.assign(4, uint8_t(1 + i % 3));
+    f.control = true, f.disposal = 1, f.delay = 5 + i;
+    s.frames.push_back(f);
+  }
+  return s;
+}
+
+TEST_F(DecoderLoading, EachDecoderRegistersOncePerLibraryStart) {
+  EXPECT_EQ(image::RegisteredDecoderCount(), 4);
+  image::UsePngDecoder();
+  image::UseGifDecoder();
+  EXPECT_EQ(image::RegisteredDecoderCount(), 4);
+  EXPECT_EQ(image::FindRegisteredDecoder(image::kTagPng), &image::kPngDecoder);
+  EXPECT_EQ(image::FindRegisteredDecoder(image::kTagJpeg), &image::kJpegDecoder);
+  EXPECT_EQ(image::FindRegisteredDecoder(image::kTagGif), &image::kGifDecoder);
+}
+
+TEST_F(DecoderLoading, PngLoadsAsA32BitBitmapWithItsPixels) {
+  image::ObjectNumber n = Load(SmallPng());
+  ASSERT_NE(n, 0);
+  const image::ImageObject* record = image::FindImage(n);
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->tag, image::kTagPng);
+  EXPECT_EQ(record->depth, 32);
+  EXPECT_EQ(record->source_depth, 32);
+  EXPECT_EQ(image::ImagePixelWidth(n), 3);
+  EXPECT_EQ(image::ImagePixelHeight(n), 2);
+  auto* bitmap = static_cast<platform::Bitmap*>(record->handle);
+  const uint8_t* top = platform::BitmapRow(bitmap, 0);
+  const uint8_t* bottom = platform::BitmapRow(bitmap, 1);
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(Bytes(top, top + 4), (Bytes{0xFF, 0x80, 0x00, 0x40}));
+  EXPECT_EQ(Bytes(bottom + 8, bottom + 12), (Bytes{0xFF, 0x80, 0x55, 0x40}));
+}
+
+TEST_F(DecoderLoading, PngNamedGifIsStillDecodedAsPng) {
+  testsupport::TempDir dir;
+  Bytes png = SmallPng();
+  std::string path = dir.Write("picture.gif", std::string(png.begin(), png.end()));
+  image::ObjectNumber n = image::LoadImageFile(image::AnyId, runtime::TextFromUtf8(path));
+  ASSERT_NE(n, 0);
+  EXPECT_EQ(image::FindImage(n)->tag, image::kTagPng);
+  EXPECT_EQ(image::ImagePixelWidth(n), 3);
+}
+
+TEST_F(DecoderLoading, DamagedFilesFailToLoad) {
+  Bytes png = SmallPng();
+  EXPECT_EQ(Load(Bytes(png.begin(), png.begin() + 8)), 0);
+  EXPECT_EQ(Load(Bytes(png.begin(), png.end() - 30)), 0);  // cut inside IDAT
+  EXPECT_EQ(Load(Bytes{0xFF, 0xD8}), 0);
+  Bytes gif = testimg::EncodeGif(Animation(2));
+  EXPECT_EQ(Load(Bytes(gif.begin(), gif.end() - 1)), 0);  // no trailer
+  testimg::GifSource outside = Animation(1);
+  outside.frames[0].left = 0, outside.frames[0].top = 1;
+  EXPECT_EQ(Load(testimg::EncodeGif(outside)), 0);
+}
+
+TEST_F(DecoderLoading, JpegCutInsideItsScanLoadsAtFullSize) {
+  testimg::JpegSource s;
+  s.width = 48, s.height = 40, s.components = 3;
+  for (int i = 0; i < 48 * 40 * 3; ++i) s.samples.push_back(uint8_t(i * 131 % 251));
+  Bytes jpeg = testimg::EncodeJpeg(s);
+  image::ObjectNumber n = Load(Bytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2));
+  ASSERT_NE(n, 0);
+  EXPECT_EQ(image::FindImage(n)->tag, image::kTagJpeg);
+  EXPECT_EQ(image::FindImage(n)->depth, 24);
+  EXPECT_EQ(image::ImagePixelWidth(n), 48);
+  EXPECT_EQ(image::ImagePixelHeight(n), 40);
+}
+
+TEST_F(DecoderLoading, AnimatedGifMakesOneBitmapPerFrame) {
+  image::ObjectNumber n = Load(testimg::EncodeGif(Animation(12)));
+  ASSERT_NE(n, 0);
+  const image::ImageObject* record = image::FindImage(n);
+  EXPECT_EQ(record->tag, image::kTagGif);
+  EXPECT_EQ(record->frame_count, 12);
+  EXPECT_EQ(record->delay, 50);
+  ASSERT_NE(record->frames, nullptr);
+  for (int i = 0; i < 12; ++i) {
+    auto* bitmap = static_cast<platform::Bitmap*>(record->frames[i].bitmap);
+    ASSERT_NE(bitmap, nullptr) << i;
+    EXPECT_EQ(record->frames[i].delay, uint32_t(50 + 10 * i));
+    // Each frame adds one column; frame i shows its own column and keeps the earlier ones.
+    uint32_t own, first;
+    std::memcpy(&own, platform::BitmapRow(bitmap, 3) + 4 * (i % 8), 4);
+    std::memcpy(&first, platform::BitmapRow(bitmap, 0), 4);
+    EXPECT_EQ(own, 0xFF000000u | (i % 3 == 0 ? 0xFF0000u : i % 3 == 1 ? 0x00FF00u : 0x0000FFu)) << i;
+    EXPECT_EQ(first, i < 8 ? 0xFFFF0000u : 0xFF0000FFu) << i;
+  }
+}
+
+}  // namespace

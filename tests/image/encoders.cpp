@@ -1,0 +1,203 @@
+#include "tests/image/encoders.h"
+
+#include <png.h>
+#include <cstdio>
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace testimg {
+namespace {
+
+void AppendPng(png_structp png, png_bytep data, size_t length) {
+  auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+void FlushNothing(png_structp) {}
+
+Bytes PackRows(const PngSource& s, int channels) {
+  size_t row_bytes = (size_t(s.width) * channels * s.bit_depth + 7) / 8;
+  Bytes rows(row_bytes * s.height, 0);
+  for (int y = 0; y < s.height; ++y) {
+    uint8_t* row = rows.data() + y * row_bytes;
+    for (int i = 0; i < s.width * channels; ++i) {
+      uint16_t v = s.samples[size_t(y) * s.width * channels + i];
+      if (s.bit_depth == 16) {
+        row[2 * i] = uint8_t(v >> 8);
+        row[2 * i + 1] = uint8_t(v);
+      } else if (s.bit_depth == 8) {
+        row[i] = uint8_t(v);
+      } else {
+        int bit = i * s.bit_depth;
+        row[bit / 8] |= uint8_t(v << (8 - s.bit_depth - bit % 8));
+      }
+    }
+  }
+  return rows;
+}
+
+// Plain locals only: libpng's errors longjmp here.
+bool WritePng(const PngSource& s, png_bytepp row_pointers, Bytes* out) {
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return false;
+  }
+  png_set_write_fn(png, out, AppendPng, FlushNothing);
+  png_set_IHDR(png, info, s.width, s.height, s.bit_depth, s.color_type,
+               s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  if (!s.palette.empty()) {
+    png_color colours[256];
+    for (size_t i = 0; i < s.palette.size(); ++i) {
+      colours[i] = png_color{s.palette[i][0], s.palette[i][1], s.palette[i][2]};
+    }
+    png_set_PLTE(png, info, colours, int(s.palette.size()));
+  }
+  if (!s.palette_alpha.empty()) {
+    png_set_tRNS(png, info, s.palette_alpha.data(), int(s.palette_alpha.size()), nullptr);
+  } else if (s.trns) {
+    png_color_16 colour{};
+    colour.gray = (*s.trns)[0];
+    colour.red = (*s.trns)[0];
+    colour.green = (*s.trns)[1];
+    colour.blue = (*s.trns)[2];
+    png_set_tRNS(png, info, nullptr, 0, &colour);
+  }
+  png_write_info(png, info);
+  png_write_image(png, row_pointers);
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+
+int PngChannels(int color_type) {
+  switch (color_type) {
+    case PNG_COLOR_TYPE_RGB: return 3;
+    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
+    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+    default: return 1;
+  }
+}
+
+int AppendGif(GifFileType* gif, const GifByteType* data, int length) {
+  auto* out = static_cast<Bytes*>(gif->UserData);
+  out->insert(out->end(), data, data + length);
+  return length;
+}
+
+ColorMapObject* MakeMap(const std::vector<GifColorType>& colours) {
+  if (colours.empty()) return nullptr;
+  return GifMakeMapObject(int(colours.size()), colours.data());
+}
+
+}  // namespace
+
+Bytes EncodePng(const PngSource& s) {
+  Bytes rows = PackRows(s, PngChannels(s.color_type));
+  size_t row_bytes = rows.size() / s.height;
+  std::vector<png_bytep> pointers;
+  for (int y = 0; y < s.height; ++y) pointers.push_back(rows.data() + y * row_bytes);
+  Bytes out;
+  if (!WritePng(s, pointers.data(), &out)) throw std::runtime_error("libpng could not write the test image");
+  return out;
+}
+
+Bytes EncodeJpeg(const JpegSource& s) {
+  jpeg_compress_struct info;
+  jpeg_error_mgr error;
+  info.err = jpeg_std_error(&error);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = JDIMENSION(s.width);
+  info.image_height = JDIMENSION(s.height);
+  info.input_components = s.components;
+  info.in_color_space = s.components == 1 ? JCS_GRAYSCALE : s.components == 4 ? JCS_CMYK : JCS_RGB;
+  jpeg_set_defaults(&info);
+  if (s.stored_space != 0) jpeg_set_colorspace(&info, J_COLOR_SPACE(s.stored_space));
+  jpeg_set_quality(&info, s.quality, TRUE);
+  if (s.progressive) jpeg_simple_progression(&info);
+  jpeg_start_compress(&info, TRUE);
+  size_t stride = size_t(s.width) * s.components;
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(s.samples.data() + info.next_scanline * stride);
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  Bytes out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+Bytes EncodeGif(const GifSource& s) {
+  Bytes out;
+  int error = 0;
+  GifFileType* gif = EGifOpen(&out, AppendGif, &error);
+  if (gif == nullptr) throw std::runtime_error("giflib could not open a writer");
+  EGifSetGifVersion(gif, s.gif89);
+  ColorMapObject* global = MakeMap(s.global_map);
+  bool ok = EGifPutScreenDesc(gif, s.width, s.height, 8, s.background, global) == GIF_OK;
+  GifFreeMapObject(global);
+  for (const GifFrameSource& f : s.frames) {
+    if (f.control) {
+      GraphicsControlBlock control{f.disposal, false, f.delay, f.transparent};
+      GifByteType block[4];
+      size_t length = EGifGCBToExtension(&control, block);
+      ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), block) == GIF_OK;
+    }
+    ColorMapObject* local = MakeMap(f.local_map);
+    ok = ok && EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, false, local) == GIF_OK;
+    GifFreeMapObject(local);
+    for (int y = 0; ok && y < f.height; ++y) {
+      ok = EGifPutLine(gif, const_cast<GifPixelType*>(f.indices.data() + size_t(y) * f.width), f.width) == GIF_OK;
+    }
+  }
+  ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+  if (!ok) throw std::runtime_error("giflib could not write the test image");
+  return out;
+}
+
+Decoded DecodeWith(const image::ImageDecoder& decoder, const Bytes& bytes, bool top_down) {
+  Decoded result;
+  image::DecoderState state{};
+  state.data = bytes.data();
+  state.size = int32_t(bytes.size());
+  state.frame_count = 1;
+  result.accepted = decoder.check(&state);
+  if (!result.accepted) return result;
+  state.decoder = &decoder;
+  result.width = state.width;
+  result.height = state.height;
+  result.depth = state.depth;
+  result.source_depth = state.source_depth;
+  result.frame_count = state.frame_count;
+  size_t row_bytes = size_t(state.width) * state.depth / 8;
+  size_t pitch = (row_bytes + 3) / 4 * 4 + 8;  // room past each row shows stray writes
+  for (int frame = 0; frame < state.frame_count; ++frame) {
+    Bytes buffer(pitch * state.height, 0xEE);
+    int ok = decoder.decode(&state, buffer.data(), uint32_t(pitch), top_down ? 0 : image::DecodeBottomUp);
+    result.frame_ok.push_back(ok);
+    result.delays.push_back(state.frame_delay);
+    Bytes rows;
+    for (int y = 0; y < state.height; ++y) {
+      size_t source_row = top_down ? size_t(y) : size_t(state.height - 1 - y);
+      const uint8_t* row = buffer.data() + source_row * pitch;
+      rows.insert(rows.end(), row, row + row_bytes);
+      for (size_t i = row_bytes; i < pitch; ++i) {
+        if (row[i] != 0xEE) result.padding_intact = false;
+      }
+    }
+    result.frames.push_back(std::move(rows));
+  }
+  decoder.release(&state, &decoder);
+  return result;
+}
+
+}  // namespace testimg

@@ -1,0 +1,155 @@
+#include <cstdio>
+#include <jpeglib.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "image/decoders.h"
+#include "tests/image/encoders.h"
+
+using testimg::Bytes;
+using testimg::DecodeWith;
+using testimg::EncodeJpeg;
+using testimg::JpegSource;
+
+namespace {
+
+JpegSource Flat(int width, int height, std::vector<uint8_t> pixel) {
+  JpegSource s;
+  s.width = width;
+  s.height = height;
+  s.components = int(pixel.size());
+  s.quality = 100;
+  for (int i = 0; i < width * height; ++i) s.samples.insert(s.samples.end(), pixel.begin(), pixel.end());
+  return s;
+}
+
+JpegSource Noise(int width, int height, int components) {
+  JpegSource s;
+  s.width = width;
+  s.height = height;
+  s.components = components;
+  uint32_t seed = 12345;
+  for (int i = 0; i < width * height * components; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    s.samples.push_back(uint8_t(seed >> 16));
+  }
+  return s;
+}
+
+TEST(JpegDecoder, GrayscaleLoadsAs24BitWithEqualChannels) {
+  JpegSource s;
+  s.width = 40;
+  s.height = 24;
+  s.components = 1;
+  for (int y = 0; y < s.height; ++y) {
+    for (int x = 0; x < s.width; ++x) s.samples.push_back(uint8_t(x * 5 + y * 2));
+  }
+  testimg::Decoded d = DecodeWith(image::kJpegDecoder, EncodeJpeg(s));
+  ASSERT_TRUE(d.accepted);
+  EXPECT_EQ(d.width, 40);
+  EXPECT_EQ(d.height, 24);
+  EXPECT_EQ(d.depth, 24);
+  EXPECT_EQ(d.source_depth, 24);
+  ASSERT_EQ(d.frame_ok, std::vector<int>{1});
+  EXPECT_TRUE(d.padding_intact);
+  const Bytes& f = d.frames[0];
+  for (size_t p = 0; p < s.samples.size(); ++p) {
+    ASSERT_EQ(f[3 * p], f[3 * p + 1]) << p;
+    ASSERT_EQ(f[3 * p], f[3 * p + 2]) << p;
+    ASSERT_NEAR(f[3 * p], s.samples[p], 3) << p;
+  }
+}
+
+TEST(JpegDecoder, ColourRowsComeOutBlueGreenRed) {
+  // Left half orange, right half teal, in whole 16-pixel blocks so chroma stays clean.
+  JpegSource s = Flat(32, 16, {255, 128, 0});
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 16; x < 32; ++x) {
+      uint8_t* p = &s.samples[size_t(y * 32 + x) * 3];
+      p[0] = 0, p[1] = 128, p[2] = 160;
+    }
+  }
+  testimg::Decoded d = DecodeWith(image::kJpegDecoder, EncodeJpeg(s));
+  ASSERT_EQ(d.frame_ok, std::vector<int>{1});
+  const uint8_t* left = &d.frames[0][(8 * 32 + 4) * 3];
+  const uint8_t* right = &d.frames[0][(8 * 32 + 28) * 3];
+  EXPECT_NEAR(left[0], 0, 4);
+  EXPECT_NEAR(left[1], 128, 4);
+  EXPECT_NEAR(left[2], 255, 4);
+  EXPECT_NEAR(right[0], 160, 4);
+  EXPECT_NEAR(right[1], 128, 4);
+  EXPECT_NEAR(right[2], 0, 4);
+}
+
+TEST(JpegDecoder, AdobeCmykUsesTheStoredInvertedBytesTimesBlack) {
+  // Stored bytes C=200, M=100, Y=50, K=128, as Adobe writers store them (inverted).
+  for (int space : {int(JCS_CMYK), int(JCS_YCCK)}) {
+    SCOPED_TRACE(space == JCS_CMYK ? "stored as CMYK" : "stored as YCCK");
+    JpegSource s = Flat(16, 16, {200, 100, 50, 128});
+    s.stored_space = space;
+    testimg::Decoded d = DecodeWith(image::kJpegDecoder, EncodeJpeg(s));
+    ASSERT_TRUE(d.accepted);
+    EXPECT_EQ(d.depth, 24);
+    EXPECT_EQ(d.source_depth, 32);
+    ASSERT_EQ(d.frame_ok, std::vector<int>{1});
+    const uint8_t* p = &d.frames[0][(8 * 16 + 8) * 3];
+    EXPECT_NEAR(p[2], 200 * 128 / 255, 2);  // red from cyan
+    EXPECT_NEAR(p[1], 100 * 128 / 255, 2);  // green from magenta
+    EXPECT_NEAR(p[0], 50 * 128 / 255, 2);   // blue from yellow
+  }
+}
+
+TEST(JpegDecoder, FileCutInsideItsScanLoadsAtFullSize) {
+  for (bool progressive : {false, true}) {
+    SCOPED_TRACE(progressive ? "progressive" : "baseline");
+    JpegSource s = Noise(64, 64, 3);
+    s.progressive = progressive;
+    Bytes whole = EncodeJpeg(s);
+    Bytes cut(whole.begin(), whole.begin() + whole.size() * 6 / 10);
+    testimg::Decoded full = DecodeWith(image::kJpegDecoder, whole);
+    testimg::Decoded part = DecodeWith(image::kJpegDecoder, cut);
+    ASSERT_TRUE(part.accepted);
+    EXPECT_EQ(part.width, 64);
+    EXPECT_EQ(part.height, 64);
+    ASSERT_EQ(part.frame_ok, std::vector<int>{1});
+    EXPECT_NE(part.frames[0], full.frames[0]);
+    if (!progressive) {
+      // The rows whose data arrived decode exactly as in the whole file.
+      EXPECT_TRUE(std::equal(full.frames[0].begin(), full.frames[0].begin() + 16 * 64 * 3, part.frames[0].begin()));
+    }
+  }
+}
+
+TEST(JpegDecoder, RejectsWhatIsNoImage) {
+  Bytes whole = EncodeJpeg(Flat(8, 8, {1, 2, 3}));
+  EXPECT_FALSE(DecodeWith(image::kJpegDecoder, Bytes{0xFF, 0xD8}).accepted);
+  EXPECT_FALSE(DecodeWith(image::kJpegDecoder, Bytes{0xFF}).accepted);
+  EXPECT_FALSE(DecodeWith(image::kJpegDecoder, Bytes(whole.begin(), whole.begin() + 20)).accepted);
+  Bytes other = whole;
+  other[1] = 0xD9;
+  EXPECT_FALSE(DecodeWith(image::kJpegDecoder, other).accepted);
+}
+
+// A few hundred bytes may declare a progressive image whose coefficient buffers would take tens
+// of gigabytes; libjpeg's working memory stays bounded, so the check refuses it.
+TEST(JpegDecoder, HugeDeclaredProgressiveImageIsRefusedWithoutTakingItsMemory) {
+  unsetenv("JPEGMEM");
+  JpegSource s = Noise(16, 16, 3);
+  s.progressive = true;
+  Bytes jpeg = EncodeJpeg(s);
+  size_t sof = 0;
+  for (size_t i = 2; i + 9 < jpeg.size(); ++i) {
+    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC2) {
+      sof = i;
+      break;
+    }
+  }
+  ASSERT_NE(sof, 0u);
+  jpeg[sof + 5] = 0xEA, jpeg[sof + 6] = 0x60;  // height 60000
+  jpeg[sof + 7] = 0xEA, jpeg[sof + 8] = 0x60;  // width 60000
+  EXPECT_FALSE(DecodeWith(image::kJpegDecoder, jpeg).accepted);
+}
+
+}  // namespace
