@@ -26,6 +26,7 @@ struct GifPrivate {
   int32_t last_disposal;  // of the frame decoded last; 0 before the first
   int32_t first_disposal; // of the frame that started the canvas
   int32_t incomplete;     // a frame whose raster may be partly unwritten, or -1
+  int32_t restores;       // some frame disposes to previous, so the saved canvas is needed
 };
 
 int ReadFromMemory(GifFileType* gif, GifByteType* out, int length) {
@@ -81,6 +82,10 @@ int CheckGif(DecoderState* state) {
   state->source_depth = 8;
   state->frame_count = gif->ImageCount;
   own->next_frame = 0;
+  for (int i = 0; i < gif->ImageCount && !own->restores; ++i) {
+    GraphicsControlBlock control;
+    own->restores = DGifSavedExtensionToGCB(gif, i, &control) == GIF_OK && control.DisposalMode == DISPOSE_PREVIOUS;
+  }
   return 1;
 }
 
@@ -155,13 +160,16 @@ int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   bool keep_below = previous_disposal == DISPOSE_DO_NOT || previous_disposal == DISPOSE_PREVIOUS ||
                     control.DisposalMode == DISPOSAL_UNSPECIFIED;
   uint32_t clear = transparent >= 0 && transparent < map->ColorCount ? Colour(map, transparent) : 0;
+  int colours = map->ColorCount < 256 ? map->ColorCount : 256;
+  uint32_t opaque[256];
+  for (int i = 0; i < colours; ++i) opaque[i] = Colour(map, i) | kOpaque;
   for (size_t y = 0; y < height; ++y) {
     const GifByteType* source = image.RasterBits + y * width;
     uint32_t* target = own->canvas + (top + y) * screen_width + left;
     for (size_t x = 0; x < width; ++x) {
       int i = source[x];
       if (i != transparent) {
-        if (i < map->ColorCount) target[x] = Colour(map, i) | kOpaque;
+        if (i < colours) target[x] = opaque[i];
       } else if (!keep_below) {
         target[x] = clear;
       }
@@ -175,7 +183,8 @@ int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   }
 
   size_t canvas_bytes = screen_width * screen_height * 4;
-  if (control.DisposalMode != DISPOSE_PREVIOUS) {
+  // Only a frame that disposes to previous ever reads the saved canvas.
+  if (control.DisposalMode != DISPOSE_PREVIOUS && own->restores) {
     if (own->saved == nullptr) own->saved = static_cast<uint32_t*>(std::malloc(canvas_bytes));
     if (own->saved == nullptr) return 0;
     std::memcpy(own->saved, own->canvas, canvas_bytes);

@@ -55,6 +55,10 @@ int SourceDepth(int color_type, int bit_depth, bool has_trns) {
 // Runs under the caller's setjmp.
 int ReadPngHeader(DecoderState* state, PngPrivate* own) {
   png_structp png = own->png;
+  // Only IHDR, PLTE, tRNS, IDAT and IEND shape the rows. Every other chunk is skipped unread:
+  // libpng would otherwise allocate and clear whatever length a text chunk declares (its size
+  // check is only a warning when reading), gigabytes for a file of a hundred bytes.
+  png_set_keep_unknown_chunks(own->png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   own->info = png_create_info_struct(png);
   if (own->info == nullptr) return 0;
   png_infop info = own->info;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "image/decoders.h"
@@ -15,6 +16,7 @@ namespace {
 
 // Index 0 black, 1 red, 2 green, 3 blue.
 const std::vector<GifColorType> kMap = {{0, 0, 0}, {255, 0, 0}, {0, 200, 0}, {0, 0, 255}};
+const std::vector<uint8_t> kControl = {0x21, 0xF9, 0x04};  // graphics control extension
 constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00C800, kBlue = 0xFF0000FF;
 
 GifFrameSource Frame(int left, int top, int width, int height, uint8_t index) {
@@ -177,6 +179,52 @@ TEST(GifDecoder, TruncatedFilesAreRejectedAndAStrayByteBetweenRecordsIsNot) {
   ASSERT_TRUE(d.accepted);
   EXPECT_EQ(d.frame_ok, (std::vector<int>{1, 1}));
   EXPECT_EQ(Pixel(d, 1, 5, 5), kBlue);
+
+  // A stray byte between a frame's control extension and the frame: the extension read before
+  // it is dropped (and freed: the sanitizer build checks for leaks), the frame itself still shows.
+  s.frames[1].control = true;
+  s.frames[1].delay = 30;
+  Bytes after_extension = EncodeGif(s);
+  auto extension = std::search(after_extension.begin(), after_extension.end(), kControl.begin(), kControl.end());
+  ASSERT_NE(extension, after_extension.end());
+  after_extension.insert(extension + 8, 0x00);
+  testimg::Decoded e = DecodeWith(image::kGifDecoder, after_extension);
+  ASSERT_TRUE(e.accepted);
+  EXPECT_EQ(e.frame_ok, (std::vector<int>{1, 1}));
+  EXPECT_EQ(e.delays[1], 0);
+  EXPECT_EQ(Pixel(e, 1, 5, 5), kBlue);
+}
+
+// A frame whose data blocks end before its last pixel: the first reading stops inside the frame
+// and the second finishes the file, but that frame's pixels were never all written, so it fails
+// instead of showing whatever memory held.
+TEST(GifDecoder, FrameWhoseDataStopsShortIsNotDrawn) {
+  GifSource s = Screen(16, 16);
+  GifFrameSource noise = Frame(0, 0, 16, 16, 0);
+  uint32_t seed = 99;
+  for (uint8_t& i : noise.indices) {
+    seed = seed * 1103515245u + 12345u;
+    i = uint8_t(seed >> 29 & 3);
+  }
+  s.frames = {Frame(0, 0, 16, 16, 1), noise};
+  Bytes gif = EncodeGif(s);
+  // Walk past the screen (13 bytes and 4 colours) and frame 0 (descriptor, code size, blocks).
+  size_t at = 13 + 12 + 10 + 1;
+  while (gif[at] != 0) at += gif[at] + 1;
+  at += 1;
+  ASSERT_EQ(gif[at], 0x2C);
+  size_t blocks = at + 10 + 1;
+  uint8_t first = gif[blocks];
+  ASSERT_GT(first, 40);
+  Bytes cut(gif.begin(), gif.begin() + long(blocks));
+  cut.push_back(uint8_t(first / 2));
+  cut.insert(cut.end(), gif.begin() + long(blocks) + 1, gif.begin() + long(blocks) + 1 + first / 2);
+  cut.insert(cut.end(), {0x00, 0x3B});
+
+  testimg::Decoded d = DecodeWith(image::kGifDecoder, cut);
+  ASSERT_TRUE(d.accepted);
+  EXPECT_EQ(d.frame_count, 2);
+  EXPECT_EQ(d.frame_ok, (std::vector<int>{1, 0}));
 }
 
 TEST(GifDecoder, TransparentPixelsKeepTheEarlierFrameOnlyWhenItStays) {
