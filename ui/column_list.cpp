@@ -141,6 +141,13 @@ void DeselectionCheck(ColumnListControl* list) {
   PostWidgetEvent(list, WidgetEventChange);
 }
 
+void RememberLeftPress(ColumnListControl* list, const QMouseEvent* e) {
+  list->left_down = true;
+  list->dragging = false;
+  list->press_at = e->position().toPoint();
+  list->press_row = list->rowAt(list->press_at.y());
+}
+
 // Kind operations.
 
 int64_t ListNotify(WidgetRecord* w, QObject* target, QEvent* event) {
@@ -150,12 +157,7 @@ int64_t ListNotify(WidgetRecord* w, QObject* target, QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       auto* e = static_cast<QMouseEvent*>(event);
-      if (e->button() == Qt::LeftButton) {
-        list->left_down = true;
-        list->dragging = false;
-        list->press_at = e->position().toPoint();
-        list->press_row = list->rowAt(list->press_at.y());
-      }
+      if (e->button() == Qt::LeftButton) RememberLeftPress(list, e);
       return kNotHandled;
     }
     case QEvent::MouseMove: {
@@ -195,10 +197,7 @@ int64_t ListNotify(WidgetRecord* w, QObject* target, QEvent* event) {
     case QEvent::MouseButtonDblClick: {
       auto* e = static_cast<QMouseEvent*>(event);
       if (e->button() == Qt::LeftButton) {
-        list->left_down = true;
-        list->dragging = false;
-        list->press_at = e->position().toPoint();
-        list->press_row = list->rowAt(list->press_at.y());
+        RememberLeftPress(list, e);  // a double-click's second press may start a drag too
         PostWidgetEvent(list, WidgetEventDoubleClick);
       } else if (e->button() == Qt::RightButton) {
         PostWidgetEvent(list, WidgetEventRightDoubleClick);
