@@ -42,8 +42,12 @@ void ShowDoubleClickedFile() {
 }  // namespace
 
 bool OpenMainWindow(int& argc, char** argv) {
+  if (!ui::StartToolkit(argc, argv)) {
+    std::fputs("scene-builder: no display to open the window on; give a folder to build its scene without a window\n",
+               stderr);
+    return false;
+  }
   StartLibraries();
-  ui::StartToolkit(argc, argv);
   ui::InitEvents();
   ui::InitWindows();
   ui::InitWidgets();

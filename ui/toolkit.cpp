@@ -11,9 +11,13 @@ QApplication* g_application = nullptr;  // only the one made here
 
 }  // namespace
 
-void StartToolkit(int& argc, char** argv) {
-  if (QCoreApplication::instance()) return;
+bool StartToolkit(int& argc, char** argv) {
+  if (QCoreApplication::instance()) return true;
+  const bool display = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+                       !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  if (!display) return false;
   g_application = new QApplication(argc, argv);
+  return true;
 }
 
 void StopToolkit() {

@@ -3,8 +3,9 @@
 
 namespace ui {
 
-// Creates the toolkit's application object unless one exists (tests make their own).
-void StartToolkit(int& argc, char** argv);
+// Creates the toolkit's application object unless one exists (tests make their own). False, with
+// nothing created, when there is no display to show windows on: the toolkit would abort instead.
+bool StartToolkit(int& argc, char** argv);
 
 // Deletes the application object if StartToolkit made it.
 void StopToolkit();

@@ -39,5 +39,9 @@ check "--help prints usage and exits 0" test "$code" -eq 0 -a -s "$work/out"
 "$tool" one two > /dev/null 2>&1; code=$?
 check "two arguments are refused with 2" test "$code" -eq 2
 
-echo "$(( 11 - failures )) passed, $failures failed"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tool" > /dev/null 2> "$work/err"; code=$?
+check "without a display the window is refused with 1" test "$code" -eq 1
+check "and the reason is given" grep -q "no display" "$work/err"
+
+echo "$(( 13 - failures )) passed, $failures failed"
 [ "$failures" -eq 0 ]
