@@ -61,6 +61,8 @@ void ScanLevel(TextView path, TextView base, const SceneHooks& hooks, std::vecto
   if (known) branch.push_back(identity);
 
   while (files::NextFolderEntry(scan)) {
+    // Every entry, not only images: a deep tree with few pictures must not freeze the window either.
+    if (hooks.between_files) hooks.between_files();
     const Text name = files::FolderEntryName(scan);
     const int64_t kind = files::FolderEntryKind(scan);
     if (TextEquals(name, u".") || TextEquals(name, u"..")) continue;
@@ -70,7 +72,6 @@ void ScanLevel(TextView path, TextView base, const SceneHooks& hooks, std::vecto
     }
     if (kind != files::EntryFile || !IsImageName(name)) continue;
 
-    if (hooks.between_files) hooks.between_files();
     const Text full = TextConcat({folder, name});
     int64_t width, height;
     MeasureImage(full, &width, &height);

@@ -31,7 +31,8 @@ inline constexpr char16_t FooterTemplate[] = u"pov_image_read_B.txt";
 struct SceneHooks {
   // An image was found: its path relative to the scanned folder, as it should be shown.
   std::function<void(TextView relative_path)> image_found;
-  // Called between files, so that a window can keep painting during a long scan.
+  // Called before each folder entry the scan looks at, so that a window can keep painting during a
+  // long scan.
   std::function<void()> between_files;
   // A template exists but could not be read; it counts as empty.
   std::function<void(TextView name)> template_unreadable;
