@@ -87,6 +87,7 @@ TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
   tree_.Write("g/x.png/inner.gif", Fixture("anim.gif"));   // a folder named like an image is walked
   tree_.Write("h/photo.jpeg", Fixture("pic.jpg"));         // four-letter ending: not picked
   tree_.Write("i/say \"hi\" \\ there.png", "x");
+  tree_.Write("j/icon.png", Fixture("icon.ico"));  // an icon file named .png
   std::map<std::string, std::string> line_of = {
       {"a/PHOTO.PNG", Line("a/PHOTO.PNG", 64, 32)},
       {"b/pic.Jpg", Line("b/pic.Jpg", 30, 60)},
@@ -96,6 +97,7 @@ TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
       {"f/notes.png", Line("f/notes.png", 100, 100)},
       {"g/x.png/inner.gif", Line("g/x.png/inner.gif", 40, 20)},
       {"i/say \"hi\" \\ there.png", Line("i/say \\\"hi\\\" \\\\ there.png", 100, 100)},
+      {"j/icon.png", Line("j/icon.png", 24, 24)},
   };
   BuildRun run = Build(tree_.str() + "/", templates_.path());
   // expected order: folders as the file system enumerates them
