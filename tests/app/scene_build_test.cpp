@@ -12,6 +12,7 @@
 #include "app/scene_file.h"
 #include "app/startup.h"
 #include "platform/codepage.h"
+#include "tests/app/fixtures.h"
 #include "tests/support/temp_dir.h"
 
 namespace app {
@@ -21,9 +22,7 @@ namespace fs = std::filesystem;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 
-const fs::path kFixtures = SB_APP_FIXTURES;
-
-std::string Fixture(const std::string& name) { return ReadFileBytes((kFixtures / name).string()); }
+using apptest::Fixture;
 
 // Runs the build with the templates taken from `templates`, as the program does from its current
 // directory, and collects what it reports.

@@ -16,6 +16,7 @@
 
 #include "app/shell.h"
 #include "platform/codepage.h"
+#include "tests/app/fixtures.h"
 #include "tests/support/temp_dir.h"
 #include "ui/event_queue.h"
 #include "ui/widget.h"
@@ -28,7 +29,7 @@ namespace fs = std::filesystem;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 
-const fs::path kFixtures = SB_APP_FIXTURES;
+using apptest::Fixture;
 
 QTreeWidget* Tree() { return qobject_cast<QTreeWidget*>(ui::WidgetControl(FolderTreeWidget)); }
 QTableWidget* FileList() { return qobject_cast<QTableWidget*>(ui::WidgetControl(FileListWidget)); }
@@ -109,9 +110,7 @@ class Window : public ::testing::Test {
     ASSERT_TRUE(DispatchQueued());
   }
 
-  std::string Fixture(const std::string& name) { return ReadFileBytes((kFixtures / name).string()); }
-
-  TempDir templates_;
+    TempDir templates_;
   TempDir tree_;
   fs::path old_cwd_;
 };
