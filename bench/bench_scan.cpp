@@ -4,7 +4,6 @@
 // tried in turn, and the scene lines.
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -13,6 +12,7 @@
 #include "app/image_scan.h"
 #include "app/startup.h"
 #include "bench/bench_pictures.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -24,35 +24,26 @@ constexpr int kWidth = 480, kHeight = 360;
 
 enum class Kind { Png, Jpeg, Gif, NotAnImage, NotPicked };
 
-struct GeneratedTree {
-  fs::path root;
-  std::vector<std::pair<fs::path, Kind>> files;
-  int picked = 0;
-  ~GeneratedTree() {
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
-  }
-};
-
 void WriteFile(const fs::path& path, const Bytes& bytes) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // Out of every 20 files: 7 photos as JPEG, 4 screenshots as PNG, 2 photos as PNG, 3 GIFs, a text
 // file named .png, a file named .hdr, and 2 files the scan does not pick.
-const GeneratedTree& Tree() {
-  static GeneratedTree tree = [] {
-    GeneratedTree t;
-    std::string pattern = (fs::temp_directory_path() / "sb-bench-scan-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    t.root = pattern;
+struct GeneratedTree {
+  testsupport::TempDir dir;  // removed with everything in it when the benchmark ends
+  fs::path root = dir.path();
+  std::vector<std::pair<fs::path, Kind>> files;
+  int picked = 0;
+
+  GeneratedTree() {
     const auto photo = benchpics::PhotoRgb(kWidth, kHeight), screen = benchpics::ScreenshotRgb(kWidth, kHeight);
     const Bytes photo_jpg = benchpics::ToJpeg(photo, kWidth, kHeight), photo_png = benchpics::ToPng(photo, kWidth, kHeight),
                 screen_png = benchpics::ToPng(screen, kWidth, kHeight), screen_gif = benchpics::ToGif(screen, kWidth, kHeight),
                 photo_gif = benchpics::ToGif(photo, kWidth, kHeight);
     const Bytes text = {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e', '\n'};
     for (int f = 0; f < kFolders; ++f) {
-      const fs::path folder = t.root / ("album" + std::to_string(f)) / (f % 2 ? "raw" : "");
+      const fs::path folder = root / ("album" + std::to_string(f)) / (f % 2 ? "raw" : "");
       fs::create_directories(folder);
       for (int i = 0; i < kPerFolder; ++i) {
         const int slot = (f * kPerFolder + i) % 20;
@@ -66,12 +57,15 @@ const GeneratedTree& Tree() {
         else if (slot < 17) file = {stem + ".png", Kind::NotAnImage}, WriteFile(file.first, text);
         else if (slot < 18) file = {stem + ".hdr", Kind::NotAnImage}, WriteFile(file.first, text);
         else file = {stem + ".txt", Kind::NotPicked}, WriteFile(file.first, text);
-        t.picked += file.second != Kind::NotPicked;
-        t.files.push_back(file);
+        picked += file.second != Kind::NotPicked;
+        files.push_back(file);
       }
     }
-    return t;
-  }();
+  }
+};
+
+const GeneratedTree& Tree() {
+  static const GeneratedTree tree;
   return tree;
 }
 

@@ -11,6 +11,7 @@
 
 #include "files/text_file.h"
 #include "runtime/text.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -19,10 +20,10 @@ constexpr int kLines = 1000000;
 struct Data {
   std::vector<std::string> utf8;
   std::vector<runtime::Text> texts;
-  std::string folder;
-  std::string ours;      // written by the text files
-  std::string standard;  // written by std::ofstream
-  std::string source;    // the same lines, read back by both
+  testsupport::TempDir folder;  // removed with its files when the benchmark ends
+  std::string ours = folder.str() + "/ours.txt";          // written by the text files
+  std::string standard = folder.str() + "/standard.txt";  // written by std::ofstream
+  std::string source = folder.str() + "/source.txt";      // the same lines, read back by both
 
   Data() {
     utf8.reserve(kLines);
@@ -33,18 +34,8 @@ struct Data {
       texts.push_back(runtime::TextFromUtf8(line));
       utf8.push_back(std::move(line));
     }
-    std::string pattern = (std::filesystem::temp_directory_path() / "sb-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    folder = pattern;
-    ours = folder + "/ours.txt";
-    standard = folder + "/standard.txt";
-    source = folder + "/source.txt";
     std::ofstream out(source, std::ios::binary);
     for (const std::string& line : utf8) out << line << "\r\n";
-  }
-  ~Data() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
   }
 };
 
