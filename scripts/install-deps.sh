@@ -11,6 +11,8 @@ packages=(
   clang libclang-rt-14-dev
   imagemagick povray
   xauth
+  # The Windows build: cross compiler, zlib, the tests' runner, and apt-get source's unpacker.
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine dpkg-dev
 )
 
 missing=()
