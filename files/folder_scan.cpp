@@ -3,6 +3,7 @@
 #include <new>
 
 #include "platform/find.h"
+#include "platform/path.h"
 
 namespace files {
 namespace {
@@ -29,8 +30,10 @@ FolderScan* Find(ObjectNumber number) {
 
 Text SearchPath(TextView folder, TextView pattern) {
   const TextView used = pattern.empty() ? TextView(u"*.*") : pattern;
-  const bool separate = !folder.empty() && folder.back() != u'/';
-  return runtime::TextConcat({folder, separate ? TextView(u"/") : TextView(), used});
+  // Only the system's own separator counts here: a folder ending in "/" on Windows gets a "\" after
+  // it, which the system's path rules accept.
+  const bool separate = !folder.empty() && folder.back() != platform::kPathSeparator;
+  return runtime::TextConcat({folder, separate ? TextView(platform::kPathSeparatorText) : TextView(), used});
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// File handles over POSIX descriptors: the open modes, "no sharing" as a non-blocking flock, and
-// transfers that retry on interruption.
+// File handles: the system's own on Windows; on POSIX descriptors, with "no sharing" as a
+// non-blocking flock and transfers that retry on interruption.
 #pragma once
 
 #include <cstdint>
@@ -7,8 +7,8 @@
 
 namespace platform {
 
-// A handle is a descriptor of 3 or more, so a live handle is never 0 even when the standard
-// streams are closed; kInvalidFile marks failure.
+// A handle is a descriptor of 3 or more (POSIX) or the system's handle value (Windows), so a live
+// handle is never 0 even when the standard streams are closed; kInvalidFile marks failure.
 using FileHandle = int64_t;
 constexpr FileHandle kInvalidFile = -1;
 

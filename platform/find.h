@@ -1,4 +1,4 @@
-// The find-first/find-next contract over opendir/readdir.
+// The find-first/find-next contract: FindFirstFileW on Windows, opendir/readdir elsewhere.
 //
 // A search path is a folder, "/", and a wildcard pattern. Entries come in the order the file system
 // gives them, "." and ".." included; a link to a folder is a folder; "*" and "*.*" match every name.
@@ -31,6 +31,7 @@ bool FindNextFile(FindHandle handle, FindData* entry);
 
 void FindClose(FindHandle handle);
 
+// The POSIX enumeration's matcher (on Windows the system matches):
 // "?" matches one unit, "*" any run; letters A-Z and a-z match ignoring case. "*.*" matches every
 // name, with or without a dot, as on the platform this contract comes from.
 bool WildcardMatch(std::u16string_view pattern, std::u16string_view name);

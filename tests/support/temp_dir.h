@@ -1,22 +1,30 @@
 // A temporary folder for one test, removed with everything in it afterwards.
 #pragma once
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace testsupport {
 
 class TempDir {
  public:
+  // A fresh name that nobody else holds: create_directory reports whether it made the folder.
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sb-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) std::abort();
-    path_ = pattern;
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const auto candidate = base / ("sb-test-" + std::to_string(random() % 1000000000000ull));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) {
+        path_ = candidate;
+        return;
+      }
+    }
+    std::abort();
   }
   ~TempDir() {
     std::error_code ignored;

@@ -1,0 +1,45 @@
+// The POSIX enumeration matches patterns itself and follows links.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "platform/find.h"
+#include "platform/unicode.h"
+#include "tests/support/temp_dir.h"
+
+namespace platform {
+namespace {
+
+using testsupport::TempDir;
+
+TEST(Find, WildcardsFollowTheFindFirstRules) {
+  EXPECT_TRUE(WildcardMatch(u"*.*", u"noext"));
+  EXPECT_TRUE(WildcardMatch(u"*", u".hidden"));
+  EXPECT_TRUE(WildcardMatch(u"*.PNG", u"cat.png"));
+  EXPECT_TRUE(WildcardMatch(u"c?t.*", u"cat.jpg"));
+  EXPECT_FALSE(WildcardMatch(u"c?t.*", u"ct.jpg"));
+  EXPECT_TRUE(WildcardMatch(u"a*b*c", u"aXXbYYbc"));
+  EXPECT_FALSE(WildcardMatch(u"a*b*c", u"aXXbYYb"));
+  EXPECT_FALSE(WildcardMatch(u"*.png", u"\u00c4.PNG.txt"));
+  EXPECT_FALSE(WildcardMatch(u"\u00e4*", u"\u00c4x"));  // only ASCII letters ignore case
+}
+
+TEST(Find, LinksCountAsWhatTheyPointAt) {
+  TempDir dir;
+  dir.Mkdir("folder");
+  std::filesystem::create_directory_symlink(dir.path() / "folder", dir.path() / "link");
+  std::filesystem::create_symlink(dir.path() / "gone", dir.path() / "dangling");
+  FindData entry;
+  FindError error;
+  FindHandle h = FindFirstFile(Utf8ToUtf16(dir.str() + "/*"), &entry, &error);
+  ASSERT_NE(h, nullptr);
+  std::map<std::u16string, FindData> seen;
+  do seen[entry.name] = entry;
+  while (FindNextFile(h, &entry));
+  FindClose(h);
+  EXPECT_EQ(seen[u"link"].attributes, kAttributeDirectory);
+  EXPECT_EQ(seen[u"dangling"].attributes, 0u);
+}
+
+}  // namespace
+}  // namespace platform
