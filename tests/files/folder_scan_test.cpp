@@ -1,8 +1,5 @@
 #include "files/folder_scan.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <map>
@@ -62,7 +59,7 @@ TEST(FolderScan, EmptyPatternMeansEverythingAndNoMatchIsAnOpenEmptyScan) {
 TEST(FolderScan, EmptyFolderEnumeratesTheCurrentDirectory) {
   TempDir dir;
   dir.Write("here.txt", "");
-  const std::string old = std::filesystem::current_path();
+  const auto old = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
   ASSERT_NE(OpenFolderScan(0, u"", u"*.txt"), 0);
   EXPECT_EQ(NextFolderEntry(0), 1);
@@ -74,40 +71,12 @@ TEST(FolderScan, EmptyFolderEnumeratesTheCurrentDirectory) {
 TEST(FolderScan, SparseFileOver4GiBReportsItsFullSize) {
   TempDir dir;
   const std::string path = dir.str() + "/big.bin";
-  const int fd = open(path.c_str(), O_CREAT | O_WRONLY, 0600);
-  ASSERT_GE(fd, 0);
-  const off_t size = (off_t{5} << 30) + 7;
-  ASSERT_EQ(ftruncate(fd, size), 0);
-  close(fd);
+  const uint64_t size = (uint64_t{5} << 30) + 7;
+  std::ofstream(path, std::ios::binary).put('x');
+  std::filesystem::resize_file(path, size);
   ASSERT_NE(OpenFolderScan(0, T(dir.str()), u"big.bin"), 0);
   ASSERT_EQ(NextFolderEntry(0), 1);
-  EXPECT_EQ(FolderEntrySize(0), static_cast<uint64_t>(size));
-  CloseFolderScan(0);
-}
-
-TEST(FolderScan, LinkToAFolderIsAFolder) {
-  TempDir dir;
-  dir.Mkdir("real");
-  std::filesystem::create_directory_symlink(dir.path() / "real", dir.path() / "link");
-  ASSERT_NE(OpenFolderScan(0, T(dir.str()), u"link"), 0);
-  ASSERT_EQ(NextFolderEntry(0), 1);
-  EXPECT_EQ(FolderEntryKind(0), EntryDirectory);
-  CloseFolderScan(0);
-}
-
-TEST(FolderScan, InvalidUtf8NameRoundTripsAndCanBeReopened) {
-  TempDir dir;
-  dir.Write("caf\xE9", "bytes");
-  ASSERT_NE(OpenFolderScan(0, T(dir.str()), u"caf*"), 0);
-  ASSERT_EQ(NextFolderEntry(0), 1);
-  const Text name = FolderEntryName(0);
-  CloseFolderScan(0);
-  EXPECT_EQ(runtime::TextToUtf8(name), "caf\xE9");
-  // the name found is the name that opens the file again
-  const std::string full = runtime::TextToUtf8(runtime::TextConcat({T(dir.str()), u"/", name}));
-  EXPECT_EQ(testsupport::ReadFileBytes(full), "bytes");
-  ASSERT_NE(OpenFolderScan(0, T(dir.str()), name), 0);
-  EXPECT_EQ(NextFolderEntry(0), 1);
+  EXPECT_EQ(FolderEntrySize(0), size);
   CloseFolderScan(0);
 }
 
