@@ -1,18 +1,12 @@
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
-#include <future>
 #include <string>
 #include <vector>
 
 #include "image/image.h"
 #include "platform/bitmap.h"
+#include "platform/file.h"
 #include "runtime/text.h"
 #include "tests/image/pictures.h"
 #include "tests/support/temp_dir.h"
@@ -223,38 +217,25 @@ TEST_F(ImageLibrary, FilesThatCannotBeOpenedLeaveTheNumberAlone) {
 
   // Someone holding the file exclusively keeps the loader out; readers alongside do not.
   const std::string path = dir.Write("held.bmp", bmp);
-  const int holder = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_GE(holder, 0);
-  ASSERT_EQ(flock(holder, LOCK_SH), 0);
+  using platform::FileOpen, platform::FileMode, platform::FileShare, platform::AccessRead;
+  const platform::FileHandle reader = FileOpen(Path(path), {FileMode::OpenExisting, AccessRead, FileShare::Read});
+  ASSERT_NE(reader, platform::kInvalidFile);
   EXPECT_NE(LoadImageFile(AnyId, Path(path)), 0);
-  ASSERT_EQ(flock(holder, LOCK_EX), 0);
+  platform::FileClose(reader);
+  const platform::FileHandle holder = FileOpen(Path(path), {FileMode::OpenExisting, AccessRead, FileShare::None});
+  ASSERT_NE(holder, platform::kInvalidFile);
   EXPECT_EQ(LoadImageFile(3, Path(path)), 0);
   EXPECT_EQ(ImagePixelWidth(3), 3);
-  close(holder);
-}
-
-TEST_F(ImageLibrary, FifoNamedLikeAnImageFailsAtOnce) {
-  TempDir dir;
-  const std::string fifo = dir.str() + "/pipe.bmp";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  auto load = std::async(std::launch::async, [&] { return LoadImageFile(AnyId, Path(fifo)); });
-  if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-    // Let the blocked open go before failing.
-    const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-    if (writer >= 0) close(writer);
-    FAIL() << "the load blocked on a FIFO";
-  }
-  EXPECT_EQ(load.get(), 0);
-  EXPECT_EQ(LoadImageFile(AnyId, u"/dev/zero"), 0);
+  platform::FileClose(holder);
 }
 
 TEST_F(ImageLibrary, FilesOverTwoGibibytesFailUnread) {
   TempDir dir;
   // A sparse file: a valid bitmap at the front, then holes past 2 GiB. Read truncated, it would load.
   const std::string path = dir.Write("huge.bmp", SmallBmp());
-  ASSERT_EQ(truncate(path.c_str(), (int64_t{1} << 31) + 16), 0);
+  std::filesystem::resize_file(path, (uint64_t{1} << 31) + 16);
   EXPECT_EQ(LoadImageFile(AnyId, Path(path)), 0);
-  ASSERT_EQ(truncate(path.c_str(), int64_t{1} << 32 | 64), 0);  // would read as 64 bytes in 32 bits
+  std::filesystem::resize_file(path, uint64_t{1} << 32 | 64);  // would read as 64 bytes in 32 bits
   EXPECT_EQ(LoadImageFile(AnyId, Path(path)), 0);
 }
 
