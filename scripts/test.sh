@@ -17,3 +17,9 @@ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSB_WERROR=ON -D
 cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+# The Windows build's tests under wine. SB_SKIP_WINDOWS=1 skips them on a developer's machine; CI
+# always runs them.
+if [ "${SB_SKIP_WINDOWS:-0}" != 1 ] || [ -n "${CI:-}" ]; then
+  bash scripts/test-windows.sh
+fi
