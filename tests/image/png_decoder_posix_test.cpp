@@ -27,7 +27,7 @@ TEST(PngDecoder, HugeDeclaredAncillaryChunkTakesNoMemory) {
   Bytes png = EncodePng(gray);
   Bytes hostile(png.begin(), png.begin() + 33);  // signature and IHDR
   const uint8_t text[] = {0x60, 0x00, 0x00, 0x00, 't', 'E', 'X', 't', 'k', 'e', 'y', 0, 'v', 'a', 'l', 'u', 'e'};
-  hostile.insert(hostile.end(), std::begin(text), std::end(text));
+  for (uint8_t byte : text) hostile.push_back(byte);
 
   pid_t child = fork();
   ASSERT_GE(child, 0);
