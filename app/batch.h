@@ -5,7 +5,9 @@
 
 namespace app {
 
-// The folder text the tree would give for a command-line folder: absolute, ending in "/".
+// The folder text the tree would give for a command-line folder: the folder the kernel resolves it to
+// (links followed, then ".."), ending in "/"; a folder that does not exist is named as given, made
+// absolute.
 runtime::Text FolderTextForArgument(const char* argument);
 
 // Builds DIR/image_scan.pov, printing each image's relative path on standard output. Returns the

@@ -5,6 +5,7 @@
 #include "files/folder_scan.h"
 #include "files/text_file.h"
 #include "image/image.h"
+#include "platform/file_system_kind.h"
 #include "platform/identity.h"
 
 namespace app {
@@ -23,14 +24,19 @@ bool IsImageName(TextView name) {
   return false;
 }
 
-// Linux names may hold the renderer's string delimiters; every name the scene format was made for
-// passes unchanged.
+// Linux names may hold the renderer's string delimiters and line breaks, which would end the scene
+// line or inject scene code; every name the scene format was made for passes unchanged.
 Text EscapeForScene(TextView path) {
   Text out;
   out.reserve(path.size());
   for (char16_t unit : path) {
-    if (unit == u'\\' || unit == u'"') out.push_back(u'\\');
-    out.push_back(unit);
+    switch (unit) {
+      case u'\\': out += u"\\\\"; break;
+      case u'"': out += u"\\\""; break;
+      case u'\r': out += u"\\r"; break;
+      case u'\n': out += u"\\n"; break;
+      default: out.push_back(unit);
+    }
   }
   return out;
 }
@@ -47,8 +53,9 @@ void MeasureImage(TextView full_path, int64_t* width, int64_t* height) {
 
 void ScanLevel(TextView path, TextView base, const SceneHooks& hooks, std::vector<platform::ObjectIdentity>& branch) {
   Text folder(path);
-  const Text last = TextRight(folder, 1);
-  if (!TextEquals(last, u"\\") && !TextEquals(last, u"/")) folder += u"/";
+  // Only "/" separates: a folder named "a\" is an ordinary folder.
+  if (!TextEquals(TextRight(folder, 1), u"/")) folder += u"/";
+  if (platform::IsOnPseudoFileSystem(folder)) return;
 
   platform::ObjectIdentity identity;
   const bool known = platform::IdentityOf(folder, &identity);

@@ -5,39 +5,65 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <new>
+#include <vector>
 
+#include "platform/name_order.h"
 #include "platform/unicode.h"
 
 namespace platform {
 
+// The whole folder, read and sorted when the enumeration opens.
 struct FindState {
-  DIR* dir = nullptr;
-  std::u16string pattern;
+  std::vector<FindData> entries;
+  size_t next = 0;
 };
 
 namespace {
 
 char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
-bool ReadMatching(FindState& state, FindData* entry) {
-  const int dir_fd = dirfd(state.dir);
+// Kind and size as find-next reports them. Follows links, so that a link to a folder is a folder; a
+// dangling link is reported as itself.
+void DescribeEntry(int dir_fd, const char* name, FindData* entry) {
+  struct stat st;
+  if (fstatat(dir_fd, name, &st, 0) != 0 && fstatat(dir_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) st = {};
+  entry->attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : 0;
+  entry->size = static_cast<uint64_t>(st.st_size);
+}
+
+// Every entry matching the pattern, "." and ".." among them even where readdir leaves them out.
+// False when reading failed before anything was found.
+bool ReadAllMatching(DIR* dir, std::u16string_view pattern, std::vector<FindData>* entries) {
+  const int dir_fd = dirfd(dir);
+  bool dot = false, dot_dot = false;
+  int error = 0;
   for (;;) {
     errno = 0;
-    const dirent* d = readdir(state.dir);
-    if (!d) return false;
-    std::u16string name = Utf8ToUtf16(d->d_name);
-    if (!WildcardMatch(state.pattern, name)) continue;
-    struct stat st;
-    // Follow links so that a link to a folder is a folder; a dangling link is reported as itself.
-    if (fstatat(dir_fd, d->d_name, &st, 0) != 0 && fstatat(dir_fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      st = {};
+    const dirent* d = readdir(dir);
+    if (!d) {
+      error = errno;
+      break;
     }
-    entry->attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : 0;
-    entry->size = static_cast<uint64_t>(st.st_size);
-    entry->name = std::move(name);
-    return true;
+    FindData entry;
+    entry.name = Utf8ToUtf16(d->d_name);
+    if (!WildcardMatch(pattern, entry.name)) continue;
+    dot = dot || entry.name == u".";
+    dot_dot = dot_dot || entry.name == u"..";
+    DescribeEntry(dir_fd, d->d_name, &entry);
+    entries->push_back(std::move(entry));
   }
+  if (error && entries->empty()) return false;
+  for (const char16_t* missing : {dot ? nullptr : u".", dot_dot ? nullptr : u".."}) {
+    if (!missing || !WildcardMatch(pattern, missing)) continue;
+    FindData entry;
+    entry.name = missing;
+    DescribeEntry(dir_fd, Utf16ToUtf8(missing).c_str(), &entry);
+    entries->push_back(std::move(entry));
+  }
+  return true;
 }
 
 }  // namespace
@@ -86,23 +112,36 @@ FindHandle FindFirstFile(const std::u16string& search_path, FindData* entry, Fin
                                                      : FindError::Other;
     return nullptr;
   }
-  auto* state = new FindState{dir, std::move(pattern)};
-  if (!ReadMatching(*state, entry)) {
-    // readdir sets errno only on a real failure; the end of the folder means nothing matched.
-    *error = errno ? FindError::Other : FindError::NothingMatched;
-    FindClose(state);
+  // The whole folder is read at once: its names must be sorted before the first one is handed out.
+  FindState* state = nullptr;
+  bool read = false;
+  try {
+    state = new FindState;
+    read = ReadAllMatching(dir, pattern, &state->entries);
+    // readdir gives the file system's hash order, different on every machine; a listing and a scene
+    // file must not depend on that.
+    std::sort(state->entries.begin(), state->entries.end(),
+              [](const FindData& a, const FindData& b) { return EntryNameBefore(a.name, b.name); });
+  } catch (const std::bad_alloc&) {
+    read = false;
+  }
+  closedir(dir);
+  if (!read || state->entries.empty()) {
+    *error = read ? FindError::NothingMatched : FindError::Other;
+    delete state;
     return nullptr;
   }
   *error = FindError::None;
+  FindNextFile(state, entry);
   return state;
 }
 
-bool FindNextFile(FindHandle handle, FindData* entry) { return handle && ReadMatching(*handle, entry); }
-
-void FindClose(FindHandle handle) {
-  if (!handle) return;
-  closedir(handle->dir);
-  delete handle;
+bool FindNextFile(FindHandle handle, FindData* entry) {
+  if (!handle || handle->next >= handle->entries.size()) return false;
+  *entry = std::move(handle->entries[handle->next++]);
+  return true;
 }
+
+void FindClose(FindHandle handle) { delete handle; }
 
 }  // namespace platform

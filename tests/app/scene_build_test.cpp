@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <vector>
 
 #include "app/image_scan.h"
@@ -76,7 +75,6 @@ TEST_F(SceneBuild, WritesHeaderLinesAndFooterForEveryFormat) {
 TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
   templates_.Write("pov_image_read_A.txt", "");
   templates_.Write("pov_image_read_B.txt", "");
-  // one image per folder, so that the expected order needs no knowledge of the enumeration order
   tree_.Write("a/PHOTO.PNG", Fixture("photo.png"));
   tree_.Write("b/pic.Jpg", Fixture("pic.jpg"));
   tree_.Write("c/anim.gif", Fixture("anim.gif"));
@@ -87,7 +85,8 @@ TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
   tree_.Write("h/photo.jpeg", Fixture("pic.jpg"));         // four-letter ending: not picked
   tree_.Write("i/say \"hi\" \\ there.png", "x");
   tree_.Write("j/icon.png", Fixture("icon.ico"));  // an icon file named .png
-  std::map<std::string, std::string> line_of = {
+  // in the enumeration's order: the folders' names
+  const std::vector<std::pair<std::string, std::string>> found = {
       {"a/PHOTO.PNG", Line("a/PHOTO.PNG", 64, 32)},
       {"b/pic.Jpg", Line("b/pic.Jpg", 30, 60)},
       {"c/anim.gif", Line("c/anim.gif", 40, 20)},
@@ -99,18 +98,11 @@ TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
       {"j/icon.png", Line("j/icon.png", 24, 24)},
   };
   BuildRun run = Build(tree_.str() + "/", templates_.path());
-  // expected order: folders as the file system enumerates them
   std::string expected;
   std::vector<std::string> expected_listed;
-  for (const auto& entry : fs::directory_iterator(tree_.path())) {
-    if (!entry.is_directory()) continue;
-    for (const auto& inner : fs::recursive_directory_iterator(entry.path())) {
-      const std::string relative = fs::relative(inner.path(), tree_.path()).string();
-      if (line_of.count(relative)) {
-        expected += line_of[relative];
-        expected_listed.push_back(relative);
-      }
-    }
+  for (const auto& [relative, line] : found) {
+    expected_listed.push_back(relative);
+    expected += line;
   }
   EXPECT_EQ(run.listed, expected_listed);
   EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), expected);
