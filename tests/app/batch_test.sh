@@ -3,11 +3,11 @@
 set -uo pipefail
 tool=$1 fixtures=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
+trap 'umount "$work/full" 2> /dev/null; rm -rf "$work"' EXIT
+passes=0 failures=0
 check() {  # description, then a command that must succeed
   local what=$1; shift
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
+  if "$@"; then echo "ok   $what"; passes=$((passes + 1)); else echo "FAIL $what"; failures=$((failures + 1)); fi
 }
 
 mkdir -p "$work/run" "$work/pics/a"
@@ -27,6 +27,40 @@ check "nothing on standard error when all is well" test ! -s "$work/err"
 check "a folder that cannot take the scene exits non-zero" test "$code" -ne 0
 check "and says why on standard error" grep -q "cannot write the scene file $work/missing/folder/image_scan.pov" "$work/err"
 
+# The kernel resolves a folder argument: link/.. is the folder above the link's target.
+mkdir -p "$work/real/parent/child"
+cp "$fixtures/photo.png" "$work/real/parent/q.png"
+ln -s "$work/real/parent/child" "$work/run/link"
+out=$("$tool" link/.. 2> "$work/err"); code=$?
+check "link/.. scans the folder above the link's target" test "$code" -eq 0 -a "$out" = "q.png"
+check "and writes its scene there" test -s "$work/real/parent/image_scan.pov" -a ! -e "$work/run/image_scan.pov"
+rm "$work/run/link"
+
+# Links into the kernel's own file systems are not walked: the scan ends, with the one picture.
+mkdir -p "$work/kernel"
+cp "$fixtures/photo.png" "$work/kernel/p.png"
+for target in /proc /sys /dev; do ln -s "$target" "$work/kernel/${target#/}"; done
+out=$(timeout 20 "$tool" "$work/kernel" 2> "$work/err"); code=$?
+check "links to /proc, /sys and /dev are not walked into" test "$code" -eq 0 -a "$out" = "p.png"
+
+# A full file system: the previous scene stays byte for byte and the failure is told.
+full="$work/full"
+mkdir -p "$full"
+if mount -t tmpfs -o size=64k tmpfs "$full" 2> /dev/null; then
+  cp "$fixtures/photo.png" "$full/p.png"
+  printf 'the previous scene\r\n' > "$full/image_scan.pov"
+  head -c 200000 /dev/zero | tr '\0' 'h' > "$work/run/pov_image_read_A.txt"
+  "$tool" "$full" > /dev/null 2> "$work/err"; code=$?
+  check "a full file system exits 1" test "$code" -eq 1
+  check "and names the error" grep -q "cannot write the scene file $full/image_scan.pov: No space left on device" "$work/err"
+  check "the previous scene is kept byte for byte" test "$(od -c "$full/image_scan.pov")" = "$(printf 'the previous scene\r\n' | od -c)"
+  check "and no temporary file is left" test "$(ls -A "$full" | tr '\n' ' ')" = "image_scan.pov p.png "
+  umount "$full"
+  printf 'H\n' > "$work/run/pov_image_read_A.txt"
+else
+  echo "skip a full file system: this machine does not let the test mount a tmpfs"
+fi
+
 rm "$work/run/pov_image_read_A.txt" && mkdir "$work/run/pov_image_read_A.txt"
 "$tool" "$work/pics" > /dev/null 2> "$work/err"; code=$?
 check "an unreadable template still builds" test "$code" -eq 0
@@ -43,5 +77,5 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tool" > /dev/null 2> "$wo
 check "without a display the window is refused with 1" test "$code" -eq 1
 check "and the reason is given" grep -q "no display" "$work/err"
 
-echo "$(( 13 - failures )) passed, $failures failed"
+echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]

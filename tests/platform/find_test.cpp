@@ -4,6 +4,7 @@
 
 #include <map>
 #include <set>
+#include <vector>
 
 #include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
@@ -43,6 +44,29 @@ TEST(Find, ListsDotEntriesFilesAndFolders) {
   FindError error;
   EXPECT_EQ(ListAll(dir.str() + "/*.*", &error), (std::set<std::u16string>{u".", u"..", u"a.png", u"sub"}));
   EXPECT_EQ(error, FindError::None);
+}
+
+// The folder is read whole and handed out sorted, the dot entries first, whatever order the file
+// system keeps (tmpfs, for one, gives the newest name first).
+TEST(Find, DeliversDotEntriesFirstThenNamesInTheirOrder) {
+  TempDir dir;
+  const std::vector<std::string> sorted = {"!bang", "-dash", ".hidden", "B.png", "b.png", "sub", "_under"};
+  for (auto it = sorted.rbegin(); it != sorted.rend(); ++it) {
+    if (*it == "sub") dir.Mkdir(*it);
+    else dir.Write(*it, "");
+  }
+  std::vector<std::u16string> expected = {u".", u".."};
+  for (const std::string& name : sorted) expected.push_back(Utf8ToUtf16(name));
+  FindData entry;
+  FindError error;
+  std::vector<std::u16string> seen;
+  FindHandle h = FindFirstFile(Utf8ToUtf16(dir.str() + "/*.*"), &entry, &error);
+  ASSERT_NE(h, nullptr);
+  do seen.push_back(entry.name);
+  while (FindNextFile(h, &entry));
+  EXPECT_FALSE(FindNextFile(h, &entry));  // the end stays the end
+  FindClose(h);
+  EXPECT_EQ(seen, expected);
 }
 
 TEST(Find, NothingMatchedIsToldApartFromAMissingFolder) {
