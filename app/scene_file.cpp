@@ -51,6 +51,25 @@ bool CreateTemporaryScene(TextView scene_path, Text* temporary, int* error) {
   return false;
 }
 
+// Holds the scene file about to be replaced without sharing until the new one has taken its place,
+// so that a scene file that is read-only or held by another program is refused, as writing it in
+// place would be. A missing file, a link, a folder or a special file has nothing to hold (a link or
+// special file is replaced, a folder refuses the rename). 0, or the refusal's error number.
+int HoldPreviousScene(TextView scene_path, platform::FileHandle* held) {
+  platform::FileOpenOptions options;
+  options.mode = platform::FileMode::OpenExisting;
+  options.access = platform::AccessWrite;
+  options.share = platform::FileShare::None;
+  options.regular_only = true;
+  options.follow_links = false;
+  *held = platform::FileOpen(Text(scene_path), options);
+  if (*held != platform::kInvalidFile) return 0;
+  const int error = errno;
+  for (int nothing_to_hold : {ENOENT, ENOTDIR, ELOOP, EISDIR, EINVAL, ENXIO})
+    if (error == nothing_to_hold) return 0;
+  return error;
+}
+
 // Puts the finished scene in the place of image_scan.pov (a link of that name is replaced, not
 // followed) only when every byte reached the disk; otherwise the previous scene stays as it was and
 // the temporary file goes. 0, or the error number of the first failure.
@@ -69,13 +88,16 @@ SceneOutcome BuildSceneFileFor(TextView folder, const SceneHooks& hooks) {
   const Text base(folder);
   const Text scene_path = runtime::TextConcat({folder, SceneFile});
 
+  platform::FileHandle previous = platform::kInvalidFile;
   Text temporary;
-  outcome.created = CreateTemporaryScene(scene_path, &temporary, &outcome.error);
+  outcome.error = HoldPreviousScene(scene_path, &previous);
+  outcome.created = outcome.error == 0 && CreateTemporaryScene(scene_path, &temporary, &outcome.error);
   CopyTemplate(HeaderTemplate, hooks);
   ScanForImages(folder, base, hooks);
   CopyTemplate(FooterTemplate, hooks);
   if (outcome.created) outcome.error = ReplaceScene(temporary, scene_path);
   outcome.written = outcome.created && outcome.error == 0;
+  platform::FileClose(previous);
 
   outcome.reopened = false;
   if (outcome.written) {

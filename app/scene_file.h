@@ -15,7 +15,8 @@ struct SceneOutcome {
 // Writes <folder>image_scan.pov for the folder text as the folder tree gives it (a folder ends in
 // "/"). An empty folder text does nothing at all. The scene is written under a temporary name and
 // takes the place of image_scan.pov only when every byte reached the disk, so a failure (a full
-// disk) leaves the previous scene as it was. hooks.scene_failed is called once when the scene could
+// disk) leaves the previous scene as it was; a previous scene file that could not be written in place
+// (read-only, held by another program) is refused and kept. hooks.scene_failed is called once when the scene could
 // not be written or the finished file cannot be opened again.
 SceneOutcome BuildSceneFileFor(TextView folder, const SceneHooks& hooks);
 

@@ -36,6 +36,7 @@ int OpenFlags(const FileOpenOptions& options) {
   // Never O_TRUNC here: emptying waits until the lock is held, so a file that someone else holds
   // is refused without being damaged.
   if (options.regular_only) flags |= O_NONBLOCK;
+  if (!options.follow_links) flags |= O_NOFOLLOW;
   return flags;
 }
 

@@ -32,6 +32,7 @@ struct FileOpenOptions {
   unsigned access = AccessRead;
   FileShare share = FileShare::None;
   bool regular_only = false;  // refuse FIFOs, devices and folders without blocking on them
+  bool follow_links = true;   // false: a link as the last name is refused (ELOOP), never opened
 };
 
 // Opens the file named by a UTF-16 path (byte escapes become their bytes). Sets errno on failure.

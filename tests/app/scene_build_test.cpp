@@ -330,6 +330,25 @@ TEST_F(SceneBuild, ASceneThatCannotTakeItsPlaceLeavesNothingBehind) {
   EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov/inside.txt"), "a folder where the scene should go");
 }
 
+// Held without sharing by someone else, the scene file is refused as it would be when written in
+// place: the scan still runs, the file stays as it was, and nothing is left beside it.
+TEST_F(SceneBuild, ASceneFileHeldByAnotherProgramIsRefusedAndKept) {
+  const std::string scene = tree_.Write("image_scan.pov", "held\r\n");
+  tree_.Write("photo.png", Fixture("photo.png"));
+  platform::FileOpenOptions options;
+  options.access = platform::AccessRead | platform::AccessWrite;
+  const platform::FileHandle holder = platform::FileOpen(runtime::TextFromUtf8(scene), options);
+  ASSERT_NE(holder, platform::kInvalidFile);
+  BuildRun run = Build(tree_.str() + "/", templates_.path());
+  platform::FileClose(holder);
+  EXPECT_FALSE(run.outcome.created);
+  EXPECT_EQ(run.outcome.error, EBUSY);
+  EXPECT_EQ(run.failures, 1);
+  EXPECT_EQ(run.listed, std::vector<std::string>{"photo.png"});
+  EXPECT_EQ(ReadFileBytes(scene), "held\r\n");
+  EXPECT_EQ(NamesIn(tree_.path()), (std::vector<std::string>{"image_scan.pov", "photo.png"}));
+}
+
 TEST(SceneLine, FollowsTheFixedShape) {
   EXPECT_EQ(SceneLine(u"pets/cat.png", 640, 480), u"add_image ( \"pets/cat.png\", 640, 480 ) ");
   EXPECT_EQ(SceneLine(u"wide.png", 40000, 1), u"add_image ( \"wide.png\", 40000, 1 ) ");
