@@ -15,9 +15,16 @@
 
 namespace platform {
 
-// The whole folder, read and sorted when the enumeration opens.
+// The whole folder's names, read and sorted when the enumeration opens. An entry is examined only
+// when it is handed out, so that a caller that stops early (does this folder hold a sub-folder?)
+// pays for the names alone.
 struct FindState {
-  std::vector<FindData> entries;
+  struct Name {
+    std::u16string text;
+    std::string bytes;  // as the kernel gave it
+  };
+  DIR* dir = nullptr;
+  std::vector<Name> names;
   size_t next = 0;
 };
 
@@ -34,35 +41,27 @@ void DescribeEntry(int dir_fd, const char* name, FindData* entry) {
   entry->size = static_cast<uint64_t>(st.st_size);
 }
 
-// Every entry matching the pattern, "." and ".." among them even where readdir leaves them out.
-// False when reading failed before anything was found.
-bool ReadAllMatching(DIR* dir, std::u16string_view pattern, std::vector<FindData>* entries) {
-  const int dir_fd = dirfd(dir);
+// The name of every entry matching the pattern, "." and ".." among them even where readdir leaves
+// them out. False when reading failed before anything was found.
+bool ReadAllMatching(FindState* state, std::u16string_view pattern) {
   bool dot = false, dot_dot = false;
   int error = 0;
   for (;;) {
     errno = 0;
-    const dirent* d = readdir(dir);
+    const dirent* d = readdir(state->dir);
     if (!d) {
       error = errno;
       break;
     }
-    FindData entry;
-    entry.name = Utf8ToUtf16(d->d_name);
-    if (!WildcardMatch(pattern, entry.name)) continue;
-    dot = dot || entry.name == u".";
-    dot_dot = dot_dot || entry.name == u"..";
-    DescribeEntry(dir_fd, d->d_name, &entry);
-    entries->push_back(std::move(entry));
+    std::u16string name = Utf8ToUtf16(d->d_name);
+    if (!WildcardMatch(pattern, name)) continue;
+    dot = dot || name == u".";
+    dot_dot = dot_dot || name == u"..";
+    state->names.push_back({std::move(name), d->d_name});
   }
-  if (error && entries->empty()) return false;
-  for (const char16_t* missing : {dot ? nullptr : u".", dot_dot ? nullptr : u".."}) {
-    if (!missing || !WildcardMatch(pattern, missing)) continue;
-    FindData entry;
-    entry.name = missing;
-    DescribeEntry(dir_fd, Utf16ToUtf8(missing).c_str(), &entry);
-    entries->push_back(std::move(entry));
-  }
+  if (error && state->names.empty()) return false;
+  if (!dot && WildcardMatch(pattern, u".")) state->names.push_back({u".", "."});
+  if (!dot_dot && WildcardMatch(pattern, u"..")) state->names.push_back({u"..", ".."});
   return true;
 }
 
@@ -117,17 +116,18 @@ FindHandle FindFirstFile(const std::u16string& search_path, FindData* entry, Fin
   bool read = false;
   try {
     state = new FindState;
-    read = ReadAllMatching(dir, pattern, &state->entries);
+    state->dir = dir;
+    read = ReadAllMatching(state, pattern);
     // readdir gives the file system's hash order, different on every machine; a listing and a scene
     // file must not depend on that.
-    std::sort(state->entries.begin(), state->entries.end(),
-              [](const FindData& a, const FindData& b) { return EntryNameBefore(a.name, b.name); });
+    std::sort(state->names.begin(), state->names.end(),
+              [](const FindState::Name& a, const FindState::Name& b) { return EntryNameBefore(a.text, b.text); });
   } catch (const std::bad_alloc&) {
     read = false;
   }
-  closedir(dir);
-  if (!read || state->entries.empty()) {
+  if (!read || state->names.empty()) {
     *error = read ? FindError::NothingMatched : FindError::Other;
+    closedir(dir);
     delete state;
     return nullptr;
   }
@@ -137,11 +137,17 @@ FindHandle FindFirstFile(const std::u16string& search_path, FindData* entry, Fin
 }
 
 bool FindNextFile(FindHandle handle, FindData* entry) {
-  if (!handle || handle->next >= handle->entries.size()) return false;
-  *entry = std::move(handle->entries[handle->next++]);
+  if (!handle || handle->next >= handle->names.size()) return false;
+  FindState::Name& name = handle->names[handle->next++];
+  DescribeEntry(dirfd(handle->dir), name.bytes.c_str(), entry);
+  entry->name = std::move(name.text);
   return true;
 }
 
-void FindClose(FindHandle handle) { delete handle; }
+void FindClose(FindHandle handle) {
+  if (!handle) return;
+  closedir(handle->dir);
+  delete handle;
+}
 
 }  // namespace platform
