@@ -9,7 +9,9 @@
 // FIFO or device given as a text file fails instead of blocking the program.
 //
 // Results, not errors: a failed open returns 0; every operation on a number that names no open file
-// does nothing and returns 0 or the empty text (EndOfFile too, so check the open first).
+// does nothing and returns 0 or the empty text (EndOfFile too, so check the open first). A write
+// that fails (a full disk) is not retried, but the file remembers it for TextFileError and
+// FinishTextFile, for callers that must not lose a byte.
 #pragma once
 
 #include <cstdint>
