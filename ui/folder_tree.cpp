@@ -79,6 +79,7 @@ struct FolderTreeRecord {
   bool dragging = false;
   QPoint press_at;
   QTreeWidgetItem* press_item = nullptr;
+  QPoint right_press_at{-1, -1};
 };
 
 FolderTreeControl::~FolderTreeControl() {
@@ -424,7 +425,11 @@ int64_t TreeNotify(WidgetRecord* w, QObject* target, QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       auto* e = static_cast<QMouseEvent*>(event);
-      if (e->button() == Qt::RightButton) return 1;  // a right click leaves the selection alone
+      if (e->button() == Qt::RightButton) {
+        // The item under a right press is only marked; the release selects it, then reports the click.
+        r->right_press_at = e->position().toPoint();
+        return 1;
+      }
       if (e->button() == Qt::LeftButton) {
         r->left_down = true;
         r->dragging = false;
@@ -456,6 +461,9 @@ int64_t TreeNotify(WidgetRecord* w, QObject* target, QEvent* event) {
         return dragged ? 1 : kNotHandled;
       }
       if (e->button() == Qt::RightButton) {
+        // Selected first, so that whoever reads the tree on the click finds the item clicked.
+        QTreeWidgetItem* item = r->tree->itemAt(r->right_press_at);
+        if (item && item != SelectedItem(r)) r->tree->setCurrentItem(item);
         PostWidgetEvent(r->tree, WidgetEventRightClick);
         return 1;
       }

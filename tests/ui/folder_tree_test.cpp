@@ -277,13 +277,20 @@ TEST_F(FolderTreeTest, AClickOnAnUnselectedItemReportsChangeThenLeftClick) {
   Click(tree, root->child(1));
   EXPECT_EQ(DrainWidgetEvents(), (Events{{kTree, WidgetEventLeftClick}}));
 
-  // The right button reports itself and leaves the selection alone.
+  // The right button selects the item first, so the tree's text is the item clicked.
+  Click(tree, root->child(0), Qt::RightButton);
+  EXPECT_EQ(DrainWidgetEvents(), (Events{{kTree, WidgetEventChange}, {kTree, WidgetEventRightClick}}));
+  EXPECT_EQ(Selected(tree), root->child(0));
+  EXPECT_EQ(WidgetText(kTree), u"/");
   Click(tree, root->child(0), Qt::RightButton);
   EXPECT_EQ(DrainWidgetEvents(), (Events{{kTree, WidgetEventRightClick}}));
-  EXPECT_EQ(Selected(tree), root->child(1));
+  // Beside the items nothing is there to select.
+  QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, QPoint(5, tree->viewport()->height() - 5));
+  EXPECT_EQ(DrainWidgetEvents(), (Events{{kTree, WidgetEventRightClick}}));
+  EXPECT_EQ(Selected(tree), root->child(0));
 
   // Keys move the selection; expanding reports nothing.
-  QTest::keyClick(tree, Qt::Key_Up);
+  QTest::keyClick(tree, Qt::Key_Down);
   EXPECT_EQ(DrainWidgetEvents(), (Events{{kTree, WidgetEventChange}}));
   QTest::keyClick(tree, Qt::Key_Right);
   EXPECT_EQ(DrainWidgetEvents(), Events{});
