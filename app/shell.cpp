@@ -11,6 +11,7 @@
 #include "ui/folder_tree.h"
 #include "ui/list_box.h"
 #include "ui/message_box.h"
+#include "ui/shown_name.h"
 #include "ui/toolkit.h"
 #include "ui/widget.h"
 #include "ui/window.h"
@@ -64,7 +65,7 @@ bool OpenMainWindow(int& argc, char** argv) {
 void BuildSceneFile() {
   g_folder_text = ui::WidgetText(FolderTreeWidget);
   SceneHooks hooks;
-  hooks.image_found = [](TextView relative) { ui::ItemAdd(ImageListBox, -1, relative); };
+  hooks.image_found = [](TextView relative) { ui::ItemAdd(ImageListBox, -1, ui::ShowLineBreaks(relative)); };
   hooks.between_files = [] { ui::KeepWindowAlive(); };
   hooks.scene_failed = [](TextView) { ui::MessageBoxShow(u"", u"?????"); };
   BuildSceneFileFor(g_folder_text, hooks);

@@ -347,6 +347,20 @@ TEST_F(FolderTreeTest, NamesThatAreNotUtf8KeepTheirBytesInThePath) {
   EXPECT_EQ(Selected(tree), data->child(0));
 }
 
+TEST_F(FolderTreeTest, LineBreaksInNamesAreShownAsSymbolsAndPathsKeepThem) {
+  data_.Write("data/cr\rlf\n/in\nside.txt", "x");
+  const Text folder = DataPath() + u"cr\rlf\n/";
+  QTreeWidget* tree = Create(0, folder);
+  QTreeWidgetItem* selected = Selected(tree);
+  ASSERT_NE(selected, nullptr);
+  EXPECT_EQ(selected->text(0), QString::fromUtf16(u"cr\u240Dlf\u240A"));
+  EXPECT_EQ(WidgetText(kTree), folder);
+  ASSERT_EQ(selected->childCount(), 1);
+  EXPECT_EQ(selected->child(0)->text(0), QString::fromUtf16(u"in\u240Aside.txt"));
+  Click(tree, selected->child(0));
+  EXPECT_EQ(WidgetText(kTree), folder + u"in\nside.txt");
+}
+
 TEST_F(FolderTreeTest, AnEmptyDriveOpensThePromptAndIsAskedAgainNextTime) {
   g_empty_drives = {StickMount()};
   QTreeWidget* tree = Create();
