@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 #include <cstdio>
+#include <string>
 
 #include "app/folder_listing.h"
 #include "app/scene_file.h"
@@ -40,10 +41,15 @@ void ShowDoubleClickedFile() {
   ui::MessageBoxShow(u"File Selected", runtime::TextConcat({u"You double-clicked: ", name}));
 }
 
+void SayWhyNoWindow(const std::string& reason) {
+  std::fprintf(stderr, "scene-builder: cannot open the window: %s; give a folder to build its scene without a window\n",
+               reason.c_str());
+}
+
 }  // namespace
 
 bool OpenMainWindow(int& argc, char** argv) {
-  if (!ui::StartToolkit(argc, argv)) {
+  if (!ui::StartToolkit(argc, argv, SayWhyNoWindow)) {
     std::fputs("scene-builder: no display to open the window on; give a folder to build its scene without a window\n",
                stderr);
     return false;
