@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QTableWidget>
@@ -122,6 +123,15 @@ TEST_F(Window, WidgetsHaveTheirCaptionsAndTheListBoxItsFirstItem) {
   EXPECT_EQ(ui::ItemText(FileListWidget, -1, 0), u"Name");
   EXPECT_EQ(ui::ItemText(FileListWidget, -1, 1), u"Size");
   EXPECT_EQ(ui::WindowWidget(MainWindow)->windowTitle(), "SELECT DIRECTORTY TO SCAN FOR IMAGES");
+}
+
+// The offscreen screen is 800 pixels wide, too narrow for the window's designed place at x = 800.
+TEST_F(Window, TheWindowOpensInsideTheScreensAvailableArea) {
+  QWidget* window = ui::WindowWidget(MainWindow);
+  const QRect area = window->screen()->availableGeometry();
+  EXPECT_TRUE(area.contains(window->frameGeometry())) << window->frameGeometry().x();
+  EXPECT_EQ(window->frameGeometry().top(), area.top() + 100);
+  EXPECT_EQ(window->size(), QSize(600, 600));
 }
 
 TEST_F(Window, ChoosingAFolderListsItsFilesWithSizes) {
