@@ -43,13 +43,15 @@ QString PluginFailure(const QString& plugin, bool found) {
   const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
   if (!found) {
     QString reason = QStringLiteral("no platform plugin \"%1\"").arg(plugin);
-    if (plugin == u"wayland" && !wayland.isEmpty()) reason += QStringLiteral(" for the Wayland display ") + Quoted(wayland);
+    if (plugin == u"wayland" && !wayland.isEmpty()) {
+      reason += QStringLiteral(" for the Wayland display ") + Quoted(wayland);
+    }
     return reason;
   }
   if (plugin == u"xcb") {
     const QByteArray display = qgetenv("DISPLAY");
-    return display.isEmpty() ? QStringLiteral("no X display (DISPLAY is not set)")
-                             : QStringLiteral("the X display ") + Quoted(display) + QStringLiteral(" cannot be reached");
+    if (display.isEmpty()) return QStringLiteral("no X display (DISPLAY is not set)");
+    return QStringLiteral("the X display ") + Quoted(display) + QStringLiteral(" cannot be reached");
   }
   if (plugin == u"wayland") {
     return QStringLiteral("the Wayland display ") + Quoted(wayland.isEmpty() ? QByteArray("wayland-0") : wayland) +
