@@ -77,5 +77,24 @@ env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tool" > /dev/null 2> "$wo
 check "without a display the window is refused with 1" test "$code" -eq 1
 check "and the reason is given" grep -q "no display" "$work/err"
 
+# A display that is named but cannot be used: one line naming it, exit 1, never an abort.
+lines() { wc -l < "$1"; }
+free=99
+while [ -e "/tmp/.X11-unix/X$free" ] || [ -e "/tmp/.X$free-lock" ]; do free=$((free + 1)); done
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE DISPLAY=":$free" "$tool" > /dev/null 2> "$work/err"; code=$?
+check "an X display that cannot be reached is refused with 1" test "$code" -eq 1
+check "in one line on standard error" test "$(lines "$work/err")" -eq 1
+check "that names the display" grep -q "\":$free\"" "$work/err"
+
+env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE QT_QPA_PLATFORM=bogus "$tool" > /dev/null 2> "$work/err"; code=$?
+check "an unknown platform is refused with 1" test "$code" -eq 1
+check "in one line on standard error" test "$(lines "$work/err")" -eq 1
+check "that names the platform" grep -q '"bogus"' "$work/err"
+
+env -u DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE WAYLAND_DISPLAY=nowhere "$tool" > /dev/null 2> "$work/err"; code=$?
+check "a Wayland display that cannot be used is refused with 1" test "$code" -eq 1
+check "in one line on standard error" test "$(lines "$work/err")" -eq 1
+check "that names the display" grep -q '"nowhere"' "$work/err"
+
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
