@@ -115,6 +115,33 @@ TEST_F(DecoderLoading, JpegCutInsideItsScanLoadsAtFullSize) {
   EXPECT_EQ(image::ImagePixelHeight(n), 40);
 }
 
+// giflib's second reading gets past a first frame whose data stops short; the image then loads at
+// its screen size, the short frame showing the background it was not drawn over.
+TEST_F(DecoderLoading, GifWhoseFirstFrameStopsShortLoadsAtItsScreenSize) {
+  testimg::GifSource s = Animation(3);
+  s.width = 40, s.height = 30, s.background = 2;
+  s.frames[0].left = 0, s.frames[0].width = 40, s.frames[0].height = 30;
+  s.frames[0].indices.resize(40 * 30);
+  for (size_t i = 0; i < s.frames[0].indices.size(); ++i) s.frames[0].indices[i] = uint8_t(i * 7 / 5 % 4);
+  image::ObjectNumber n = Load(testimg::CutGifFrameShort(testimg::EncodeGif(s), 0));
+  ASSERT_NE(n, 0);
+  const image::ImageObject* record = image::FindImage(n);
+  EXPECT_EQ(record->tag, image::kTagGif);
+  EXPECT_EQ(image::ImagePixelWidth(n), 40);
+  EXPECT_EQ(image::ImagePixelHeight(n), 30);
+  ASSERT_EQ(record->frame_count, 3);
+  for (int i = 0; i < 3; ++i) ASSERT_NE(record->frames[i].bitmap, nullptr) << i;
+  auto* first = static_cast<platform::Bitmap*>(record->handle);
+  for (int y = 0; y < 30; ++y) {
+    const uint8_t* row = platform::BitmapRow(first, y);
+    for (int x = 0; x < 40; ++x) {
+      uint32_t pixel;
+      std::memcpy(&pixel, row + 4 * x, 4);
+      ASSERT_EQ(pixel, 0xFF00FF00u) << x << "," << y;
+    }
+  }
+}
+
 TEST_F(DecoderLoading, AnimatedGifMakesOneBitmapPerFrame) {
   image::ObjectNumber n = Load(testimg::EncodeGif(Animation(12)));
   ASSERT_NE(n, 0);

@@ -58,6 +58,11 @@ struct GifSource {
 };
 Bytes EncodeGif(const GifSource& source);
 
+// The GIF with frame `frame`'s data stopping short: its first data block keeps half its bytes and
+// its block list ends there, the records after it follow unchanged. giflib's first reading stops
+// inside that frame and its second reads on from the next record.
+Bytes CutGifFrameShort(const Bytes& gif, int frame);
+
 // One decoder's result: frames as top-down rows of width x depth / 8 bytes.
 struct Decoded {
   int accepted = 0;
