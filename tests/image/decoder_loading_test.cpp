@@ -142,6 +142,36 @@ TEST_F(DecoderLoading, GifWhoseFirstFrameStopsShortLoadsAtItsScreenSize) {
   }
 }
 
+// A small file of many one-pixel frames on a large screen: the frames that fit in the image's budget
+// are made, the rest keep empty handles, and the image still loads. The budget is lowered here so
+// that the test stays small; the program's is 2 GiB.
+TEST_F(DecoderLoading, ManyFrameGifStopsMakingBitmapsAtTheImageBudget) {
+  testimg::GifSource s = Animation(40);
+  s.width = 400, s.height = 300;
+  for (testimg::GifFrameSource& f : s.frames) f.height = 1, f.indices.resize(1);
+  Bytes gif = testimg::EncodeGif(s);
+  ASSERT_LT(gif.size(), 1000u);
+  const uint64_t frame_bytes = 400 * 4 * 300;
+  image::SetImageByteBudget(10 * frame_bytes + frame_bytes / 2);
+  const int64_t live = platform::LiveGraphicsObjects();
+  image::ObjectNumber n = Load(gif);
+  image::SetImageByteBudget(image::kImageMaxBytes);
+  ASSERT_NE(n, 0);
+  EXPECT_EQ(image::ImagePixelWidth(n), 400);
+  EXPECT_EQ(image::ImagePixelHeight(n), 300);
+  const image::ImageObject* record = image::FindImage(n);
+  ASSERT_EQ(record->frame_count, 40);
+  uint64_t held = 0;
+  for (int i = 0; i < 40; ++i) {
+    auto* bitmap = static_cast<platform::Bitmap*>(record->frames[i].bitmap);
+    EXPECT_EQ(bitmap != nullptr, i < 10) << i;
+    if (bitmap) held += uint64_t(bitmap->pitch) * uint64_t(bitmap->height);
+  }
+  // The loader frees no bitmap it made, so what the image holds is the most its bitmaps took.
+  EXPECT_EQ(held, 10 * frame_bytes);
+  EXPECT_EQ(platform::LiveGraphicsObjects(), live + 10);
+}
+
 TEST_F(DecoderLoading, AnimatedGifMakesOneBitmapPerFrame) {
   image::ObjectNumber n = Load(testimg::EncodeGif(Animation(12)));
   ASSERT_NE(n, 0);
