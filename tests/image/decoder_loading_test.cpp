@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "image/decoders.h"
@@ -170,6 +171,28 @@ TEST_F(DecoderLoading, ManyFrameGifStopsMakingBitmapsAtTheImageBudget) {
   // The loader frees no bitmap it made, so what the image holds is the most its bitmaps took.
   EXPECT_EQ(held, 10 * frame_bytes);
   EXPECT_EQ(platform::LiveGraphicsObjects(), live + 10);
+}
+
+// A progressive picture keeps all its coefficients while it decodes (1.2 GB here, beside its 1.2 GB
+// bitmap); it loads at its size. One row repeated makes it quick to write: a dark left half and a
+// light right half, split on a block edge.
+TEST_F(DecoderLoading, LargeProgressiveJpegLoadsAtItsSize) {
+  testimg::JpegSource s;
+  s.width = 20000, s.height = 20000, s.components = 3, s.progressive = true, s.quality = 50;
+  s.samples.assign(20000 * 3, 40);
+  std::fill(s.samples.begin() + 10000 * 3, s.samples.end(), uint8_t{200});
+  image::ObjectNumber n = Load(testimg::EncodeJpeg(s));
+  ASSERT_NE(n, 0);
+  EXPECT_EQ(image::FindImage(n)->tag, image::kTagJpeg);
+  EXPECT_EQ(image::ImagePixelWidth(n), 20000);
+  EXPECT_EQ(image::ImagePixelHeight(n), 20000);
+  auto* bitmap = static_cast<platform::Bitmap*>(image::FindImage(n)->handle);
+  for (int y : {0, 12345, 19999}) {
+    const uint8_t* row = platform::BitmapRow(bitmap, y);
+    for (int x : {0, 9999, 10000, 19999}) {
+      for (int c = 0; c < 3; ++c) ASSERT_NEAR(row[3 * x + c], x < 10000 ? 40 : 200, 2) << x << "," << y;
+    }
+  }
 }
 
 TEST_F(DecoderLoading, AnimatedGifMakesOneBitmapPerFrame) {

@@ -125,8 +125,9 @@ Bytes EncodeJpeg(const JpegSource& s) {
   if (s.progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
   size_t stride = size_t(s.width) * s.components;
+  size_t rows = s.samples.size() / stride;
   while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(s.samples.data() + info.next_scanline * stride);
+    JSAMPROW row = const_cast<JSAMPROW>(s.samples.data() + info.next_scanline % rows * stride);
     jpeg_write_scanlines(&info, &row, 1);
   }
   jpeg_finish_compress(&info);

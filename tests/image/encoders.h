@@ -36,7 +36,7 @@ struct JpegSource {
   int stored_space = 0;     // 0: the writer's default for the input; else a J_COLOR_SPACE
   bool progressive = false;
   int quality = 95;
-  std::vector<uint8_t> samples;
+  std::vector<uint8_t> samples;  // rows top first; fewer rows than the height repeat from the top
 };
 Bytes EncodeJpeg(const JpegSource& source);
 
