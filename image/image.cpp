@@ -41,7 +41,8 @@ bool Accepts(const ImageDecoder* decoder) {
 // size, so the frames that fit are the first ones.
 int64_t FramesWithinBudget() {
   const int64_t pitch = RowPitch(g_state->width, g_state->depth);
-  const uint64_t rows = g_state->height < 0 ? 0 - static_cast<uint64_t>(g_state->height) : static_cast<uint64_t>(g_state->height);
+  const int64_t height = g_state->height;
+  const uint64_t rows = static_cast<uint64_t>(height < 0 ? -height : height);
   uint64_t bytes;
   if (pitch <= 0 || rows == 0 || !runtime::SizeProduct(static_cast<uint64_t>(pitch), rows, &bytes)) return 0;
   return static_cast<int64_t>(g_image_budget.load() / bytes);

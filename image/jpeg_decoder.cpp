@@ -51,8 +51,8 @@ int StartJpeg(DecoderState* state, JpegPrivate* own) {
   jpeg_CreateDecompress(info, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
   info->err->trace_level = 0;
   // Every image whose bitmap may exist gets the working memory it needs (a progressive one keeps all
-  // its coefficients); the size test below keeps hostile headers from asking for more. No figure
-  // from the environment applies, so whether a file loads does not depend on it.
+  // its coefficients): 0 is no limit, whatever the environment asked for. The size test below keeps
+  // hostile headers from asking for more.
   info->mem->max_memory_to_use = 0;
   jpeg_mem_src(info, state->data, static_cast<unsigned long>(state->size));
   if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return 0;
