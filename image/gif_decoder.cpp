@@ -66,8 +66,9 @@ int CheckGif(DecoderState* state) {
   }
   if (DGifSlurp(gif) != GIF_OK) {
     // The second attempt reads on from where the first stopped, which gets past a stray byte
-    // between records. Unless the first stopped exactly there, the image it was reading may hold
-    // unwritten pixels, so that frame is not drawn.
+    // between records. Unless the first stopped exactly there, the raster of the image it was
+    // reading may be partly unwritten memory, so that frame is not drawn: its bitmap shows the
+    // canvas as the frames before it left it.
     if (gif->Error != D_GIF_ERR_WRONG_RECORD && gif->ImageCount > 0) own->incomplete = gif->ImageCount - 1;
     // DGifSlurp forgets, without freeing, extensions read since the last image.
     GifFreeExtensions(&gif->ExtensionBlockCount, &gif->ExtensionBlocks);
@@ -141,8 +142,8 @@ int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   size_t left = static_cast<size_t>(desc.Left), top = static_cast<size_t>(desc.Top);
   size_t width = static_cast<size_t>(desc.Width), height = static_cast<size_t>(desc.Height);
   if (left + width > screen_width || top + height > screen_height) return 0;
-  if (index == own->incomplete) return 0;
-  if (width != 0 && height != 0 && image.RasterBits == nullptr) return 0;
+  const bool drawn = index != own->incomplete;
+  if (drawn && width != 0 && height != 0 && image.RasterBits == nullptr) return 0;
 
   int transparent = control.TransparentColor;  // NO_TRANSPARENT_COLOR is -1
   if (own->canvas == nullptr) {
@@ -163,7 +164,7 @@ int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   int colours = map->ColorCount < 256 ? map->ColorCount : 256;
   uint32_t opaque[256];
   for (int i = 0; i < colours; ++i) opaque[i] = Colour(map, i) | kOpaque;
-  for (size_t y = 0; y < height; ++y) {
+  for (size_t y = 0; drawn && y < height; ++y) {
     const GifByteType* source = image.RasterBits + y * width;
     uint32_t* target = own->canvas + (top + y) * screen_width + left;
     for (size_t x = 0; x < width; ++x) {

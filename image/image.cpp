@@ -1,5 +1,6 @@
 #include "image/image.h"
 
+#include <atomic>
 #include <climits>
 #include <cstring>
 
@@ -19,6 +20,7 @@ struct DecoderRegistry {
 DecoderRegistry g_decoders;
 DecoderState* g_state;
 runtime::ObjectRegistry* g_images;
+std::atomic<uint64_t> g_image_budget{kImageMaxBytes};
 
 void ResetState(const void* data, int32_t size) {
   std::memset(g_state, 0, sizeof(DecoderState));
@@ -35,23 +37,38 @@ bool Accepts(const ImageDecoder* decoder) {
   return true;
 }
 
+// How many frame bitmaps of the open state fit in the image's budget. Every frame has the state's
+// size, so the frames that fit are the first ones.
+int64_t FramesWithinBudget() {
+  const int64_t pitch = RowPitch(g_state->width, g_state->depth);
+  const int64_t height = g_state->height;
+  const uint64_t rows = static_cast<uint64_t>(height < 0 ? -height : height);
+  uint64_t bytes;
+  if (pitch <= 0 || rows == 0 || !runtime::SizeProduct(static_cast<uint64_t>(pitch), rows, &bytes)) return 0;
+  return static_cast<int64_t>(g_image_budget.load() / bytes);
+}
+
 // Decodes every frame of the open state into the record; false when frame 0 cannot be made.
 bool DecodeFrames(ImageObject* record) {
+  const int64_t affordable = FramesWithinBudget();
   if (g_state->frame_count < 2) {
-    record->handle = CreateFrameBitmap();
+    record->handle = affordable >= 1 ? CreateFrameBitmap() : nullptr;
     return record->handle != nullptr;
   }
   uint64_t bytes;
   if (!runtime::SizeProduct(static_cast<uint64_t>(g_state->frame_count), sizeof(FrameEntry), &bytes)) return false;
   auto* frames = static_cast<FrameEntry*>(runtime::HeapAllocate(bytes, true));
   if (!frames) return false;
-  for (int32_t i = 0; i < g_state->frame_count; ++i) {
+  // Frames past the budget are neither made nor decoded: they keep empty handles.
+  const int64_t made = affordable < g_state->frame_count ? affordable : g_state->frame_count;
+  for (int32_t i = 0; i < made; ++i) {
     frames[i].bitmap = CreateFrameBitmap();
     frames[i].delay = static_cast<uint32_t>(g_state->frame_delay);
-    if (i == 0 && !frames[0].bitmap) {
-      runtime::HeapFree(frames);
-      return false;
-    }
+    if (!frames[0].bitmap) break;
+  }
+  if (!frames[0].bitmap) {
+    runtime::HeapFree(frames);
+    return false;
   }
   record->frames = frames;
   record->delay = static_cast<int32_t>(frames[0].delay);
@@ -82,6 +99,10 @@ const ImageDecoder* FindRegisteredDecoder(uint32_t tag) {
 }
 
 int32_t RegisteredDecoderCount() { return g_decoders.count; }
+
+void SetImageByteBudget(uint64_t bytes) { g_image_budget = bytes < kImageMaxBytes ? bytes : kImageMaxBytes; }
+
+uint64_t ImageByteBudget() { return g_image_budget.load(); }
 
 DecoderState* CurrentDecoderState() { return g_state; }
 
