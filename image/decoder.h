@@ -34,6 +34,10 @@ struct ImageDecoder {
   // Frees everything the decoder holds for the state.
   void (*release)(DecoderState* state, const ImageDecoder* decoder);
   uint32_t tag;  // format identifier, little-endian bytes in memory
+  // Optional. Decides whether decode of the next frame would succeed, as decode itself would
+  // decide it, without writing any pixel; non-zero when it would. Without it a measurement decodes
+  // into a bitmap of its own.
+  int (*measure)(DecoderState* state);
 };
 
 // Tags as little-endian 32-bit numbers.
