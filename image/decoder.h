@@ -23,6 +23,9 @@ struct DecoderState {
   int32_t source_depth;         // bits per pixel of the encoded data (informational)
   int32_t frame_count;          // 1 unless the decoder says otherwise
   int32_t frame_delay;          // milliseconds, of the frame decoded last
+  // Non-zero when the state serves a measurement: only whether and at what size the image loads
+  // counts, so a check may leave out what shapes the pixels alone (their format, their order).
+  int32_t measuring;
 };
 
 struct ImageDecoder {

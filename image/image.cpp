@@ -197,12 +197,13 @@ void ReleaseImage(ObjectNumber number) {
 
 void ReleaseAllImages() { runtime::ReleaseAllObjects(g_images); }
 
-uint32_t OpenDecoder(const void* data, int32_t size) { return OpenDecoderOn(g_state, data, size); }
+uint32_t OpenDecoder(const void* data, int32_t size) { return OpenDecoderOn(g_state, data, size, false); }
 
 // The registry is only read here; it is filled at start-up, before any load or measurement.
-uint32_t OpenDecoderOn(DecoderState* state, const void* data, int32_t size) {
+uint32_t OpenDecoderOn(DecoderState* state, const void* data, int32_t size, bool measuring) {
   if (!state) return 0;
   ResetState(state, data, size);
+  state->measuring = measuring;
   if (!data || size <= 0) return 0;
   for (int32_t i = 0; i < g_decoders.count; ++i)
     if (Accepts(state, g_decoders.decoders[i])) return g_decoders.decoders[i]->tag;

@@ -10,7 +10,7 @@ namespace image {
 
 // The decoder state's operations on a given state, so that a measurement can work on a state of its
 // own while the process's state serves loads.
-uint32_t OpenDecoderOn(DecoderState* state, const void* data, int32_t size);
+uint32_t OpenDecoderOn(DecoderState* state, const void* data, int32_t size, bool measuring);
 void* CreateFrameBitmapOn(DecoderState* state);
 void CloseDecoderOn(DecoderState* state);
 

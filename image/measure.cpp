@@ -36,7 +36,7 @@ bool MeasureImageMemory(const void* data, int32_t size, ImageSize* out) {
     platform::DestroyIcon(icon);
     return true;
   }
-  if (OpenDecoderOn(&state, data, size) == 0) return false;
+  if (OpenDecoderOn(&state, data, size, true) == 0) return false;
   const ImageSize measured = {state.width, state.height};
   const bool loads = FirstFrameLoads(&state);
   CloseDecoderOn(&state);

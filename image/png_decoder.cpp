@@ -55,6 +55,20 @@ int SourceDepth(int color_type, int bit_depth, bool has_trns) {
   }
 }
 
+// A measurement reads the rows as they are stored: the transformations below cannot fail, and they
+// give every image 8-bit blue-green-red, with alpha exactly when it has transparency.
+int MeasuredHeader(DecoderState* state, PngPrivate* own, png_uint_32 width, png_uint_32 height, bool has_trns) {
+  png_read_update_info(own->png, own->info);
+  if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX) return 0;
+  const auto type = static_cast<int>(own->color_type);
+  const bool opaque_colour = type == PNG_COLOR_TYPE_RGB || type == PNG_COLOR_TYPE_GRAY || type == PNG_COLOR_TYPE_PALETTE;
+  state->width = static_cast<int32_t>(width);
+  state->height = static_cast<int32_t>(height);
+  state->depth = opaque_colour && !has_trns ? 24 : 32;
+  state->source_depth = SourceDepth(type, static_cast<int>(own->bit_depth), has_trns);
+  return 1;
+}
+
 // Runs under the caller's setjmp; kept out of line so that the caller's setjmp does not pin this
 // function's variables to memory.
 [[gnu::noinline]] int ReadPngHeader(DecoderState* state, PngPrivate* own) {
@@ -76,6 +90,7 @@ int SourceDepth(int color_type, int bit_depth, bool has_trns) {
   own->bit_depth = bit_depth;
 
   bool has_trns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+  if (state->measuring) return MeasuredHeader(state, own, width, height, has_trns);
   if (has_trns) png_set_tRNS_to_alpha(png);
   if (color_type == PNG_COLOR_TYPE_GRAY || color_type == PNG_COLOR_TYPE_PALETTE ||
       color_type == PNG_COLOR_TYPE_GRAY_ALPHA) {
