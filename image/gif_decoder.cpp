@@ -66,8 +66,9 @@ int CheckGif(DecoderState* state) {
   }
   if (DGifSlurp(gif) != GIF_OK) {
     // The second attempt reads on from where the first stopped, which gets past a stray byte
-    // between records. Unless the first stopped exactly there, the image it was reading may hold
-    // unwritten pixels, so that frame is not drawn.
+    // between records. Unless the first stopped exactly there, the raster of the image it was
+    // reading may be partly unwritten memory, so that frame is not drawn: its bitmap shows the
+    // canvas as the frames before it left it.
     if (gif->Error != D_GIF_ERR_WRONG_RECORD && gif->ImageCount > 0) own->incomplete = gif->ImageCount - 1;
     // DGifSlurp forgets, without freeing, extensions read since the last image.
     GifFreeExtensions(&gif->ExtensionBlockCount, &gif->ExtensionBlocks);
@@ -120,8 +121,9 @@ const ColorMapObject* FrameColours(const GifFileType* gif, const SavedImage& ima
   return map != nullptr && map->Colors != nullptr ? map : nullptr;
 }
 
-// A frame is drawn only when it lies on the logical screen and all of its raster was read.
-bool FrameDrawable(const GifPrivate* own, int index) {
+// Decode takes a frame only when it lies on the logical screen and has its raster, unless the
+// raster is one that the check found cut short, which is not drawn at all.
+bool FrameUsable(const GifPrivate* own, int index) {
   const GifFileType* gif = own->gif;
   const SavedImage& image = gif->SavedImages[index];
   const GifImageDesc& desc = image.ImageDesc;
@@ -129,8 +131,7 @@ bool FrameDrawable(const GifPrivate* own, int index) {
   size_t left = static_cast<size_t>(desc.Left), top = static_cast<size_t>(desc.Top);
   size_t width = static_cast<size_t>(desc.Width), height = static_cast<size_t>(desc.Height);
   if (left + width > static_cast<size_t>(gif->SWidth) || top + height > static_cast<size_t>(gif->SHeight)) return false;
-  if (index == own->incomplete) return false;
-  if (width != 0 && height != 0 && image.RasterBits == nullptr) return false;
+  if (index != own->incomplete && width != 0 && height != 0 && image.RasterBits == nullptr) return false;
   return true;
 }
 
@@ -163,9 +164,10 @@ int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   int previous_disposal = own->last_disposal;
   own->last_disposal = control.DisposalMode;
 
-  if (!FrameDrawable(own, index)) return 0;
+  if (!FrameUsable(own, index)) return 0;
   size_t left = static_cast<size_t>(desc.Left), top = static_cast<size_t>(desc.Top);
   size_t width = static_cast<size_t>(desc.Width), height = static_cast<size_t>(desc.Height);
+  const bool drawn = index != own->incomplete;
 
   int transparent = control.TransparentColor;  // NO_TRANSPARENT_COLOR is -1
   if (own->canvas == nullptr) {
@@ -186,7 +188,7 @@ int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   int colours = map->ColorCount < 256 ? map->ColorCount : 256;
   uint32_t opaque[256];
   for (int i = 0; i < colours; ++i) opaque[i] = Colour(map, i) | kOpaque;
-  for (size_t y = 0; y < height; ++y) {
+  for (size_t y = 0; drawn && y < height; ++y) {
     const GifByteType* source = image.RasterBits + y * width;
     uint32_t* target = own->canvas + (top + y) * screen_width + left;
     for (size_t x = 0; x < width; ++x) {
@@ -235,7 +237,7 @@ int MeasureGif(DecoderState* state) {
   const int index = static_cast<int>(own->next_frame);
   uint64_t bytes = 0;
   if (own->canvas == nullptr && !CanvasBytes(gif, &bytes)) return 0;
-  return FrameColours(gif, gif->SavedImages[index]) != nullptr && FrameDrawable(own, index);
+  return FrameColours(gif, gif->SavedImages[index]) != nullptr && FrameUsable(own, index);
 }
 
 void ReleaseGif(DecoderState* state, const ImageDecoder*) { DestroyGif(PrivateOf<GifPrivate>(state)); }

@@ -1,5 +1,6 @@
 #include "image/image.h"
 
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@ struct DecoderRegistry {
 DecoderRegistry g_decoders;
 DecoderState* g_state;
 runtime::ObjectRegistry* g_images;
+std::atomic<uint64_t> g_image_budget{kImageMaxBytes};
 
 void ResetState(DecoderState* state, const void* data, int32_t size) {
   std::memset(state, 0, sizeof(DecoderState));
@@ -36,23 +38,41 @@ bool Accepts(DecoderState* state, const ImageDecoder* decoder) {
   return true;
 }
 
+}  // namespace
+
+// How many frame bitmaps of the open state fit in the image's budget. Every frame has the state's
+// size, so the frames that fit are the first ones.
+int64_t FramesWithinBudget(const DecoderState* state) {
+  const int64_t pitch = RowPitch(state->width, state->depth);
+  const uint64_t rows = state->height < 0 ? 0 - static_cast<uint64_t>(state->height) : static_cast<uint64_t>(state->height);
+  uint64_t bytes;
+  if (pitch <= 0 || rows == 0 || !runtime::SizeProduct(static_cast<uint64_t>(pitch), rows, &bytes)) return 0;
+  return static_cast<int64_t>(g_image_budget.load() / bytes);
+}
+
+namespace {
+
 // Decodes every frame of the open state into the record; false when frame 0 cannot be made.
 bool DecodeFrames(ImageObject* record) {
+  const int64_t affordable = FramesWithinBudget(g_state);
   if (g_state->frame_count < 2) {
-    record->handle = CreateFrameBitmap();
+    record->handle = affordable >= 1 ? CreateFrameBitmap() : nullptr;
     return record->handle != nullptr;
   }
   uint64_t bytes;
   if (!runtime::SizeProduct(static_cast<uint64_t>(g_state->frame_count), sizeof(FrameEntry), &bytes)) return false;
   auto* frames = static_cast<FrameEntry*>(runtime::HeapAllocate(bytes, true));
   if (!frames) return false;
-  for (int32_t i = 0; i < g_state->frame_count; ++i) {
+  // Frames past the budget are neither made nor decoded: they keep empty handles.
+  const int64_t made = affordable < g_state->frame_count ? affordable : g_state->frame_count;
+  for (int32_t i = 0; i < made; ++i) {
     frames[i].bitmap = CreateFrameBitmap();
     frames[i].delay = static_cast<uint32_t>(g_state->frame_delay);
-    if (i == 0 && !frames[0].bitmap) {
-      runtime::HeapFree(frames);
-      return false;
-    }
+    if (!frames[0].bitmap) break;
+  }
+  if (!frames[0].bitmap) {
+    runtime::HeapFree(frames);
+    return false;
   }
   record->frames = frames;
   record->delay = static_cast<int32_t>(frames[0].delay);
@@ -83,6 +103,8 @@ const ImageDecoder* FindRegisteredDecoder(uint32_t tag) {
 }
 
 int32_t RegisteredDecoderCount() { return g_decoders.count; }
+
+void SetImageByteBudget(uint64_t bytes) { g_image_budget = bytes < kImageMaxBytes ? bytes : kImageMaxBytes; }
 
 DecoderState* CurrentDecoderState() { return g_state; }
 

@@ -14,6 +14,9 @@ uint32_t OpenDecoderOn(DecoderState* state, const void* data, int32_t size, bool
 void* CreateFrameBitmapOn(DecoderState* state);
 void CloseDecoderOn(DecoderState* state);
 
+// How many frame bitmaps of the open state's size fit in one image's byte budget.
+int64_t FramesWithinBudget(const DecoderState* state);
+
 // Opens the state with one given decoder only; its tag, or 0 when it rejects the data.
 uint32_t OpenDecoderWith(DecoderState* state, const ImageDecoder* decoder, const void* data, int32_t size);
 

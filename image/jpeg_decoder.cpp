@@ -14,15 +14,10 @@
 
 #include "image/decoders.h"
 #include "image/image.h"
+#include "platform/bitmap.h"
 
 namespace image {
 namespace {
-
-// libjpeg's working memory for one image (whole-image coefficient buffers of progressive files),
-// unless JPEGMEM in the environment sets another figure. A few hundred bytes can declare a
-// progressive image whose buffers would take tens of gigabytes; past this figure libjpeg reports an
-// error instead of touching that memory.
-constexpr long kWorkingMemory = 1L << 30;
 
 struct JpegErrorBlock {
   jpeg_error_mgr manager;  // first: libjpeg's error pointer is the block's address
@@ -64,7 +59,10 @@ constexpr J_COLOR_SPACE kThreeByteOutput = JCS_RGB;
   jpeg_decompress_struct* info = own->info;
   jpeg_CreateDecompress(info, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
   info->err->trace_level = 0;
-  if (info->mem->max_memory_to_use == 0) info->mem->max_memory_to_use = kWorkingMemory;
+  // Every image whose bitmap may exist gets the working memory it needs (a progressive one keeps all
+  // its coefficients); the size test below keeps hostile headers from asking for more. No figure
+  // from the environment applies, so whether a file loads does not depend on it.
+  info->mem->max_memory_to_use = 0;
   jpeg_mem_src(info, state->data, static_cast<unsigned long>(state->size));
   if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return 0;
   if (info->jpeg_color_space == JCS_UNKNOWN) return 0;
@@ -84,6 +82,14 @@ constexpr J_COLOR_SPACE kThreeByteOutput = JCS_RGB;
   if (!rgb && !cmyk) return 0;
   if (info->output_width == 0 || info->output_height == 0 || info->output_width > INT32_MAX ||
       info->output_height > INT32_MAX) {
+    return 0;
+  }
+  // An image whose bitmap could never be made is refused here, before libjpeg sets up its buffers:
+  // a few hundred bytes can declare a progressive image whose coefficients take gigabytes.
+  uint64_t bitmap_bytes = 0;
+  if (__builtin_mul_overflow(static_cast<uint64_t>(platform::BitmapRowPitch(info->output_width, 24)),
+                             uint64_t{info->output_height}, &bitmap_bytes) ||
+      bitmap_bytes > platform::kBitmapMaxBytes) {
     return 0;
   }
 

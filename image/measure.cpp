@@ -17,6 +17,7 @@ bool FirstFrameLoads(DecoderState* state) {
     uint64_t bytes;
     if (!runtime::SizeProduct(static_cast<uint64_t>(state->frame_count), sizeof(FrameEntry), &bytes)) return false;
   }
+  if (FramesWithinBudget(state) < 1) return false;
   if (!platform::BitmapFits(state->width, state->height, state->depth)) return false;
   if (state->decoder->measure) return state->decoder->measure(state) != 0;
   void* bitmap = CreateFrameBitmapOn(state);

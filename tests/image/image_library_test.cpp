@@ -142,6 +142,40 @@ TEST_F(ImageLibrary, MultiFrameImagesKeepEveryFrameAndItsDelay) {
   EXPECT_EQ(g_log[0].releases, 1);
 }
 
+// The fake decoder's frames are 2 x 1 at 24 bits: 8 bytes each.
+TEST_F(ImageLibrary, FramesPastTheImageBudgetAreNeitherMadeNorDecoded) {
+  RegisterImageDecoder(&kFakeA);
+  struct Case {
+    uint64_t budget;
+    unsigned char frames;
+    int made;  // 0: the load fails
+  } cases[] = {
+      {8 * 3, 5, 3}, {8 * 3 + 7, 5, 3}, {8 * 5, 5, 5}, {7, 5, 0}, {8, 1, 1}, {7, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("budget " + std::to_string(c.budget) + ", frames " + std::to_string(c.frames));
+    g_log[0] = FakeLog{};
+    SetImageByteBudget(c.budget);
+    const unsigned char data[] = {0xF0, c.frames};
+    const ObjectNumber number = LoadImageMemory(AnyId, data, 2);
+    SetImageByteBudget(kImageMaxBytes);
+    EXPECT_EQ(g_log[0].decodes, c.made);
+    EXPECT_EQ(g_log[0].releases, 1);
+    EXPECT_EQ(platform::LiveGraphicsObjects(), live_before_ + c.made);
+    if (c.made == 0) {
+      EXPECT_EQ(number, 0);
+      continue;
+    }
+    ASSERT_NE(number, 0);
+    const ImageObject* record = FindImage(number);
+    EXPECT_EQ(record->width, 2);
+    if (c.frames >= 2) {
+      for (int i = 0; i < c.frames; ++i) EXPECT_EQ(record->frames[i].bitmap != nullptr, i < c.made) << i;
+    }
+    ReleaseImage(number);
+  }
+}
+
 TEST_F(ImageLibrary, NumbersGiveHandlesOrNewNumbers) {
   const std::string bmp = SmallBmp(3, 2);
   const ObjectNumber handle = LoadImageMemory(4, bmp.data(), static_cast<int32_t>(bmp.size()));
