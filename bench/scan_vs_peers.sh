@@ -22,8 +22,13 @@ scan=${SB_SCAN_BIN:-$repo/build/ci/app/scene-builder}
 [[ -x $scan ]] || { echo "scan_vs_peers: build the program first ($scan)" >&2; exit 2; }
 [[ -x /usr/bin/time ]] || { echo "scan_vs_peers: /usr/bin/time is missing (apt-get install time)" >&2; exit 2; }
 
-work=${SB_BENCH_WORK:-$(mktemp -d "${TMPDIR:-/tmp}/scan-bench-XXXXXX")}
-trap 'rm -rf "$work"' EXIT
+if [[ -n ${SB_BENCH_WORK:-} ]]; then
+  work=$SB_BENCH_WORK  # kept afterwards
+  mkdir -p "$work"
+else
+  work=$(mktemp -d "${TMPDIR:-/tmp}/scan-bench-XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+fi
 
 if [[ ! -d $corpus ]]; then
   echo "making the corpus in $corpus" >&2
