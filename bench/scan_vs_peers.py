@@ -59,6 +59,20 @@ for line in open(sys.argv[1], encoding="utf-8"):
 """
 
 
+def pillow_python():
+    """A Python that has Pillow: the system's first (Debian's python3-pil), else this one."""
+    for candidate in ("/usr/bin/python3", sys.executable):
+        if candidate and subprocess.run([candidate, "-c", "import PIL.Image"], stderr=subprocess.DEVNULL).returncode == 0:
+            return candidate
+    return None
+
+
+def timed_checked(cmd, stdin=None):
+    start = time.monotonic()
+    subprocess.run(cmd, stdout=subprocess.DEVNULL, stdin=stdin, check=True)
+    return time.monotonic() - start
+
+
 def peak_kb(cmd):
     r = subprocess.run(["/usr/bin/time", "-v"] + cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     m = re.search(r"Maximum resident set size \(kbytes\): (\d+)", r.stderr)
@@ -97,10 +111,11 @@ def main():
             sets.append((kind, root, None, rels))
 
     identify = shutil.which("identify")
+    pillow = pillow_python()
     env1 = dict(os.environ, SCENE_BUILDER_JOBS="1")
     columns = ["floor", "scan j1", "scan j%d" % a.jobs]
     if not a.no_peers:
-        columns += ["Pillow", "identify"] if identify else ["Pillow"]
+        columns += (["Pillow"] if pillow else []) + (["identify"] if identify else [])
     results = {}
     for name, root, _, rels in sets:
         listing = os.path.join(a.work, name + ".list")
@@ -112,7 +127,7 @@ def main():
         t["scan j1"] = median_of(a.runs, lambda: timed([a.scan, "--jobs", "1", root], env=env1))
         t["scan j%d" % a.jobs] = median_of(a.runs, lambda: timed([a.scan, "--jobs", str(a.jobs), root]))
         if "Pillow" in columns:
-            t["Pillow"] = median_of(a.runs, lambda: timed([sys.executable, "-c", PILLOW, listing]))
+            t["Pillow"] = median_of(a.runs, lambda: timed_checked([pillow, "-c", PILLOW, listing]))
         if "identify" in columns:
             def run_identify():
                 with open(listing, "rb") as f:
