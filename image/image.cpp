@@ -106,6 +106,8 @@ int32_t RegisteredDecoderCount() { return g_decoders.count; }
 
 void SetImageByteBudget(uint64_t bytes) { g_image_budget = bytes < kImageMaxBytes ? bytes : kImageMaxBytes; }
 
+uint64_t ImageByteBudget() { return g_image_budget.load(); }
+
 DecoderState* CurrentDecoderState() { return g_state; }
 
 uint8_t* ReadImageFileBytes(const std::u16string& path, int32_t* size_out) {

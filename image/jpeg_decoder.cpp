@@ -84,12 +84,13 @@ constexpr J_COLOR_SPACE kThreeByteOutput = JCS_RGB;
       info->output_height > INT32_MAX) {
     return 0;
   }
-  // An image whose bitmap could never be made is refused here, before libjpeg sets up its buffers:
-  // a few hundred bytes can declare a progressive image whose coefficients take gigabytes.
+  // An image whose bitmap would pass the image budget (2 GiB) could never be made, so it is refused
+  // here, before libjpeg sets up its buffers: a few hundred bytes can declare a progressive image
+  // whose coefficients take gigabytes.
   uint64_t bitmap_bytes = 0;
   if (__builtin_mul_overflow(static_cast<uint64_t>(platform::BitmapRowPitch(info->output_width, 24)),
                              uint64_t{info->output_height}, &bitmap_bytes) ||
-      bitmap_bytes > platform::kBitmapMaxBytes) {
+      bitmap_bytes > ImageByteBudget()) {
     return 0;
   }
 

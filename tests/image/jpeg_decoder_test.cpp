@@ -5,6 +5,7 @@
 
 
 #include "image/decoders.h"
+#include "image/image.h"
 #include "tests/image/encoders.h"
 
 using testimg::Bytes;
@@ -142,18 +143,21 @@ size_t FrameHeader(const Bytes& jpeg) {
 
 // A few hundred bytes may declare an image whose bitmap could never be made; the check refuses it
 // from its header, before libjpeg sets up buffers (for a progressive file, all its coefficients).
-// 32768 x 21845 at 24 bits is the largest such bitmap that stays within 2 GiB.
-TEST(JpegDecoder, HeaderClaimingABitmapOver2GiBIsRefused) {
+// 32768 x 21845 at 24 bits is the largest such bitmap that stays within the 2 GiB image budget.
+TEST(JpegDecoder, HeaderWhoseBitmapWouldPassTheImageBudgetIsRefused) {
   struct Case {
     bool progressive;
     unsigned width, height;
     bool accepted;
+    uint64_t budget = image::kImageMaxBytes;  // lowered, as the fuzz targets do
   } cases[] = {
       {false, 32768, 21845, true}, {false, 32768, 21846, false}, {false, 65500, 65500, false},
       {true, 32768, 21846, false}, {true, 60000, 60000, false},
+      {true, 1000, 1000, true, 3000 * 1000}, {true, 1000, 1001, false, 3000 * 1000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + (c.progressive ? " progressive" : ""));
+    image::SetImageByteBudget(c.budget);
     JpegSource s = Noise(16, 16, 3);
     s.progressive = c.progressive;
     Bytes jpeg = EncodeJpeg(s);
@@ -165,7 +169,9 @@ TEST(JpegDecoder, HeaderClaimingABitmapOver2GiBIsRefused) {
     image::DecoderState state{};
     state.data = jpeg.data();
     state.size = int32_t(jpeg.size());
-    ASSERT_EQ(image::kJpegDecoder.check(&state) != 0, c.accepted);
+    const int accepted = image::kJpegDecoder.check(&state);
+    image::SetImageByteBudget(image::kImageMaxBytes);
+    ASSERT_EQ(accepted != 0, c.accepted);
     if (!c.accepted) continue;
     EXPECT_EQ(state.width, int32_t(c.width));
     EXPECT_EQ(state.height, int32_t(c.height));
