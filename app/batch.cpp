@@ -33,11 +33,12 @@ runtime::Text FolderTextForArgument(const char* argument) {
   return runtime::TextFromUtf8(text);
 }
 
-int RunBatch(const char* folder_argument) {
+int RunBatch(const char* folder_argument, int jobs) {
   StartLibraries();
   RegisterDecoders();
   const Text folder = FolderTextForArgument(folder_argument);
   SceneHooks hooks;
+  hooks.jobs = jobs;
   hooks.image_found = [](TextView relative) { PrintLine(stdout, runtime::TextToUtf8(relative)); };
   hooks.template_unreadable = [](TextView name) {
     PrintLine(stderr, "scene-builder: cannot read the template " + runtime::TextToUtf8(name) + "; it counts as empty");

@@ -10,8 +10,9 @@ namespace app {
 // absolute.
 runtime::Text FolderTextForArgument(const char* argument);
 
-// Builds DIR/image_scan.pov, printing each image's relative path on standard output. Returns the
-// process exit code: 0, or 1 when the scene file cannot be written.
-int RunBatch(const char* folder_argument);
+// Builds DIR/image_scan.pov, printing each image's relative path on standard output, with `jobs`
+// threads measuring images (0: the default, see MeasuringThreads). Returns the process exit code: 0,
+// or 1 when the scene file cannot be written.
+int RunBatch(const char* folder_argument, int jobs);
 
 }  // namespace app

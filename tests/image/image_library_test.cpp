@@ -73,8 +73,8 @@ void FakeRelease(DecoderState*, const ImageDecoder*) {
   ++g_log[Which].releases;
 }
 
-const ImageDecoder kFakeA = {FakeCheck<0>, FakeDecode<0>, FakeRelease<0>, 0x41414141};
-const ImageDecoder kFakeB = {FakeCheck<1>, FakeDecode<1>, FakeRelease<1>, 0x42424242};
+const ImageDecoder kFakeA = {FakeCheck<0>, FakeDecode<0>, FakeRelease<0>, 0x41414141, nullptr};
+const ImageDecoder kFakeB = {FakeCheck<1>, FakeDecode<1>, FakeRelease<1>, 0x42424242, nullptr};
 
 class ImageLibrary : public ::testing::Test {
  protected:
@@ -226,7 +226,7 @@ TEST_F(ImageLibrary, CursorFilesAreOfferedToTheDecoders) {
         return 1;
       },
       [](DecoderState*, uint8_t*, uint32_t, uint32_t) { return 1; }, [](DecoderState*, const ImageDecoder*) {},
-      0x52554343};
+      0x52554343, nullptr};
   RegisterImageDecoder(&cursor_decoder);
   const ObjectNumber number = LoadImageMemory(AnyId, cursor.data(), static_cast<int32_t>(cursor.size()));
   ASSERT_NE(number, 0);
