@@ -26,7 +26,8 @@ runtime::Text FolderTextForArgument(const char* argument) {
   return runtime::TextFromUtf8(text);
 }
 
-int RunBatch(const char* folder_argument) {
+int RunBatch(const char* folder_argument, int jobs) {
+  (void)jobs;
   StartLibraries();
   RegisterDecoders();
   const Text folder = FolderTextForArgument(folder_argument);

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   imagemagick povray
+  desktop-file-utils man-db dpkg-dev
   xauth
 )
 
