@@ -29,6 +29,9 @@ depends=$(field Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
 for library in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libpng16-16 libjpeg62-turbo libgif7; do
   check "the binary's library $library is a dependency" grep -Fxq "$library" <<< "$depends"
 done
+# a simulated install: every dependency is met by what this machine has installed
+check "apt would install the package" grep -q "^Inst scene-builder ($version" \
+  <<< "$(apt-get install -s -o Debug::NoLocking=1 "$deb" 2>&1)"
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
