@@ -75,6 +75,15 @@ check "and lists every image" test "$(cat "$work/listed")" = "$(printf 'photo.pn
 check "and says nothing on standard error" test ! -s "$work/err"
 check "the template folder is left as installed" test "$(ls "$root/usr/share/scene-builder")" = \
   "$(printf 'pov_image_read_A.txt\npov_image_read_B.txt')"
+# As installed, the templates belong to root and cannot be written: a user's run reads them anyway.
+if [ "$(id -u)" -eq 0 ] && command -v setpriv > /dev/null && id nobody > /dev/null 2>&1; then
+  chmod 755 "$work" && mkdir "$work/user" && cp "$fixtures/photo.png" "$work/user/" && chown -R nobody "$work/user"
+  (cd "$root/usr/share/scene-builder" && setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups \
+    "$tool" "$work/user") > /dev/null 2> "$work/err"; code=$?
+  check "a user who cannot write the templates builds a scene" test "$code" -eq 0 -a ! -s "$work/err"
+  check "with the installed header in it" grep -q "^#macro add_image" "$work/user/image_scan.pov"
+fi
+
 (cd "$work/pics" && HOME="$work" povray +Iimage_scan.pov +Orender.png +W160 +H120 -D +FN > "$work/povray.log" 2>&1)
 code=$?
 check "POV-Ray renders the scene" test "$code" -eq 0
