@@ -16,7 +16,7 @@ cp "$fixtures/photo.png" "$work/pics/a/p.png"
 printf 'H\n' > "$work/run/pov_image_read_A.txt"
 printf 'F' > "$work/run/pov_image_read_B.txt"
 
-cd "$work/run"
+cd "$work/run" || exit 1
 out=$("$tool" ../pics 2> "$work/err"); code=$?
 check "a folder given relatively is built and exits 0" test "$code" -eq 0
 check "each image's relative path is printed" test "$out" = "a/p.png"
