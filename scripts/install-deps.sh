@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   imagemagick povray
   time python3-pil
+  desktop-file-utils man-db dpkg-dev
   xauth
 )
 

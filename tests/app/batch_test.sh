@@ -15,7 +15,7 @@ cp "$fixtures/photo.png" "$work/pics/a/p.png"
 printf 'H\n' > "$work/run/pov_image_read_A.txt"
 printf 'F' > "$work/run/pov_image_read_B.txt"
 
-cd "$work/run"
+cd "$work/run" || exit 1
 out=$("$tool" ../pics 2> "$work/err"); code=$?
 check "a folder given relatively is built and exits 0" test "$code" -eq 0
 check "each image's relative path is printed" test "$out" = "a/p.png"
@@ -68,10 +68,38 @@ check "and is named on standard error" grep -q "pov_image_read_A.txt" "$work/err
 check "the scene then starts with the scan" \
   test "$(head -c 9 "$work/pics/image_scan.pov")" = "add_image"
 
-"$tool" --help > "$work/out"; code=$?
-check "--help prints usage and exits 0" test "$code" -eq 0 -a -s "$work/out"
-"$tool" one two > /dev/null 2>&1; code=$?
-check "two arguments are refused with 2" test "$code" -eq 2
+"$tool" --help > "$work/out" 2> "$work/err"; code=$?
+check "--help exits 0 and prints on standard output only" test "$code" -eq 0 -a ! -s "$work/err"
+check "--help shows both modes" grep -q "scene-builder \[--jobs N\] \[--\] FOLDER" "$work/out"
+check "--help names the exit codes" grep -q "^  2  a usage error" "$work/out"
+check "--help names SCENE_BUILDER_JOBS" grep -q "SCENE_BUILDER_JOBS" "$work/out"
+out=$("$tool" --version); code=$?
+check "--version prints the name and a version" test "$code" -eq 0 -a -n "$(grep -E '^scene-builder [0-9]+\.[0-9]+\.[0-9]+$' <<< "$out")"
+
+# a folder whose name looks like an option, given after --
+mkdir -p "$work/run/-x/d" && cp "$fixtures/photo.png" "$work/run/-x/d/q.png"
+out=$("$tool" -- -x 2> "$work/err"); code=$?
+check "-- lets a folder named -x be built" test "$code" -eq 0 -a "$out" = "d/q.png" -a -f "$work/run/-x/image_scan.pov"
+out=$("$tool" --jobs 2 -- -x); code=$?
+check "--jobs N before -- builds the same folder" test "$code" -eq 0 -a "$out" = "d/q.png"
+out=$("$tool" --jobs=1 ../pics); code=$?
+check "--jobs=N builds" test "$code" -eq 0 -a "$out" = "a/p.png"
+
+# usage errors: exit 2, one line naming the problem, nothing built
+rm -f "$work/run/-x/image_scan.pov"
+refused() {  # expected text on standard error, then the arguments
+  local expected=$1; shift
+  "$tool" "$@" > "$work/out" 2> "$work/err"; local code=$?
+  [ "$code" -eq 2 ] && [ ! -s "$work/out" ] && grep -qF -- "$expected" "$work/err" && [ ! -e "$work/run/-x/image_scan.pov" ]
+}
+check "an unknown option is refused with 2" refused "unknown option '-x'" -x
+check "an unknown long option is refused with 2" refused "unknown option '--bogus'" --bogus ../pics
+check "two folders are refused with 2" refused "give one folder" one two
+check "--jobs 0 is refused with 2" refused "--jobs needs a whole number" --jobs 0 -- -x
+check "--jobs=-3 is refused with 2" refused "not '-3'" --jobs=-3 -- -x
+check "--jobs abc is refused with 2" refused "not 'abc'" --jobs abc -- -x
+check "--jobs without its number is refused with 2" refused "--jobs needs a number" --jobs
+check "--jobs without a folder is refused with 2" refused "give the folder too" --jobs 2
 
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$tool" > /dev/null 2> "$work/err"; code=$?
 check "without a display the window is refused with 1" test "$code" -eq 1
