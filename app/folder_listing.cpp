@@ -1,12 +1,14 @@
 #include "app/folder_listing.h"
 
 #include "files/folder_scan.h"
+#include "ui/shown_name.h"
 #include "ui/widget.h"
 
 namespace app {
 
 Text FileRowText(TextView name, uint64_t size) {
-  return runtime::TextConcat({name, u"\n", runtime::TextFromInteger(static_cast<int64_t>(size)), u"\n"});
+  const Text digits = runtime::TextFromInteger(static_cast<int64_t>(size));
+  return runtime::TextConcat({ui::ShowLineBreaks(name), u"\n", digits, u"\n"});
 }
 
 void ListFolderFiles(TextView folder) {

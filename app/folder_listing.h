@@ -5,7 +5,8 @@
 
 namespace app {
 
-// The row text for one file: name, LF, size in plain decimal digits, LF.
+// The row text for one file: name, LF, size in plain decimal digits, LF. Line breaks inside the name are
+// shown as their symbols (ui::ShowLineBreaks), so the name stays in the Name column whole.
 Text FileRowText(TextView name, uint64_t size);
 
 // Clears widget 2, then lists the files (not the folders) of `folder` in enumeration order.

@@ -1,10 +1,14 @@
 #include "app/image_scan.h"
 
+#include <deque>
+#include <memory>
 #include <vector>
 
+#include "app/measure_pipeline.h"
 #include "files/folder_scan.h"
 #include "files/text_file.h"
-#include "image/image.h"
+#include "image/measure.h"
+#include "platform/file_system_kind.h"
 #include "platform/identity.h"
 
 namespace app {
@@ -23,32 +27,74 @@ bool IsImageName(TextView name) {
   return false;
 }
 
-// Linux names may hold the renderer's string delimiters; every name the scene format was made for
-// passes unchanged.
+// Linux names may hold the renderer's string delimiters and line breaks, which would end the scene
+// line or inject scene code; every name the scene format was made for passes unchanged.
 Text EscapeForScene(TextView path) {
   Text out;
   out.reserve(path.size());
   for (char16_t unit : path) {
-    if (unit == u'\\' || unit == u'"') out.push_back(u'\\');
-    out.push_back(unit);
+    switch (unit) {
+      case u'\\': out += u"\\\\"; break;
+      case u'"': out += u"\\\""; break;
+      case u'\r': out += u"\\r"; break;
+      case u'\n': out += u"\\n"; break;
+      default: out.push_back(unit);
+    }
   }
   return out;
 }
 
-void MeasureImage(TextView full_path, int64_t* width, int64_t* height) {
-  *width = 100;
-  *height = 100;
-  const int64_t number = image::LoadImageFile(runtime::AnyId, Text(full_path));
-  if (number == 0) return;
-  *width = image::ImagePixelWidth(number);
-  *height = image::ImagePixelHeight(number);
-  image::ReleaseImage(number);
-}
+// Takes the images in walk order and writes each one's list-box item and scene line in that same
+// order. With one thread each image is measured at once; with more, workers measure a bounded
+// number of images ahead while the walk goes on, and the lines wait for their turn.
+class ImageWriter {
+ public:
+  ImageWriter(int threads, const SceneHooks& hooks) : hooks_(hooks) {
+    if (threads > 1) pipeline_ = std::make_unique<MeasurePipeline>(threads, 4 * threads);
+  }
 
-void ScanLevel(TextView path, TextView base, const SceneHooks& hooks, std::vector<platform::ObjectIdentity>& branch) {
+  void Add(const Text& full, Text relative) {
+    if (!pipeline_) {
+      Measurement measured{};
+      measured.loaded = image::MeasureImageFile(full, &measured.size);
+      Write(relative, measured);
+      return;
+    }
+    if (pipeline_->Full()) WriteOldest();
+    pipeline_->Submit(full);
+    waiting_.push_back(std::move(relative));
+  }
+
+  void Finish() {
+    while (pipeline_ && !pipeline_->Empty()) WriteOldest();
+  }
+
+ private:
+  void WriteOldest() {
+    const Measurement measured = pipeline_->TakeOldest(hooks_.between_files);
+    Write(waiting_.front(), measured);
+    waiting_.pop_front();
+  }
+
+  // A file that does not load is written as 100 x 100.
+  void Write(TextView relative, const Measurement& measured) {
+    const int64_t width = measured.loaded ? measured.size.width : 100;
+    const int64_t height = measured.loaded ? measured.size.height : 100;
+    if (hooks_.image_found) hooks_.image_found(relative);
+    files::WriteLineAs(SceneFileNumber, SceneLine(relative, width, height), files::EncodingAscii);
+  }
+
+  const SceneHooks& hooks_;
+  std::unique_ptr<MeasurePipeline> pipeline_;
+  std::deque<Text> waiting_;  // relative paths of the images in the pipeline, oldest first
+};
+
+void ScanLevel(TextView path, TextView base, ImageWriter& writer, const SceneHooks& hooks,
+               std::vector<platform::ObjectIdentity>& branch) {
   Text folder(path);
-  const Text last = TextRight(folder, 1);
-  if (!TextEquals(last, u"\\") && !TextEquals(last, u"/")) folder += u"/";
+  // Only "/" separates: a folder named "a\" is an ordinary folder.
+  if (!TextEquals(TextRight(folder, 1), u"/")) folder += u"/";
+  if (platform::IsOnPseudoFileSystem(folder)) return;
 
   platform::ObjectIdentity identity;
   const bool known = platform::IdentityOf(folder, &identity);
@@ -67,17 +113,13 @@ void ScanLevel(TextView path, TextView base, const SceneHooks& hooks, std::vecto
     const int64_t kind = files::FolderEntryKind(scan);
     if (TextEquals(name, u".") || TextEquals(name, u"..")) continue;
     if (kind == files::EntryDirectory) {
-      ScanLevel(TextConcat({folder, name}), base, hooks, branch);
+      ScanLevel(TextConcat({folder, name}), base, writer, hooks, branch);
       continue;
     }
     if (kind != files::EntryFile || !IsImageName(name)) continue;
 
     const Text full = TextConcat({folder, name});
-    int64_t width, height;
-    MeasureImage(full, &width, &height);
-    const Text relative = TextRight(full, runtime::TextLength(full) - runtime::TextLength(base));
-    if (hooks.image_found) hooks.image_found(relative);
-    files::WriteLineAs(SceneFileNumber, SceneLine(relative, width, height), files::EncodingAscii);
+    writer.Add(full, TextRight(full, runtime::TextLength(full) - runtime::TextLength(base)));
   }
   files::CloseFolderScan(scan);
   if (known) branch.pop_back();
@@ -92,7 +134,9 @@ Text SceneLine(TextView relative_path, int64_t width, int64_t height) {
 
 void ScanForImages(TextView path, TextView base, const SceneHooks& hooks) {
   std::vector<platform::ObjectIdentity> branch;
-  ScanLevel(path, base, hooks, branch);
+  ImageWriter writer(MeasuringThreads(hooks.jobs), hooks);
+  ScanLevel(path, base, writer, hooks, branch);
+  writer.Finish();
 }
 
 }  // namespace app

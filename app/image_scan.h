@@ -9,6 +9,8 @@ namespace app {
 // three characters, lower-cased, are png, jpg, gif or hdr: loads it to learn its size (100 x 100 when
 // no decoder accepts it), reports its path relative to `base`, and writes its scene line to the
 // scene file. A folder already on the current branch (a cycle of links) is not entered again.
+// With hooks.jobs other than 1, worker threads measure the images while this thread walks; the
+// items and lines still come in walk order, exactly as one thread writes them.
 void ScanForImages(TextView path, TextView base, const SceneHooks& hooks);
 
 // `add_image ( "<relative path>", <width>, <height> ) `, the path escaped for the renderer's strings.

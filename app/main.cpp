@@ -1,28 +1,26 @@
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "app/batch.h"
+#include "app/command_line.h"
 #include "app/shell.h"
 
-namespace {
-
-void PrintUsage(std::FILE* stream) {
-  std::fputs(
-      "usage: scene-builder          open the window\n"
-      "       scene-builder DIR      write DIR/image_scan.pov without a window, listing each image found\n"
-      "The templates pov_image_read_A.txt and pov_image_read_B.txt are read from the current directory.\n",
-      stream);
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  if (argc == 1) return app::RunWindow(argc, argv);
-  if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
-    PrintUsage(stdout);
-    return 0;
+  const app::CommandLineRecord command = app::ParseCommandLine(argc, argv);
+  switch (command.action) {
+    case app::CommandAction::kWindow:
+      return app::RunWindow(argc, argv);
+    case app::CommandAction::kBatch:
+      return app::RunBatch(command.folder.c_str(), command.jobs);
+    case app::CommandAction::kHelp:
+      std::fputs(app::UsageText(), stdout);
+      return 0;
+    case app::CommandAction::kVersion:
+      std::puts(app::VersionText().c_str());
+      return 0;
+    case app::CommandAction::kRefuse:
+      break;
   }
-  if (argc == 2) return app::RunBatch(argv[1]);
-  PrintUsage(stderr);
+  std::fprintf(stderr, "scene-builder: %s\nTry 'scene-builder --help' for more information.\n", command.error.c_str());
   return 2;
 }

@@ -38,6 +38,9 @@ struct SceneHooks {
   std::function<void(TextView name)> template_unreadable;
   // The finished scene file could not be opened again.
   std::function<void(TextView scene_path)> scene_failed;
+  // Threads that measure images during the scan: 1 measures on the scan's own thread; 0 takes the
+  // default (MeasuringThreads).
+  int jobs = 0;
 };
 
 }  // namespace app

@@ -1,6 +1,7 @@
 #include "app/shell.h"
 
 #include <cstdio>
+#include <string>
 
 #include "app/folder_listing.h"
 #include "app/scene_file.h"
@@ -11,6 +12,7 @@
 #include "ui/folder_tree.h"
 #include "ui/list_box.h"
 #include "ui/message_box.h"
+#include "ui/shown_name.h"
 #include "ui/toolkit.h"
 #include "ui/widget.h"
 #include "ui/window.h"
@@ -39,10 +41,15 @@ void ShowDoubleClickedFile() {
   ui::MessageBoxShow(u"File Selected", runtime::TextConcat({u"You double-clicked: ", name}));
 }
 
+void SayWhyNoWindow(const std::string& reason) {
+  std::fprintf(stderr, "scene-builder: cannot open the window: %s; give a folder to build its scene without a window\n",
+               reason.c_str());
+}
+
 }  // namespace
 
 bool OpenMainWindow(int& argc, char** argv) {
-  if (!ui::StartToolkit(argc, argv)) {
+  if (!ui::StartToolkit(argc, argv, SayWhyNoWindow)) {
     std::fputs("scene-builder: no display to open the window on; give a folder to build its scene without a window\n",
                stderr);
     return false;
@@ -64,7 +71,7 @@ bool OpenMainWindow(int& argc, char** argv) {
 void BuildSceneFile() {
   g_folder_text = ui::WidgetText(FolderTreeWidget);
   SceneHooks hooks;
-  hooks.image_found = [](TextView relative) { ui::ItemAdd(ImageListBox, -1, relative); };
+  hooks.image_found = [](TextView relative) { ui::ItemAdd(ImageListBox, -1, ui::ShowLineBreaks(relative)); };
   hooks.between_files = [] { ui::KeepWindowAlive(); };
   hooks.scene_failed = [](TextView) { ui::MessageBoxShow(u"", u"?????"); };
   BuildSceneFileFor(g_folder_text, hooks);

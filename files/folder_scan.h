@@ -1,4 +1,5 @@
-// Numbered enumerations of one folder's entries, in the order the file system gives them.
+// Numbered enumerations of one folder's entries, in the order find-first/find-next delivers them
+// (platform/find.h: sorted, the same on every file system).
 #pragma once
 
 #include <cstdint>

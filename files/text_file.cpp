@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cerrno>
 #include <cstring>
 #include <new>
 #include <string>
@@ -35,10 +36,19 @@ int64_t EffectiveEncoding(const FileObject* file, int64_t encoding) {
 
 // --- The buffer and its two roles -------------------------------------------------------------
 
-// Writes the pending bytes of the write role. A failed write loses them: there is nobody to tell.
+// Writes to the platform, remembering the first failure: the bytes are lost, but whoever must know
+// (the scene build) asks afterwards.
+int64_t WriteThrough(FileObject* file, const void* source, int64_t n) {
+  errno = 0;
+  const int64_t moved = detail::TransferWrite(file->handle, source, n);
+  if (moved < n && file->error == 0) file->error = errno ? errno : EIO;
+  return moved;
+}
+
+// Writes the pending bytes of the write role.
 void Flush(FileObject* file) {
   if (file->role != kRoleWrite || !file->buffer) return;
-  detail::TransferWrite(file->handle, file->buffer, file->buffer_size - file->count);
+  WriteThrough(file, file->buffer, file->buffer_size - file->count);
   file->count = file->buffer_size;
 }
 
@@ -60,7 +70,7 @@ void EnterWriteRole(FileObject* file) {
 
 int64_t BufferedWrite(FileObject* file, const void* source, int64_t n) {
   if (n < 1) return 0;
-  if (!file->buffer) return detail::TransferWrite(file->handle, source, n);
+  if (!file->buffer) return WriteThrough(file, source, n);
   EnterWriteRole(file);
   if (file->count > n) {
     std::memcpy(file->buffer + (file->buffer_size - file->count), source, static_cast<size_t>(n));
@@ -68,7 +78,7 @@ int64_t BufferedWrite(FileObject* file, const void* source, int64_t n) {
     return n;
   }
   Flush(file);
-  if (n >= file->buffer_size) return detail::TransferWrite(file->handle, source, n);
+  if (n >= file->buffer_size) return WriteThrough(file, source, n);
   std::memcpy(file->buffer, source, static_cast<size_t>(n));
   file->count -= n;
   return n;
@@ -318,7 +328,7 @@ void EncodeUtf8(TextView text, std::string& out) {
 
 // --- Opening ------------------------------------------------------------------------------------
 
-enum class OpenKind { Create, OpenAlways, ReadExisting };
+enum class OpenKind { Create, CreateNew, OpenAlways, ReadExisting };
 
 int64_t OpenFile(ObjectNumber number, TextView name, OpenKind kind) {
   const bool create = kind == OpenKind::Create;
@@ -333,6 +343,7 @@ int64_t OpenFile(ObjectNumber number, TextView name, OpenKind kind) {
     const std::u16string path(name);
     platform::FileOpenOptions options;
     options.mode = create                          ? platform::FileMode::CreateAlways
+                   : kind == OpenKind::CreateNew  ? platform::FileMode::CreateNew
                    : kind == OpenKind::OpenAlways ? platform::FileMode::OpenAlways
                                                   : platform::FileMode::OpenExisting;
     options.access = kind == OpenKind::ReadExisting ? platform::AccessRead : platform::AccessRead | platform::AccessWrite;
@@ -347,9 +358,12 @@ int64_t OpenFile(ObjectNumber number, TextView name, OpenKind kind) {
     }
   } catch (const std::bad_alloc&) {
     handle = platform::kInvalidFile;
+    errno = ENOMEM;
   }
   if (handle == platform::kInvalidFile) {
+    const int reason = errno;
     runtime::ReleaseObject(g_registry, identity);
+    errno = reason;
     return 0;
   }
   file->handle = handle;
@@ -360,6 +374,7 @@ int64_t OpenFile(ObjectNumber number, TextView name, OpenKind kind) {
   file->filled = 0;
   file->role = kRoleRead;
   file->default_encoding = EncodingUtf8;
+  file->error = 0;
   return number == runtime::AnyId ? identity : handle;
 }
 
@@ -400,6 +415,8 @@ void InitFileLibrary() {
 }
 
 int64_t CreateTextFile(ObjectNumber number, TextView name) { return OpenFile(number, name, OpenKind::Create); }
+
+int64_t CreateNewTextFile(ObjectNumber number, TextView name) { return OpenFile(number, name, OpenKind::CreateNew); }
 
 int64_t OpenTextFile(ObjectNumber number, TextView name) { return OpenFile(number, name, OpenKind::OpenAlways); }
 
@@ -465,6 +482,26 @@ void CloseTextFile(ObjectNumber number) {
   }
   platform::FileClose(file->handle);
   runtime::ReleaseObject(g_registry, number);
+}
+
+int64_t TextFileError(ObjectNumber number) {
+  const FileObject* file = Find(number);
+  return file ? file->error : 0;
+}
+
+int64_t FinishTextFile(ObjectNumber number) {
+  FileObject* file = Find(number);
+  if (!file) return EBADF;
+  if (file->buffer) {
+    Flush(file);
+    runtime::HeapFree(file->buffer);
+  }
+  int64_t error = file->error;
+  const int synced = platform::FileSync(file->handle);
+  const int closed = platform::FileClose(file->handle);
+  if (error == 0) error = synced ? synced : closed;
+  runtime::ReleaseObject(g_registry, number);
+  return error;
 }
 
 void CloseAllTextFiles() {

@@ -9,7 +9,9 @@
 // FIFO or device given as a text file fails instead of blocking the program.
 //
 // Results, not errors: a failed open returns 0; every operation on a number that names no open file
-// does nothing and returns 0 or the empty text (EndOfFile too, so check the open first).
+// does nothing and returns 0 or the empty text (EndOfFile too, so check the open first). A write
+// that fails (a full disk) is not retried, but the file remembers it for TextFileError and
+// FinishTextFile, for callers that must not lose a byte.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +49,7 @@ struct FileObject {
   int64_t filled;             // read role: bytes the last refill placed in the buffer
   uint32_t role;              // kRoleRead (after opening) or kRoleWrite
   uint32_t default_encoding;  // EncodingUtf8
+  int64_t error;              // error number of the first write or flush that failed; 0 while none did
 };
 
 // Creates the library's registry (grow step 16, release operation CloseTextFile). Called once at
@@ -58,6 +61,11 @@ void InitFileLibrary();
 // number is closed first. Returns 0 on failure; else the new number for AnyId, or the platform
 // handle for a fixed number.
 int64_t CreateTextFile(ObjectNumber number, TextView name);
+
+// Creates a file that must not exist yet, for reading and writing; a name that is taken, also by a
+// link, is refused (so it is never written through a link). Results as above; errno tells why it
+// failed (EEXIST: the name is taken).
+int64_t CreateNewTextFile(ObjectNumber number, TextView name);
 
 // Opens the file for reading and writing, creating it empty when missing. Results as above.
 int64_t OpenTextFile(ObjectNumber number, TextView name);
@@ -100,6 +108,16 @@ void WriteLine(ObjectNumber number, TextView text);
 // Writes out pending bytes, closes the file and frees the number; AnyId closes every open file.
 // A number with no open file is ignored.
 void CloseTextFile(ObjectNumber number);
+
+// The error number of the first write to the file that failed (also a write of buffered bytes, such
+// as a full disk causes), or 0 while every byte was written; 0 for a number with no open file.
+int64_t TextFileError(ObjectNumber number);
+
+// CloseTextFile for a file whose every byte matters: writes out pending bytes, makes the file's data
+// durable (fsync), closes it and frees the number. Returns 0 when every byte ever written to it
+// reached the device, else the error number of the first failure (EBADF for a number with no open
+// file).
+int64_t FinishTextFile(ObjectNumber number);
 
 // CloseTextFile(AnyId): every pending byte reaches the file. Called at shutdown.
 void CloseAllTextFiles();

@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the image fuzz target into corpus/image_load/: the picture fixtures
 of tests/image/fixtures plus small bitmap and icon files that reach every row format, the top-down
-and RLE8 paths and every icon entry depth. Run from this folder."""
+and RLE8 paths, every icon entry depth and icon entries held as PNG streams. Run from this folder.
+The seeds of the PNG, JPEG and GIF targets reach the loader's other decoders; they are merged in
+(-merge=1) rather than copied, so only those that add coverage stay."""
 import os
 import shutil
 import struct
+import zlib
 
 here = os.path.dirname(os.path.abspath(__file__))
 out = os.path.join(here, "corpus", "image_load")
@@ -75,3 +78,45 @@ write("i-depths.ico", icon([(4, 4, 1, icon_entry(4, 4, 1)), (8, 8, 32, icon_entr
 write("i-png-entry.ico", icon([(2, 2, 32, b"\x89PNG\r\n\x1a\n" + b"\0" * 24)]))
 write("cursor.cur", icon([(4, 4, 24, icon_entry(4, 4, 24))], kind=2))
 write("radiance.hdr", b"#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1 +X 1\n\x02\x02\x02\x80")
+
+
+def png(width, height, color_type, bit_depth, samples, interlace=0, chunks=()):
+    """A PNG stream; samples: one list of channel values per row (unfiltered), in the bit depth."""
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    def pack(row):
+        if bit_depth == 16:
+            return b"".join(struct.pack(">H", v) for v in row)
+        if bit_depth == 8:
+            return bytes(row)
+        bits = "".join(format(v, "0%db" % bit_depth) for v in row)
+        bits += "0" * (-len(bits) % 8)
+        return bytes(int(bits[i:i + 8], 2) for i in range(0, len(bits), 8))
+
+    raw = b"".join(b"\0" + pack(row) for row in samples)
+    if interlace:
+        raw = b""  # every pass unfiltered: the Adam7 passes of the same rows
+        passes = [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)]
+        channels = len(samples[0]) // width
+        for x0, y0, dx, dy in passes:
+            for y in range(y0, height, dy):
+                row = []
+                for x in range(x0, width, dx):
+                    row += samples[y][x * channels:(x + 1) * channels]
+                if row:
+                    raw += b"\0" + pack(row)
+    header = struct.pack(">IIBBBBB", width, height, bit_depth, color_type, 0, 0, interlace)
+    body = chunk(b"IHDR", header) + b"".join(chunk(k, v) for k, v in chunks)
+    return b"\x89PNG\r\n\x1a\n" + body + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b"")
+
+
+rgba = png(4, 4, 6, 8, [[(x * 60 + y * 7 + c * 40) & 0xFF for x in range(4) for c in range(4)] for y in range(4)])
+palette = png(5, 3, 3, 2, [[(x + y) % 4 for x in range(5)] for y in range(3)],
+              chunks=[(b"PLTE", bytes(range(12))), (b"tRNS", b"\x00\x80")])
+gray16 = png(9, 9, 0, 16, [[(x * 7000 + y * 300) & 0xFFFF for x in range(9)] for y in range(9)], interlace=1)
+write("i-png-rgba.ico", icon([(4, 4, 32, rgba)]))
+write("i-png-palette-trns.ico", icon([(5, 3, 2, palette)]))
+write("i-png-gray16-interlaced.ico", icon([(9, 9, 16, gray16)]))
+write("i-png-beside-bitmap.ico", icon([(4, 4, 8, icon_entry(4, 4, 8)), (4, 4, 32, rgba)]))
+write("i-png-cut.ico", icon([(4, 4, 32, rgba[:len(rgba) - 20])]))

@@ -221,7 +221,7 @@ int DecodeBmp(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
 
 void ReleaseBmp(DecoderState*, const ImageDecoder*) {}
 
-const ImageDecoder kBmpDecoder = {CheckBmp, DecodeBmp, ReleaseBmp, kTagBmp};
+const ImageDecoder kBmpDecoder = {CheckBmp, DecodeBmp, ReleaseBmp, kTagBmp, nullptr};
 
 }  // namespace
 

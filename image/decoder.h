@@ -23,6 +23,9 @@ struct DecoderState {
   int32_t source_depth;         // bits per pixel of the encoded data (informational)
   int32_t frame_count;          // 1 unless the decoder says otherwise
   int32_t frame_delay;          // milliseconds, of the frame decoded last
+  // Non-zero when the state serves a measurement: only whether and at what size the image loads
+  // counts, so a check may leave out what shapes the pixels alone (their format, their order).
+  int32_t measuring;
 };
 
 struct ImageDecoder {
@@ -34,6 +37,10 @@ struct ImageDecoder {
   // Frees everything the decoder holds for the state.
   void (*release)(DecoderState* state, const ImageDecoder* decoder);
   uint32_t tag;  // format identifier, little-endian bytes in memory
+  // Optional. Decides whether decode of the next frame would succeed, as decode itself would
+  // decide it, without writing any pixel; non-zero when it would. Without it a measurement decodes
+  // into a bitmap of its own.
+  int (*measure)(DecoderState* state);
 };
 
 // Tags as little-endian 32-bit numbers.

@@ -66,8 +66,9 @@ int CheckGif(DecoderState* state) {
   }
   if (DGifSlurp(gif) != GIF_OK) {
     // The second attempt reads on from where the first stopped, which gets past a stray byte
-    // between records. Unless the first stopped exactly there, the image it was reading may hold
-    // unwritten pixels, so that frame is not drawn.
+    // between records. Unless the first stopped exactly there, the raster of the image it was
+    // reading may be partly unwritten memory, so that frame is not drawn: its bitmap shows the
+    // canvas as the frames before it left it.
     if (gif->Error != D_GIF_ERR_WRONG_RECORD && gif->ImageCount > 0) own->incomplete = gif->ImageCount - 1;
     // DGifSlurp forgets, without freeing, extensions read since the last image.
     GifFreeExtensions(&gif->ExtensionBlockCount, &gif->ExtensionBlocks);
@@ -114,6 +115,32 @@ void FillRectangle(uint32_t* canvas, size_t stride, size_t left, size_t top, siz
   }
 }
 
+// The colour map a frame is drawn with: its own, else the global one; nullptr when it has none.
+const ColorMapObject* FrameColours(const GifFileType* gif, const SavedImage& image) {
+  const ColorMapObject* map = image.ImageDesc.ColorMap != nullptr ? image.ImageDesc.ColorMap : gif->SColorMap;
+  return map != nullptr && map->Colors != nullptr ? map : nullptr;
+}
+
+// Decode takes a frame only when it lies on the logical screen and has its raster, unless the
+// raster is one that the check found cut short, which is not drawn at all.
+bool FrameUsable(const GifPrivate* own, int index) {
+  const GifFileType* gif = own->gif;
+  const SavedImage& image = gif->SavedImages[index];
+  const GifImageDesc& desc = image.ImageDesc;
+  if (desc.Left < 0 || desc.Top < 0 || desc.Width < 0 || desc.Height < 0) return false;
+  size_t left = static_cast<size_t>(desc.Left), top = static_cast<size_t>(desc.Top);
+  size_t width = static_cast<size_t>(desc.Width), height = static_cast<size_t>(desc.Height);
+  if (left + width > static_cast<size_t>(gif->SWidth) || top + height > static_cast<size_t>(gif->SHeight)) return false;
+  if (index != own->incomplete && width != 0 && height != 0 && image.RasterBits == nullptr) return false;
+  return true;
+}
+
+bool CanvasBytes(const GifFileType* gif, uint64_t* bytes) {
+  return runtime::SizeProduct(uint64_t{static_cast<uint32_t>(gif->SWidth)} * static_cast<uint32_t>(gif->SHeight), 4,
+                              bytes) &&
+         *bytes <= SIZE_MAX;
+}
+
 int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags) {
   GifPrivate* own = PrivateOf<GifPrivate>(state);
   GifFileType* gif = own->gif;
@@ -126,8 +153,8 @@ int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   const SavedImage& image = gif->SavedImages[index];
   const GifImageDesc& desc = image.ImageDesc;
 
-  const ColorMapObject* map = desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap;
-  if (map == nullptr || map->Colors == nullptr) return 0;
+  const ColorMapObject* map = FrameColours(gif, image);
+  if (map == nullptr) return 0;
 
   GraphicsControlBlock control;
   if (DGifSavedExtensionToGCB(gif, index, &control) != GIF_OK) {
@@ -137,17 +164,15 @@ int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   int previous_disposal = own->last_disposal;
   own->last_disposal = control.DisposalMode;
 
-  if (desc.Left < 0 || desc.Top < 0 || desc.Width < 0 || desc.Height < 0) return 0;
+  if (!FrameUsable(own, index)) return 0;
   size_t left = static_cast<size_t>(desc.Left), top = static_cast<size_t>(desc.Top);
   size_t width = static_cast<size_t>(desc.Width), height = static_cast<size_t>(desc.Height);
-  if (left + width > screen_width || top + height > screen_height) return 0;
-  if (index == own->incomplete) return 0;
-  if (width != 0 && height != 0 && image.RasterBits == nullptr) return 0;
+  const bool drawn = index != own->incomplete;
 
   int transparent = control.TransparentColor;  // NO_TRANSPARENT_COLOR is -1
   if (own->canvas == nullptr) {
     uint64_t bytes = 0;
-    if (!runtime::SizeProduct(uint64_t{screen_width} * screen_height, 4, &bytes) || bytes > SIZE_MAX) return 0;
+    if (!CanvasBytes(gif, &bytes)) return 0;
     own->canvas = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(bytes)));
     if (own->canvas == nullptr) return 0;
     FillRectangle(own->canvas, screen_width, 0, 0, screen_width, screen_height,
@@ -163,7 +188,7 @@ int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   int colours = map->ColorCount < 256 ? map->ColorCount : 256;
   uint32_t opaque[256];
   for (int i = 0; i < colours; ++i) opaque[i] = Colour(map, i) | kOpaque;
-  for (size_t y = 0; y < height; ++y) {
+  for (size_t y = 0; drawn && y < height; ++y) {
     const GifByteType* source = image.RasterBits + y * width;
     uint32_t* target = own->canvas + (top + y) * screen_width + left;
     for (size_t x = 0; x < width; ++x) {
@@ -203,11 +228,23 @@ int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   return 1;
 }
 
+// The next frame's outcome without drawing it: giflib read every frame in the check already, so
+// only the conditions under which decode refuses a frame are left to look at.
+int MeasureGif(DecoderState* state) {
+  const GifPrivate* own = PrivateOf<GifPrivate>(state);
+  const GifFileType* gif = own->gif;
+  if (gif == nullptr || own->next_frame < 0 || own->next_frame >= gif->ImageCount) return 0;
+  const int index = static_cast<int>(own->next_frame);
+  uint64_t bytes = 0;
+  if (own->canvas == nullptr && !CanvasBytes(gif, &bytes)) return 0;
+  return FrameColours(gif, gif->SavedImages[index]) != nullptr && FrameUsable(own, index);
+}
+
 void ReleaseGif(DecoderState* state, const ImageDecoder*) { DestroyGif(PrivateOf<GifPrivate>(state)); }
 
 }  // namespace
 
-const ImageDecoder kGifDecoder = {CheckGif, DecodeGif, ReleaseGif, kTagGif};
+const ImageDecoder kGifDecoder = {CheckGif, DecodeGif, ReleaseGif, kTagGif, MeasureGif};
 
 void UseGifDecoder() {
   // Once per InitImageLibrary, which empties the registry.

@@ -14,17 +14,19 @@ uint32_t U32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_c
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 
 // A PNG entry is decoded by whichever PNG decoder is registered; without one it cannot be built.
-platform::Icon* IconFromPng(const uint8_t* data, uint32_t size) {
+platform::Icon* IconFromPng(DecoderState* state, const uint8_t* data, uint32_t size) {
   const ImageDecoder* png = FindRegisteredDecoder(kTagPng);
-  if (!png || OpenDecoderWith(png, data, static_cast<int32_t>(size)) == 0) return nullptr;
-  auto* color = static_cast<platform::Bitmap*>(CreateFrameBitmap());
-  CloseDecoder();
+  if (!png || OpenDecoderWith(state, png, data, static_cast<int32_t>(size)) == 0) return nullptr;
+  auto* color = static_cast<platform::Bitmap*>(CreateFrameBitmapOn(state));
+  CloseDecoderOn(state);
   return color ? platform::CreateIconFromBitmap(color) : nullptr;
 }
 
 }  // namespace
 
-void* IconFromMemory(const void* data, int32_t size) {
+void* IconFromMemory(const void* data, int32_t size) { return IconFromMemoryOn(CurrentDecoderState(), data, size); }
+
+void* IconFromMemoryOn(DecoderState* state, const void* data, int32_t size) {
   const auto* bytes = static_cast<const uint8_t*>(data);
   if (!bytes || size < 6) return nullptr;
   // Cursor files (type 2) share the layout but are not icons.
@@ -46,7 +48,7 @@ void* IconFromMemory(const void* data, int32_t size) {
 
   const uint8_t* image = bytes + offset;
   if (length >= sizeof(kPngSignature) && std::memcmp(image, kPngSignature, sizeof(kPngSignature)) == 0)
-    return IconFromPng(image, length);
+    return IconFromPng(state, image, length);
   return platform::CreateIconFromBitmapData(image, length);
 }
 

@@ -1,6 +1,8 @@
 #include "image/image.h"
 
+#include <atomic>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 
 #include "image/image_internal.h"
@@ -19,39 +21,59 @@ struct DecoderRegistry {
 DecoderRegistry g_decoders;
 DecoderState* g_state;
 runtime::ObjectRegistry* g_images;
+std::atomic<uint64_t> g_image_budget{kImageMaxBytes};
 
-void ResetState(const void* data, int32_t size) {
-  std::memset(g_state, 0, sizeof(DecoderState));
-  g_state->data = static_cast<const uint8_t*>(data);
-  g_state->size = size;
-  g_state->frame_count = 1;
-  g_state->frame_delay = 0;
+void ResetState(DecoderState* state, const void* data, int32_t size) {
+  std::memset(state, 0, sizeof(DecoderState));
+  state->data = static_cast<const uint8_t*>(data);
+  state->size = size;
+  state->frame_count = 1;
+  state->frame_delay = 0;
 }
 
-bool Accepts(const ImageDecoder* decoder) {
-  std::memset(g_state->private_area, 0, sizeof(g_state->private_area));
-  if (!decoder->check(g_state)) return false;
-  g_state->decoder = decoder;
+bool Accepts(DecoderState* state, const ImageDecoder* decoder) {
+  std::memset(state->private_area, 0, sizeof(state->private_area));
+  if (!decoder->check(state)) return false;
+  state->decoder = decoder;
   return true;
 }
 
+}  // namespace
+
+// How many frame bitmaps of the open state fit in the image's budget. Every frame has the state's
+// size, so the frames that fit are the first ones.
+int64_t FramesWithinBudget(const DecoderState* state) {
+  const int64_t pitch = RowPitch(state->width, state->depth);
+  const int64_t height = state->height;
+  const uint64_t rows = static_cast<uint64_t>(height < 0 ? -height : height);
+  uint64_t bytes;
+  if (pitch <= 0 || rows == 0 || !runtime::SizeProduct(static_cast<uint64_t>(pitch), rows, &bytes)) return 0;
+  return static_cast<int64_t>(g_image_budget.load() / bytes);
+}
+
+namespace {
+
 // Decodes every frame of the open state into the record; false when frame 0 cannot be made.
 bool DecodeFrames(ImageObject* record) {
+  const int64_t affordable = FramesWithinBudget(g_state);
   if (g_state->frame_count < 2) {
-    record->handle = CreateFrameBitmap();
+    record->handle = affordable >= 1 ? CreateFrameBitmap() : nullptr;
     return record->handle != nullptr;
   }
   uint64_t bytes;
   if (!runtime::SizeProduct(static_cast<uint64_t>(g_state->frame_count), sizeof(FrameEntry), &bytes)) return false;
   auto* frames = static_cast<FrameEntry*>(runtime::HeapAllocate(bytes, true));
   if (!frames) return false;
-  for (int32_t i = 0; i < g_state->frame_count; ++i) {
+  // Frames past the budget are neither made nor decoded: they keep empty handles.
+  const int64_t made = affordable < g_state->frame_count ? affordable : g_state->frame_count;
+  for (int32_t i = 0; i < made; ++i) {
     frames[i].bitmap = CreateFrameBitmap();
     frames[i].delay = static_cast<uint32_t>(g_state->frame_delay);
-    if (i == 0 && !frames[0].bitmap) {
-      runtime::HeapFree(frames);
-      return false;
-    }
+    if (!frames[0].bitmap) break;
+  }
+  if (!frames[0].bitmap) {
+    runtime::HeapFree(frames);
+    return false;
   }
   record->frames = frames;
   record->delay = static_cast<int32_t>(frames[0].delay);
@@ -83,9 +105,13 @@ const ImageDecoder* FindRegisteredDecoder(uint32_t tag) {
 
 int32_t RegisteredDecoderCount() { return g_decoders.count; }
 
+void SetImageByteBudget(uint64_t bytes) { g_image_budget = bytes < kImageMaxBytes ? bytes : kImageMaxBytes; }
+
+uint64_t ImageByteBudget() { return g_image_budget.load(); }
+
 DecoderState* CurrentDecoderState() { return g_state; }
 
-ObjectNumber LoadImageFile(ObjectNumber number, const std::u16string& path) {
+uint8_t* ReadImageFileBytes(const std::u16string& path, int32_t* size_out) {
   platform::FileOpenOptions options;
   options.mode = platform::FileMode::OpenExisting;
   options.access = platform::AccessRead;
@@ -94,17 +120,18 @@ ObjectNumber LoadImageFile(ObjectNumber number, const std::u16string& path) {
   // (links to them included) are read.
   options.regular_only = true;
   const platform::FileHandle file = platform::FileOpen(path, options);
-  if (file == platform::kInvalidFile) return 0;
+  if (file == platform::kInvalidFile) return nullptr;
   // The decoders take a signed 32-bit byte count: a larger file fails rather than being read in part.
   const int64_t size = platform::FileSize(file);
   if (size < 0 || size > INT32_MAX) {
     platform::FileClose(file);
-    return 0;
+    return nullptr;
   }
-  auto* buffer = static_cast<uint8_t*>(runtime::HeapAllocate(size > 0 ? static_cast<uint64_t>(size) : 1, false));
+  // Not zero-filled: the read overwrites every byte that is kept.
+  auto* buffer = static_cast<uint8_t*>(std::malloc(size > 0 ? static_cast<size_t>(size) : 1));
   if (!buffer) {
     platform::FileClose(file);
-    return 0;
+    return nullptr;
   }
   // The kernel moves at most about 2 GiB per read, so the one whole read may take several calls.
   int64_t done = 0;
@@ -113,9 +140,21 @@ ObjectNumber LoadImageFile(ObjectNumber number, const std::u16string& path) {
     if (n <= 0) break;
     done += n;
   }
-  const ObjectNumber result = done == size ? LoadImageMemory(number, buffer, static_cast<int32_t>(size)) : 0;
-  runtime::HeapFree(buffer);
   platform::FileClose(file);
+  if (done != size) {
+    std::free(buffer);
+    return nullptr;
+  }
+  *size_out = static_cast<int32_t>(size);
+  return buffer;
+}
+
+ObjectNumber LoadImageFile(ObjectNumber number, const std::u16string& path) {
+  int32_t size = 0;
+  uint8_t* buffer = ReadImageFileBytes(path, &size);
+  if (!buffer) return 0;
+  const ObjectNumber result = LoadImageMemory(number, buffer, size);
+  std::free(buffer);
   return result;
 }
 
@@ -183,20 +222,24 @@ void ReleaseImage(ObjectNumber number) {
 
 void ReleaseAllImages() { runtime::ReleaseAllObjects(g_images); }
 
-uint32_t OpenDecoder(const void* data, int32_t size) {
-  if (!g_state) return 0;
-  ResetState(data, size);
+uint32_t OpenDecoder(const void* data, int32_t size) { return OpenDecoderOn(g_state, data, size, false); }
+
+// The registry is only read here; it is filled at start-up, before any load or measurement.
+uint32_t OpenDecoderOn(DecoderState* state, const void* data, int32_t size, bool measuring) {
+  if (!state) return 0;
+  ResetState(state, data, size);
+  state->measuring = measuring;
   if (!data || size <= 0) return 0;
   for (int32_t i = 0; i < g_decoders.count; ++i)
-    if (Accepts(g_decoders.decoders[i])) return g_decoders.decoders[i]->tag;
+    if (Accepts(state, g_decoders.decoders[i])) return g_decoders.decoders[i]->tag;
   return 0;
 }
 
-uint32_t OpenDecoderWith(const ImageDecoder* decoder, const void* data, int32_t size) {
-  if (!g_state || !decoder) return 0;
-  ResetState(data, size);
+uint32_t OpenDecoderWith(DecoderState* state, const ImageDecoder* decoder, const void* data, int32_t size) {
+  if (!state || !decoder) return 0;
+  ResetState(state, data, size);
   if (!data || size <= 0) return 0;
-  return Accepts(decoder) ? decoder->tag : 0;
+  return Accepts(state, decoder) ? decoder->tag : 0;
 }
 
 int DecodeFrame(uint8_t* rows, uint32_t pitch, uint32_t flags) {
@@ -204,19 +247,23 @@ int DecodeFrame(uint8_t* rows, uint32_t pitch, uint32_t flags) {
   return g_state->decoder->decode(g_state, rows, pitch, flags);
 }
 
-void CloseDecoder() {
-  if (!g_state || !g_state->decoder) return;
-  g_state->decoder->release(g_state, g_state->decoder);
-  g_state->decoder = nullptr;
+void CloseDecoder() { CloseDecoderOn(g_state); }
+
+void CloseDecoderOn(DecoderState* state) {
+  if (!state || !state->decoder) return;
+  state->decoder->release(state, state->decoder);
+  state->decoder = nullptr;
 }
 
-void* CreateFrameBitmap() {
-  if (!g_state || !g_state->decoder) return nullptr;
-  platform::Bitmap* bitmap = platform::CreateBitmap(g_state->width, g_state->height, g_state->depth);
+void* CreateFrameBitmap() { return CreateFrameBitmapOn(g_state); }
+
+void* CreateFrameBitmapOn(DecoderState* state) {
+  if (!state || !state->decoder) return nullptr;
+  platform::Bitmap* bitmap = platform::CreateBitmap(state->width, state->height, state->depth);
   if (!bitmap) return nullptr;
   // A negative height is a top-down bitmap: its first stored row is the top row.
   const uint32_t flags = bitmap->height > 0 ? DecodeBottomUp : 0;
-  if (!DecodeFrame(bitmap->pixels, bitmap->pitch, flags)) {
+  if (!state->decoder->decode(state, bitmap->pixels, bitmap->pitch, flags)) {
     platform::DeleteBitmap(bitmap);
     return nullptr;
   }

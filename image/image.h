@@ -40,6 +40,16 @@ struct ImageObject {
 
 constexpr int32_t kDecoderSlots = 30;
 
+// The bitmaps of one image together stay within this many bytes: a frame that would pass it is not
+// made and keeps an empty handle, as a frame that cannot be made does, so a few kilobytes of
+// animation cannot take all memory.
+constexpr uint64_t kImageMaxBytes = uint64_t{1} << 31;
+
+// Lowers (or restores) that budget for the process. The fuzz targets use it so that inputs of many
+// large frames cost milliseconds; the program never calls it.
+void SetImageByteBudget(uint64_t bytes);
+uint64_t ImageByteBudget();
+
 // Empties the decoder registry, zero-fills the decoder state, registers the BMP decoder and makes
 // the image registry (grow step 16, release operation ReleaseImage). Called again, it first releases
 // every image and keeps the registry.

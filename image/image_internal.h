@@ -2,12 +2,29 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "image/decoder.h"
 
 namespace image {
 
-// Opens the decoder state with one given decoder only; its tag, or 0 when it rejects the data.
-uint32_t OpenDecoderWith(const ImageDecoder* decoder, const void* data, int32_t size);
+// The decoder state's operations on a given state, so that a measurement can work on a state of its
+// own while the process's state serves loads.
+uint32_t OpenDecoderOn(DecoderState* state, const void* data, int32_t size, bool measuring);
+void* CreateFrameBitmapOn(DecoderState* state);
+void CloseDecoderOn(DecoderState* state);
+
+// How many frame bitmaps of the open state's size fit in one image's byte budget.
+int64_t FramesWithinBudget(const DecoderState* state);
+
+// Opens the state with one given decoder only; its tag, or 0 when it rejects the data.
+uint32_t OpenDecoderWith(DecoderState* state, const ImageDecoder* decoder, const void* data, int32_t size);
+
+// As IconFromMemory, building a PNG entry on the given state.
+void* IconFromMemoryOn(DecoderState* state, const void* data, int32_t size);
+
+// The whole of a regular file below 2 GiB, read once, in a block to release with std::free; nullptr
+// when it cannot be opened or read in full.
+uint8_t* ReadImageFileBytes(const std::u16string& path, int32_t* size);
 
 }  // namespace image

@@ -14,15 +14,10 @@
 
 #include "image/decoders.h"
 #include "image/image.h"
+#include "platform/bitmap.h"
 
 namespace image {
 namespace {
-
-// libjpeg's working memory for one image (whole-image coefficient buffers of progressive files),
-// unless JPEGMEM in the environment sets another figure. A few hundred bytes can declare a
-// progressive image whose buffers would take tens of gigabytes; past this figure libjpeg reports an
-// error instead of touching that memory.
-constexpr long kWorkingMemory = 1L << 30;
 
 struct JpegErrorBlock {
   jpeg_error_mgr manager;  // first: libjpeg's error pointer is the block's address
@@ -50,12 +45,24 @@ void DestroyJpeg(JpegPrivate* own) {
   std::memset(own, 0, sizeof *own);
 }
 
-// Runs under the caller's setjmp.
-int StartJpeg(DecoderState* state, JpegPrivate* own) {
+// libjpeg-turbo writes blue-green-red itself, straight into the bitmap's rows; plain libjpeg gives
+// red-green-blue, turned round row by row.
+#ifdef JCS_EXTENSIONS
+constexpr J_COLOR_SPACE kThreeByteOutput = JCS_EXT_BGR;
+#else
+constexpr J_COLOR_SPACE kThreeByteOutput = JCS_RGB;
+#endif
+
+// Runs under the caller's setjmp; kept out of line so that the caller's setjmp does not pin this
+// function's variables to memory.
+[[gnu::noinline]] int StartJpeg(DecoderState* state, JpegPrivate* own) {
   jpeg_decompress_struct* info = own->info;
   jpeg_CreateDecompress(info, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
   info->err->trace_level = 0;
-  if (info->mem->max_memory_to_use == 0) info->mem->max_memory_to_use = kWorkingMemory;
+  // Every image whose bitmap may exist gets the working memory it needs (a progressive one keeps all
+  // its coefficients): 0 is no limit, whatever the environment asked for. The size test below keeps
+  // hostile headers from asking for more.
+  info->mem->max_memory_to_use = 0;
   jpeg_mem_src(info, state->data, static_cast<unsigned long>(state->size));
   if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return 0;
   if (info->jpeg_color_space == JCS_UNKNOWN) return 0;
@@ -63,17 +70,27 @@ int StartJpeg(DecoderState* state, JpegPrivate* own) {
   info->dct_method = JDCT_ISLOW;
   switch (info->jpeg_color_space) {
     case JCS_GRAYSCALE:
-    case JCS_YCbCr: info->out_color_space = JCS_RGB; break;
+    case JCS_YCbCr:
+    case JCS_RGB: info->out_color_space = kThreeByteOutput; break;
     case JCS_YCCK: info->out_color_space = JCS_CMYK; break;
-    default: break;  // RGB stays RGB, CMYK stays CMYK
+    default: break;  // CMYK stays CMYK
   }
   jpeg_calc_output_dimensions(info);
-  // The row conversion knows three-byte RGB and four-byte CMYK only.
-  bool rgb = info->out_color_space == JCS_RGB && info->output_components == 3;
+  // The row conversion knows three-byte colour and four-byte CMYK only.
+  bool rgb = info->out_color_space == kThreeByteOutput && info->output_components == 3;
   bool cmyk = info->out_color_space == JCS_CMYK && info->output_components == 4;
   if (!rgb && !cmyk) return 0;
   if (info->output_width == 0 || info->output_height == 0 || info->output_width > INT32_MAX ||
       info->output_height > INT32_MAX) {
+    return 0;
+  }
+  // An image whose bitmap would pass the image budget (2 GiB) could never be made, so it is refused
+  // here, before libjpeg sets up its buffers: a few hundred bytes can declare a progressive image
+  // whose coefficients take gigabytes.
+  uint64_t bitmap_bytes = 0;
+  if (__builtin_mul_overflow(static_cast<uint64_t>(platform::BitmapRowPitch(info->output_width, 24)),
+                             uint64_t{info->output_height}, &bitmap_bytes) ||
+      bitmap_bytes > ImageByteBudget()) {
     return 0;
   }
 
@@ -116,15 +133,21 @@ int CheckJpeg(DecoderState* state) {
   return 1;
 }
 
-// Runs under the caller's setjmp.
-int ReadJpegRows(DecoderState* state, JpegPrivate* own, uint8_t* rows, uint32_t pitch, uint32_t flags) {
+// Runs under the caller's setjmp; kept out of line, as StartJpeg.
+[[gnu::noinline]] int ReadJpegRows(DecoderState* state, JpegPrivate* own, uint8_t* rows, uint32_t pitch,
+                                   uint32_t flags) {
   jpeg_decompress_struct* info = own->info;
   size_t height = static_cast<size_t>(state->height);
   size_t width = info->output_width;
   bool bottom_up = (flags & DecodeBottomUp) != 0;
   bool cmyk = info->out_color_space == JCS_CMYK;
+  bool direct = kThreeByteOutput != JCS_RGB && info->out_color_space == kThreeByteOutput;
   for (size_t i = 0; i < height; ++i) {
     own->destination = rows + (bottom_up ? height - 1 - i : i) * pitch;
+    if (direct) {
+      if (jpeg_read_scanlines(info, &own->destination, 1) != 1) return 0;
+      continue;
+    }
     if (jpeg_read_scanlines(info, own->row, 1) != 1) return 0;
     const uint8_t* source = own->row[0];
     uint8_t* target = own->destination;
@@ -157,11 +180,61 @@ int DecodeJpeg(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flag
   return ReadJpegRows(state, own, rows, pitch, flags);
 }
 
+// libjpeg's whole-image coefficient buffer for this image: 64 two-byte coefficients per block.
+uint64_t CoefficientBytes(const jpeg_decompress_struct* info) {
+  uint64_t blocks = 0;
+  for (int c = 0; c < info->num_components; ++c) {
+    const jpeg_component_info& component = info->comp_info[c];
+    uint64_t across = static_cast<uint64_t>(component.h_samp_factor > 0 ? component.h_samp_factor : 1);
+    uint64_t down = static_cast<uint64_t>(component.v_samp_factor > 0 ? component.v_samp_factor : 1);
+    uint64_t wide = (uint64_t{component.width_in_blocks} + across - 1) / across * across;
+    uint64_t high = (uint64_t{component.height_in_blocks} + down - 1) / down * down;
+    blocks += wide * high;
+  }
+  return blocks * DCTSIZE2 * sizeof(JCOEF);
+}
+
+// Above this the measurement of a one-scan image reads scanlines instead of coefficients, so that
+// it never needs more memory than the decode it stands for.
+constexpr uint64_t kCoefficientMemory = uint64_t{256} << 20;
+
+// Runs under the caller's setjmp; kept out of line, as StartJpeg.
+[[gnu::noinline]] int ReadJpegData(DecoderState* state, JpegPrivate* own) {
+  jpeg_decompress_struct* info = own->info;
+  // An image of several scans was read to its end by jpeg_start_decompress in the check; decode
+  // would only turn the stored coefficients into pixels, which cannot fail.
+  if (jpeg_has_multiple_scans(info)) return 1;
+  if (CoefficientBytes(info) > kCoefficientMemory) {
+    for (int32_t y = 0; y < state->height; ++y)
+      if (jpeg_read_scanlines(info, own->row, 1) != 1) return 0;
+    jpeg_finish_decompress(info);
+    return 1;
+  }
+  // The check has made every choice that can refuse the image (colour conversion, upsampling);
+  // what is left to find out is whether the entropy-coded data reads to its end, and reading the
+  // coefficients reads and checks all of it without the inverse transform. So start the same data
+  // over in coefficient mode.
+  jpeg_abort_decompress(info);
+  own->row = nullptr;  // it lived in the pool that the abort freed
+  jpeg_mem_src(info, state->data, static_cast<unsigned long>(state->size));
+  if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return 0;
+  if (jpeg_read_coefficients(info) == nullptr) return 0;
+  jpeg_finish_decompress(info);
+  return 1;
+}
+
+int MeasureJpeg(DecoderState* state) {
+  JpegPrivate* own = PrivateOf<JpegPrivate>(state);
+  if (own->info == nullptr || own->row == nullptr) return 0;
+  if (setjmp(own->error->exit)) return 0;
+  return ReadJpegData(state, own);
+}
+
 void ReleaseJpeg(DecoderState* state, const ImageDecoder*) { DestroyJpeg(PrivateOf<JpegPrivate>(state)); }
 
 }  // namespace
 
-const ImageDecoder kJpegDecoder = {CheckJpeg, DecodeJpeg, ReleaseJpeg, kTagJpeg};
+const ImageDecoder kJpegDecoder = {CheckJpeg, DecodeJpeg, ReleaseJpeg, kTagJpeg, MeasureJpeg};
 
 void UseJpegDecoder() {
   // Once per InitImageLibrary, which empties the registry.

@@ -7,6 +7,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdlib>
 #include <cstring>
 
 #include "image/decoders.h"
@@ -22,6 +23,7 @@ struct PngPrivate {
   int64_t color_type;     // from the image header, before any transformation
   int64_t bit_depth;
   const uint8_t* end;     // just past the last byte
+  uint8_t* scratch;       // one row that a measurement decodes into and nobody reads
 };
 
 void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
@@ -41,6 +43,7 @@ void IgnoreWarning(png_structp, png_const_charp) {}
 
 void DestroyPng(PngPrivate* own) {
   if (own->png != nullptr) png_destroy_read_struct(&own->png, &own->info, nullptr);
+  std::free(own->scratch);
   std::memset(own, 0, sizeof *own);
 }
 
@@ -52,8 +55,23 @@ int SourceDepth(int color_type, int bit_depth, bool has_trns) {
   }
 }
 
-// Runs under the caller's setjmp.
-int ReadPngHeader(DecoderState* state, PngPrivate* own) {
+// A measurement reads the rows as they are stored: the transformations below cannot fail, and they
+// give every image 8-bit blue-green-red, with alpha exactly when it has transparency.
+int MeasuredHeader(DecoderState* state, PngPrivate* own, png_uint_32 width, png_uint_32 height, bool has_trns) {
+  png_read_update_info(own->png, own->info);
+  if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX) return 0;
+  const auto type = static_cast<int>(own->color_type);
+  const bool opaque_colour = type == PNG_COLOR_TYPE_RGB || type == PNG_COLOR_TYPE_GRAY || type == PNG_COLOR_TYPE_PALETTE;
+  state->width = static_cast<int32_t>(width);
+  state->height = static_cast<int32_t>(height);
+  state->depth = opaque_colour && !has_trns ? 24 : 32;
+  state->source_depth = SourceDepth(type, static_cast<int>(own->bit_depth), has_trns);
+  return 1;
+}
+
+// Runs under the caller's setjmp; kept out of line so that the caller's setjmp does not pin this
+// function's variables to memory.
+[[gnu::noinline]] int ReadPngHeader(DecoderState* state, PngPrivate* own) {
   png_structp png = own->png;
   // Only IHDR, PLTE, tRNS, IDAT and IEND shape the rows. Every other chunk is skipped unread:
   // libpng would otherwise allocate and clear whatever length a text chunk declares (its size
@@ -72,6 +90,7 @@ int ReadPngHeader(DecoderState* state, PngPrivate* own) {
   own->bit_depth = bit_depth;
 
   bool has_trns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+  if (state->measuring) return MeasuredHeader(state, own, width, height, has_trns);
   if (has_trns) png_set_tRNS_to_alpha(png);
   if (color_type == PNG_COLOR_TYPE_GRAY || color_type == PNG_COLOR_TYPE_PALETTE ||
       color_type == PNG_COLOR_TYPE_GRAY_ALPHA) {
@@ -122,8 +141,8 @@ int CheckPng(DecoderState* state) {
   return 1;
 }
 
-// Runs under the caller's setjmp.
-int ReadPngRows(DecoderState* state, PngPrivate* own, uint8_t* rows, uint32_t pitch, uint32_t flags) {
+// Runs under the caller's setjmp; kept out of line, as ReadPngHeader.
+[[gnu::noinline]] int ReadPngRows(DecoderState* state, PngPrivate* own, uint8_t* rows, uint32_t pitch, uint32_t flags) {
   int passes = png_set_interlace_handling(own->png);
   size_t height = static_cast<size_t>(state->height);
   bool bottom_up = (flags & DecodeBottomUp) != 0;
@@ -146,11 +165,30 @@ int DecodePng(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
   return ReadPngRows(state, own, rows, pitch, flags);
 }
 
+// Every row goes through libpng as in a decode, with its checks and transformations, but into one
+// scratch row: whether the decode succeeds depends on the data, never on where the rows land.
+[[gnu::noinline]] int ReadPngRowsDiscarding(DecoderState* state, PngPrivate* own) {
+  int passes = png_set_interlace_handling(own->png);
+  png_bytep target = own->scratch;
+  for (int pass = 0; pass < passes; ++pass)
+    for (int32_t y = 0; y < state->height; ++y) png_read_rows(own->png, &target, nullptr, 1);
+  return 1;
+}
+
+int MeasurePng(DecoderState* state) {
+  PngPrivate* own = PrivateOf<PngPrivate>(state);
+  if (own->png == nullptr || own->info == nullptr) return 0;
+  own->scratch = static_cast<uint8_t*>(std::malloc(png_get_rowbytes(own->png, own->info)));
+  if (own->scratch == nullptr) return 0;
+  if (setjmp(png_jmpbuf(own->png))) return 0;
+  return ReadPngRowsDiscarding(state, own);
+}
+
 void ReleasePng(DecoderState* state, const ImageDecoder*) { DestroyPng(PrivateOf<PngPrivate>(state)); }
 
 }  // namespace
 
-const ImageDecoder kPngDecoder = {CheckPng, DecodePng, ReleasePng, kTagPng};
+const ImageDecoder kPngDecoder = {CheckPng, DecodePng, ReleasePng, kTagPng, MeasurePng};
 
 void UsePngDecoder() {
   // Once per InitImageLibrary, which empties the registry.

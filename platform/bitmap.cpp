@@ -57,13 +57,28 @@ int64_t BitmapRowPitch(int64_t width, int32_t bits_per_pixel) {
   }
 }
 
-Bitmap* CreateBitmap(int32_t width, int32_t height, int32_t bits_per_pixel) {
-  if (width < 1 || height == 0 || (bits_per_pixel != 24 && bits_per_pixel != 32)) return nullptr;
+namespace {
+
+// The pixel block's size in bytes, or false when the shape is not one a bitmap may have.
+bool PixelBytes(int32_t width, int32_t height, int32_t bits_per_pixel, uint64_t* bytes) {
+  if (width < 1 || height == 0 || (bits_per_pixel != 24 && bits_per_pixel != 32)) return false;
   const int64_t pitch = BitmapRowPitch(width, bits_per_pixel);
   const uint64_t rows = height < 0 ? uint64_t{0} - static_cast<uint64_t>(static_cast<int64_t>(height))
                                    : static_cast<uint64_t>(height);
+  return !__builtin_mul_overflow(static_cast<uint64_t>(pitch), rows, bytes) && *bytes <= g_limit;
+}
+
+}  // namespace
+
+bool BitmapFits(int32_t width, int32_t height, int32_t bits_per_pixel) {
   uint64_t bytes;
-  if (__builtin_mul_overflow(static_cast<uint64_t>(pitch), rows, &bytes) || bytes > g_limit) return nullptr;
+  return PixelBytes(width, height, bits_per_pixel, &bytes);
+}
+
+Bitmap* CreateBitmap(int32_t width, int32_t height, int32_t bits_per_pixel) {
+  uint64_t bytes;
+  if (!PixelBytes(width, height, bits_per_pixel, &bytes)) return nullptr;
+  const int64_t pitch = BitmapRowPitch(width, bits_per_pixel);
   auto* bitmap = static_cast<Bitmap*>(std::calloc(1, sizeof(Bitmap)));
   if (!bitmap) return nullptr;
   bitmap->pixels = static_cast<uint8_t*>(std::calloc(1, static_cast<size_t>(bytes)));

@@ -45,6 +45,9 @@ void SetBitmapByteLimit(uint64_t bytes);
 // A zero-filled bitmap, or nullptr: width must be 1 or more, height not 0, 24 or 32 bits per pixel,
 // and pitch x |height| at most kBitmapMaxBytes (or the lower limit set).
 Bitmap* CreateBitmap(int32_t width, int32_t height, int32_t bits_per_pixel);
+
+// Whether CreateBitmap would accept this shape (its allocation aside), without allocating.
+bool BitmapFits(int32_t width, int32_t height, int32_t bits_per_pixel);
 void DeleteBitmap(Bitmap* bitmap);
 
 // The stored row that shows picture row `row_from_top`, whichever way the bitmap is stored;

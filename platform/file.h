@@ -17,6 +17,7 @@ enum class FileMode {
   OpenAlways,        // open, creating an empty file when missing
   OpenExisting,      // open only what exists
   TruncateExisting,  // open what exists and empty it
+  CreateNew,         // create a file that does not exist yet; never through a link
 };
 
 enum FileAccess : unsigned { AccessRead = 1, AccessWrite = 2 };
@@ -31,6 +32,7 @@ struct FileOpenOptions {
   unsigned access = AccessRead;
   FileShare share = FileShare::None;
   bool regular_only = false;  // refuse FIFOs, devices and folders without blocking on them
+  bool follow_links = true;   // false: a link as the last name is refused (ELOOP), never opened
 };
 
 // Opens the file named by a UTF-16 path (byte escapes become their bytes). Sets errno on failure.
@@ -48,7 +50,22 @@ int64_t FileSeek(FileHandle file, int64_t distance, SeekFrom from);
 // The file's size in bytes, or -1.
 int64_t FileSize(FileHandle file);
 
-void FileClose(FileHandle file);
+// Writes the file's data through to the device (fsync). 0, or the error number.
+int FileSync(FileHandle file);
+
+// 0, or the error number the kernel gave when closing (a write it could not finish).
+int FileClose(FileHandle file);
+
+// Replaces `to` by `from` in one step (rename): a link named `to` is replaced, never followed.
+// 0, or the error number.
+int FileRename(const std::u16string& from, const std::u16string& to);
+
+// Removes the name (a link, not its target). 0, or the error number.
+int FileRemove(const std::u16string& path);
+
+// Lets tests fill the disk: after `bytes` more bytes, FileWrite moves nothing more and fails with
+// ENOSPC, as a full file system does. A negative count ends that.
+void FailWritesAfterForTesting(int64_t bytes);
 
 // Path text to the bytes the kernel takes.
 std::string PathBytes(const std::u16string& path);

@@ -5,12 +5,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/unicode.h"
 
 namespace platform {
 namespace {
+
+std::atomic<int64_t> g_write_budget{-1};  // bytes FileWrite may still move; negative: no limit
 
 // A descriptor below 3 would alias a standard stream; move it up so that a handle is never 0.
 int LiftDescriptor(int fd) {
@@ -27,9 +32,11 @@ int OpenFlags(const FileOpenOptions& options) {
   const bool read = options.access & AccessRead, write = options.access & AccessWrite;
   flags |= (read && write) ? O_RDWR : write ? O_WRONLY : O_RDONLY;
   if (options.mode == FileMode::CreateAlways || options.mode == FileMode::OpenAlways) flags |= O_CREAT;
+  if (options.mode == FileMode::CreateNew) flags |= O_CREAT | O_EXCL | O_NOFOLLOW;
   // Never O_TRUNC here: emptying waits until the lock is held, so a file that someone else holds
   // is refused without being damaged.
   if (options.regular_only) flags |= O_NONBLOCK;
+  if (!options.follow_links) flags |= O_NOFOLLOW;
   return flags;
 }
 
@@ -83,10 +90,19 @@ int64_t FileRead(FileHandle file, void* buffer, int64_t count) {
 
 int64_t FileWrite(FileHandle file, const void* buffer, int64_t count) {
   if (count <= 0) return 0;
+  const int64_t budget = g_write_budget.load(std::memory_order_relaxed);
+  if (budget >= 0) {
+    if (budget == 0) {
+      errno = ENOSPC;
+      return -1;
+    }
+    count = std::min(count, budget);
+  }
   ssize_t n;
   do {
     n = write(static_cast<int>(file), buffer, static_cast<size_t>(count));
   } while (n < 0 && errno == EINTR);
+  if (budget >= 0 && n > 0) g_write_budget.fetch_sub(n, std::memory_order_relaxed);
   return n;
 }
 
@@ -101,8 +117,26 @@ int64_t FileSize(FileHandle file) {
   return st.st_size;
 }
 
-void FileClose(FileHandle file) {
-  if (file >= 0) close(static_cast<int>(file));
+int FileSync(FileHandle file) { return fsync(static_cast<int>(file)) == 0 ? 0 : errno; }
+
+int FileClose(FileHandle file) {
+  if (file < 0) return EBADF;
+  // Linux frees the descriptor even when close reports an error, so it is never retried.
+  return close(static_cast<int>(file)) == 0 ? 0 : errno;
 }
+
+int FileRename(const std::u16string& from, const std::u16string& to) {
+  const std::string a = PathBytes(from), b = PathBytes(to);
+  if (a.find('\0') != std::string::npos || b.find('\0') != std::string::npos) return ENOENT;
+  return std::rename(a.c_str(), b.c_str()) == 0 ? 0 : errno;
+}
+
+int FileRemove(const std::u16string& path) {
+  const std::string bytes = PathBytes(path);
+  if (bytes.find('\0') != std::string::npos) return ENOENT;
+  return unlink(bytes.c_str()) == 0 ? 0 : errno;
+}
+
+void FailWritesAfterForTesting(int64_t bytes) { g_write_budget.store(bytes, std::memory_order_relaxed); }
 
 }  // namespace platform

@@ -21,6 +21,8 @@ DWORD Disposition(FileMode mode) {
       return OPEN_ALWAYS;
     case FileMode::TruncateExisting:
       return TRUNCATE_EXISTING;
+    case FileMode::CreateNew:
+      return CREATE_NEW;
     default:
       return OPEN_EXISTING;
   }
@@ -42,6 +44,9 @@ int ErrnoFor(DWORD error) {
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
       return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
     default:
       return EIO;
   }
@@ -54,6 +59,9 @@ FileHandle Fail(DWORD error) {
 
 // ReadFile and WriteFile take 32-bit counts.
 constexpr int64_t kMaxTransfer = int64_t{1} << 30;
+
+// Bytes the tests' "disk" still takes; negative: no limit.
+int64_t g_write_room = -1;
 
 }  // namespace
 
@@ -69,9 +77,18 @@ FileHandle FileOpen(const std::u16string& path, const FileOpenOptions& options) 
   if (options.access & AccessRead) access |= GENERIC_READ;
   if (options.access & AccessWrite) access |= GENERIC_WRITE;
   const DWORD share = options.share == FileShare::None ? 0 : FILE_SHARE_READ;
+  // A reparse point (a symbolic link) is opened as itself and refused when links are not followed.
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | (options.follow_links ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
   HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), access, share, nullptr,
-                                Disposition(options.mode), FILE_ATTRIBUTE_NORMAL, nullptr);
+                                Disposition(options.mode), flags, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return Fail(::GetLastError());
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!options.follow_links && ::GetFileInformationByHandle(handle, &info) &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    ::CloseHandle(handle);
+    errno = ELOOP;
+    return kInvalidFile;
+  }
   // "nul.png", "con.gif" and pipes open as devices that never end or never answer.
   if (options.regular_only && ::GetFileType(handle) != FILE_TYPE_DISK) {
     ::CloseHandle(handle);
@@ -94,12 +111,18 @@ int64_t FileRead(FileHandle file, void* buffer, int64_t count) {
 
 int64_t FileWrite(FileHandle file, const void* buffer, int64_t count) {
   if (count <= 0) return 0;
+  if (g_write_room == 0) {
+    errno = ENOSPC;
+    return -1;
+  }
+  if (g_write_room > 0 && count > g_write_room) count = g_write_room;
   DWORD moved = 0;
   const DWORD ask = static_cast<DWORD>(count < kMaxTransfer ? count : kMaxTransfer);
   if (!::WriteFile(Native(file), buffer, ask, &moved, nullptr)) {
     errno = ErrnoFor(::GetLastError());
     return -1;
   }
+  if (g_write_room > 0) g_write_room -= moved;
   return moved;
 }
 
@@ -116,8 +139,26 @@ int64_t FileSize(FileHandle file) {
   return ::GetFileSizeEx(Native(file), &size) ? size.QuadPart : -1;
 }
 
-void FileClose(FileHandle file) {
-  if (file != kInvalidFile && file != 0) ::CloseHandle(Native(file));
+int FileSync(FileHandle file) {
+  return ::FlushFileBuffers(Native(file)) ? 0 : ErrnoFor(::GetLastError());
 }
+
+int FileClose(FileHandle file) {
+  if (file == kInvalidFile || file == 0) return EBADF;
+  return ::CloseHandle(Native(file)) ? 0 : ErrnoFor(::GetLastError());
+}
+
+int FileRename(const std::u16string& from, const std::u16string& to) {
+  const BOOL moved = ::MoveFileExW(reinterpret_cast<const wchar_t*>(from.c_str()),
+                                   reinterpret_cast<const wchar_t*>(to.c_str()),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  return moved ? 0 : ErrnoFor(::GetLastError());
+}
+
+int FileRemove(const std::u16string& path) {
+  return ::DeleteFileW(reinterpret_cast<const wchar_t*>(path.c_str())) ? 0 : ErrnoFor(::GetLastError());
+}
+
+void FailWritesAfterForTesting(int64_t bytes) { g_write_room = bytes; }
 
 }  // namespace platform

@@ -1,7 +1,9 @@
 // The find-first/find-next contract: FindFirstFileW on Windows, opendir/readdir elsewhere.
 //
-// A search path is a folder, "/", and a wildcard pattern. Entries come in the order the file system
-// gives them, "." and ".." included; a link to a folder is a folder; "*" and "*.*" match every name.
+// A search path is a folder, "/", and a wildcard pattern. The folder is read whole when the
+// enumeration opens and its entries come sorted as platform/name_order.h says, "." and ".." first
+// (also where the file system leaves them out); a link to a folder is a folder; "*" and "*.*" match
+// every name.
 #pragma once
 
 #include <cstdint>

@@ -5,39 +5,64 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <new>
+#include <vector>
 
+#include "platform/name_order.h"
 #include "platform/unicode.h"
 
 namespace platform {
 
+// The whole folder's names, read and sorted when the enumeration opens. An entry is examined only
+// when it is handed out, so that a caller that stops early (does this folder hold a sub-folder?)
+// pays for the names alone.
 struct FindState {
+  struct Name {
+    std::u16string text;
+    std::string bytes;  // as the kernel gave it
+  };
   DIR* dir = nullptr;
-  std::u16string pattern;
+  std::vector<Name> names;
+  size_t next = 0;
 };
 
 namespace {
 
 char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
-bool ReadMatching(FindState& state, FindData* entry) {
-  const int dir_fd = dirfd(state.dir);
+// Kind and size as find-next reports them. Follows links, so that a link to a folder is a folder; a
+// dangling link is reported as itself.
+void DescribeEntry(int dir_fd, const char* name, FindData* entry) {
+  struct stat st;
+  if (fstatat(dir_fd, name, &st, 0) != 0 && fstatat(dir_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) st = {};
+  entry->attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : 0;
+  entry->size = static_cast<uint64_t>(st.st_size);
+}
+
+// The name of every entry matching the pattern, "." and ".." among them even where readdir leaves
+// them out. False when reading failed before anything was found.
+bool ReadAllMatching(FindState* state, std::u16string_view pattern) {
+  bool dot = false, dot_dot = false;
+  int error = 0;
   for (;;) {
     errno = 0;
-    const dirent* d = readdir(state.dir);
-    if (!d) return false;
-    std::u16string name = Utf8ToUtf16(d->d_name);
-    if (!WildcardMatch(state.pattern, name)) continue;
-    struct stat st;
-    // Follow links so that a link to a folder is a folder; a dangling link is reported as itself.
-    if (fstatat(dir_fd, d->d_name, &st, 0) != 0 && fstatat(dir_fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      st = {};
+    const dirent* d = readdir(state->dir);
+    if (!d) {
+      error = errno;
+      break;
     }
-    entry->attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : 0;
-    entry->size = static_cast<uint64_t>(st.st_size);
-    entry->name = std::move(name);
-    return true;
+    std::u16string name = Utf8ToUtf16(d->d_name);
+    if (!WildcardMatch(pattern, name)) continue;
+    dot = dot || name == u".";
+    dot_dot = dot_dot || name == u"..";
+    state->names.push_back({std::move(name), d->d_name});
   }
+  if (error && state->names.empty()) return false;
+  if (!dot && WildcardMatch(pattern, u".")) state->names.push_back({u".", "."});
+  if (!dot_dot && WildcardMatch(pattern, u"..")) state->names.push_back({u"..", ".."});
+  return true;
 }
 
 }  // namespace
@@ -86,18 +111,38 @@ FindHandle FindFirstFile(const std::u16string& search_path, FindData* entry, Fin
                                                      : FindError::Other;
     return nullptr;
   }
-  auto* state = new FindState{dir, std::move(pattern)};
-  if (!ReadMatching(*state, entry)) {
-    // readdir sets errno only on a real failure; the end of the folder means nothing matched.
-    *error = errno ? FindError::Other : FindError::NothingMatched;
-    FindClose(state);
+  // The whole folder is read at once: its names must be sorted before the first one is handed out.
+  FindState* state = nullptr;
+  bool read = false;
+  try {
+    state = new FindState;
+    state->dir = dir;
+    read = ReadAllMatching(state, pattern);
+    // readdir gives the file system's hash order, different on every machine; a listing and a scene
+    // file must not depend on that.
+    std::sort(state->names.begin(), state->names.end(),
+              [](const FindState::Name& a, const FindState::Name& b) { return EntryNameBefore(a.text, b.text); });
+  } catch (const std::bad_alloc&) {
+    read = false;
+  }
+  if (!read || state->names.empty()) {
+    *error = read ? FindError::NothingMatched : FindError::Other;
+    closedir(dir);
+    delete state;
     return nullptr;
   }
   *error = FindError::None;
+  FindNextFile(state, entry);
   return state;
 }
 
-bool FindNextFile(FindHandle handle, FindData* entry) { return handle && ReadMatching(*handle, entry); }
+bool FindNextFile(FindHandle handle, FindData* entry) {
+  if (!handle || handle->next >= handle->names.size()) return false;
+  FindState::Name& name = handle->names[handle->next++];
+  DescribeEntry(dirfd(handle->dir), name.bytes.c_str(), entry);
+  entry->name = std::move(name.text);
+  return true;
+}
 
 void FindClose(FindHandle handle) {
   if (!handle) return;

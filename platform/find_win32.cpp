@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/name_order.h"
+
 // FindFirstFileW and FindNextFileW match the pattern; the whole folder is read at the first call
 // and handed out in name order, because FAT, exFAT and network shares deliver entries in whatever
 // order they were written, and a scene must come out the same on every volume and system.
@@ -47,11 +49,11 @@ FindError ErrorFor(DWORD error) {
   }
 }
 
-// NAME ORDER: the one place that decides the order of entries; it is to follow the same rule as
-// the POSIX enumeration's.
+// FAT, exFAT and network shares hand out names unsorted; the POSIX enumeration's rule makes every
+// listing and scene file the same on every system.
 void SortEntries(std::vector<FindData>& entries) {
   std::stable_sort(entries.begin(), entries.end(),
-                   [](const FindData& a, const FindData& b) { return a.name < b.name; });
+                   [](const FindData& a, const FindData& b) { return EntryNameBefore(a.name, b.name); });
 }
 
 }  // namespace

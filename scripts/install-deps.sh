@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   imagemagick povray
+  time python3-pil
+  desktop-file-utils man-db dpkg-dev
   xauth
   # The Windows build: cross compiler, zlib, the tests' runner, and apt-get source's unpacker.
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine dpkg-dev

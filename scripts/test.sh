@@ -23,3 +23,11 @@ ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1 UBSAN_OPTIONS=print_stac
 if [ "${SB_SKIP_WINDOWS:-0}" != 1 ] || [ -n "${CI:-}" ]; then
   bash scripts/test-windows.sh
 fi
+
+# Optional (SB_TSAN=1): the threaded scan's tests under ThreadSanitizer. Only tests that start no
+# window run here: Qt's own libraries are not built for it, and its thread pool draws reports.
+if [ "${SB_TSAN:-0}" = 1 ]; then
+  cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSB_WERROR=ON -DSB_TSAN=ON -DSB_BENCH=OFF
+  cmake --build build/tsan -j "$jobs" --target scan_parallel_tests scene-builder
+  TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan --output-on-failure -R 'scan_parallel_tests|batch_jobs'
+fi

@@ -141,6 +141,14 @@ void DeselectionCheck(ColumnListControl* list) {
   PostWidgetEvent(list, WidgetEventChange);
 }
 
+// A press beside the rows lets go of every row, as the press itself: the loss and the deselection check
+// give the same change event, which the queue keeps once, and the release that follows finds nothing left
+// to report.
+void LetGoOfRows(ColumnListControl* list) {
+  list->clearSelection();
+  DeselectionCheck(list);
+}
+
 void RememberLeftPress(ColumnListControl* list, const QMouseEvent* e) {
   list->left_down = true;
   list->dragging = false;
@@ -157,7 +165,10 @@ int64_t ListNotify(WidgetRecord* w, QObject* target, QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       auto* e = static_cast<QMouseEvent*>(event);
-      if (e->button() == Qt::LeftButton) RememberLeftPress(list, e);
+      if (e->button() != Qt::LeftButton) return kNotHandled;
+      RememberLeftPress(list, e);
+      const bool beside_rows = !list->indexAt(list->press_at).isValid();
+      if (beside_rows && !(e->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) LetGoOfRows(list);
       return kNotHandled;
     }
     case QEvent::MouseMove: {

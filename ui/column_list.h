@@ -6,9 +6,10 @@
 //
 // Events: a row becoming selected posts WidgetEventChange and records the row in the control's
 // "VX_LastSelected" property; a row losing its selection and a check box changing post
-// WidgetEventChange. Releasing the left button first runs the deselection check (no row selected while
-// "VX_LastSelected" still names one: it becomes -1 and WidgetEventChange is posted) and then posts
-// WidgetEventLeftClick when a row is selected; the right button runs the check and posts
+// WidgetEventChange. A left press beside the rows lets go of every row and runs the deselection check
+// at once, so it reports one WidgetEventChange. Releasing the left button first runs the deselection
+// check (no row selected while "VX_LastSelected" still names one: it becomes -1 and WidgetEventChange
+// is posted) and then posts WidgetEventLeftClick when a row is selected; the right button runs the check and posts
 // WidgetEventRightClick. Double-clicks post WidgetEventDoubleClick (also on empty space) and
 // WidgetEventRightDoubleClick; a header click stores the column in "VX_ClikedColumn" and posts
 // WidgetEventColumnClick; dragging rows posts WidgetEventDragStart with the selected rows in

@@ -32,6 +32,7 @@
 
 #include "platform/unicode.h"
 #include "ui/event_queue.h"
+#include "ui/shown_name.h"
 #include "ui/widget.h"
 #include "ui/window.h"
 
@@ -40,6 +41,9 @@ namespace ui {
 namespace {
 
 constexpr int kTagRole = Qt::UserRole;
+// A folder's or file's name as stored on disk: the shown text may differ (line breaks made visible), the
+// path is built from this.
+constexpr int kNameRole = Qt::UserRole + 1;
 
 struct FolderTreeRecord;
 
@@ -79,6 +83,7 @@ struct FolderTreeRecord {
   bool dragging = false;
   QPoint press_at;
   QTreeWidgetItem* press_item = nullptr;
+  QPoint right_press_at{-1, -1};
 };
 
 FolderTreeControl::~FolderTreeControl() {
@@ -179,6 +184,16 @@ TreeLibrary* Library() {
 uint32_t TagOf(const QTreeWidgetItem* item) { return item->data(0, kTagRole).toUInt(); }
 void SetTag(QTreeWidgetItem* item, uint32_t tag) { item->setData(0, kTagRole, tag); }
 
+void SetName(QTreeWidgetItem* item, TextView name) {
+  item->setText(0, QStringFromText(ShowLineBreaks(name)));
+  item->setData(0, kNameRole, QStringFromText(name));
+}
+
+Text NameOf(const QTreeWidgetItem* item) {
+  const QVariant name = item->data(0, kNameRole);
+  return TextFromQString(name.isValid() ? name.toString() : item->text(0));
+}
+
 QColor ColourFromValue(int64_t value) {
   return QColor(static_cast<int>(value & 0xff), static_cast<int>((value >> 8) & 0xff),
                 static_cast<int>((value >> 16) & 0xff));
@@ -207,7 +222,7 @@ Text ItemPath(const QTreeWidgetItem* item) {
   for (; item; item = item->parent()) {
     const uint32_t tag = TagOf(item);
     const Text drive_path = TagIsDrive(tag) ? DrivePathOfIndex(lib, TagKind(tag)) : Text();
-    if (!PrependItemPath(&path, tag, TextFromQString(item->text(0)), drive_path, lib->home_path)) break;
+    if (!PrependItemPath(&path, tag, NameOf(item), drive_path, lib->home_path)) break;
   }
   return path;
 }
@@ -235,7 +250,7 @@ QIcon FileIcon(TreeLibrary* lib, TextView folder_path, TextView name) {
 
 QTreeWidgetItem* MakeDriveItem(const TreeLibrary* lib, uint32_t drive) {
   auto* item = new QTreeWidgetItem;
-  item->setText(0, QStringFromText(DriveDisplayName(lib->drives.drives[drive])));
+  item->setText(0, QStringFromText(ShowLineBreaks(DriveDisplayName(lib->drives.drives[drive]))));
   item->setIcon(0, DriveIcon(lib, drive));
   item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
   SetTag(item, drive);
@@ -268,7 +283,7 @@ void OpenPrompt(FolderTreeRecord* r, uint32_t drive) {
   auto* message = new QLabel(prompt);
   message->setObjectName(QStringLiteral("message"));
   message->setText(QStringLiteral("There is no medium in the drive %1 (%2). Insert one and try again.")
-                       .arg(QStringFromText(DriveDisplayName(lib->drives.drives[drive])),
+                       .arg(QStringFromText(ShowLineBreaks(DriveDisplayName(lib->drives.drives[drive]))),
                             QStringFromText(lib->drives.drives[drive].mount_point)));
   message->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, prompt);
@@ -315,7 +330,7 @@ void Populate(FolderTreeRecord* r, QTreeWidgetItem* item) {
   children.reserve(static_cast<qsizetype>(listing.folders.size() + listing.files.size()));
   for (const ListedFolder& f : listing.folders) {
     auto* child = new QTreeWidgetItem;
-    child->setText(0, QStringFromText(f.name));
+    SetName(child, f.name);
     child->setIcon(0, lib->folder_icon);
     child->setChildIndicatorPolicy(f.has_children ? QTreeWidgetItem::ShowIndicator
                                                   : QTreeWidgetItem::DontShowIndicatorWhenChildless);
@@ -324,7 +339,7 @@ void Populate(FolderTreeRecord* r, QTreeWidgetItem* item) {
   }
   for (const Text& name : listing.files) {
     auto* child = new QTreeWidgetItem;
-    child->setText(0, QStringFromText(name));
+    SetName(child, name);
     child->setIcon(0, FileIcon(lib, path, name));
     child->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
     SetTag(child, kTagFile);
@@ -389,7 +404,7 @@ bool SelectPath(FolderTreeRecord* r, TextView path) {
     for (int i = 0; i < node->childCount(); ++i) {
       QTreeWidgetItem* child = node->child(i);
       if (TagKind(TagOf(child)) != kTagFolder) continue;
-      candidates.push_back(TextFromQString(child->text(0)));
+      candidates.push_back(NameOf(child));
       folders.push_back(child);
     }
     const int match = FindNameMatch(candidates, name);
@@ -424,7 +439,11 @@ int64_t TreeNotify(WidgetRecord* w, QObject* target, QEvent* event) {
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       auto* e = static_cast<QMouseEvent*>(event);
-      if (e->button() == Qt::RightButton) return 1;  // a right click leaves the selection alone
+      if (e->button() == Qt::RightButton) {
+        // The item under a right press is only marked; the release selects it, then reports the click.
+        r->right_press_at = e->position().toPoint();
+        return 1;
+      }
       if (e->button() == Qt::LeftButton) {
         r->left_down = true;
         r->dragging = false;
@@ -456,6 +475,9 @@ int64_t TreeNotify(WidgetRecord* w, QObject* target, QEvent* event) {
         return dragged ? 1 : kNotHandled;
       }
       if (e->button() == Qt::RightButton) {
+        // Selected first, so that whoever reads the tree on the click finds the item clicked.
+        QTreeWidgetItem* item = r->tree->itemAt(r->right_press_at);
+        if (item && item != SelectedItem(r)) r->tree->setCurrentItem(item);
         PostWidgetEvent(r->tree, WidgetEventRightClick);
         return 1;
       }
@@ -611,7 +633,7 @@ void ApplyDriveChange(const DriveChange& change) {
       // Same index, another volume or the same one again: start over unpopulated.
       item->setExpanded(false);
       qDeleteAll(item->takeChildren());
-      item->setText(0, QStringFromText(DriveDisplayName(lib->drives.drives[drive])));
+      item->setText(0, QStringFromText(ShowLineBreaks(DriveDisplayName(lib->drives.drives[drive]))));
       item->setIcon(0, DriveIcon(lib, drive));
       item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
       SetTag(item, drive);

@@ -11,8 +11,9 @@
 // a path to select; anything else is a path to select followed by a pattern.
 //
 // Events: the selection changing posts WidgetEventChange (a press on an unselected item selects it,
-// so a click gives WidgetEventChange, then WidgetEventLeftClick on release); right button release
-// WidgetEventRightClick (the selection stays); double-clicks WidgetEventDoubleClick and
+// so a click gives WidgetEventChange, then WidgetEventLeftClick on release); a right click selects the
+// item under it on release (WidgetEventChange when that changes the selection), then posts
+// WidgetEventRightClick; double-clicks WidgetEventDoubleClick and
 // WidgetEventRightDoubleClick; dragging an item WidgetEventDragStart after selecting it, with its
 // pre-order position in the control's "VX_DragItems" property. Expanding and collapsing post nothing.
 #pragma once

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QObject>
 #include <QPaintEvent>
+#include <QPoint>
+#include <QRect>
 #include <QRegion>
 #include <QPointer>
 #include <QScreen>
@@ -202,6 +204,23 @@ struct AcceleratorFilter : QObject {
 
 AcceleratorFilter* g_accelerators = nullptr;
 
+// The available area of the screen that holds `point`, of the primary screen when none does.
+QRect AvailableAreaAt(QPoint point) {
+  QScreen* screen = QGuiApplication::screenAt(point);
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->availableGeometry() : QRect();
+}
+
+// Moves a window placed at its given corner left and up as far as its frame needs to lie inside the
+// available area of its screen (a designed place may be off a small laptop screen); too big for the
+// area, it keeps its top-left corner inside.
+void KeepOnScreen(QWidget* w, QPoint wanted) {
+  const QRect area = AvailableAreaAt(wanted);
+  if (area.isEmpty()) return;
+  const QPoint corner = FitIntoArea(wanted, w->frameGeometry().size(), area);
+  if (w->frameGeometry().topLeft() != corner) w->move(corner);
+}
+
 void ReleaseWindowNumber(ObjectNumber n, QObject* destroyed) {
   WindowRecord* r = runtime::FindRecord<WindowRecord>(g_windows, n);
   if (r != nullptr && r->window == destroyed) runtime::ReleaseObject(g_windows, n);
@@ -209,6 +228,15 @@ void ReleaseWindowNumber(ObjectNumber n, QObject* destroyed) {
 }
 
 }  // namespace
+
+QPoint FitIntoArea(QPoint wanted, QSize outer, QRect area) {
+  auto fit = [](int want, int size, int start, int extent) {
+    const int last = start + extent - size;  // the farthest corner that still fits
+    return std::max(start, std::min(want, last));
+  };
+  return QPoint(fit(wanted.x(), outer.width(), area.x(), area.width()),
+                fit(wanted.y(), outer.height(), area.y(), area.height()));
+}
 
 int32_t MulDiv(int32_t value, int32_t numerator, int32_t denominator) {
   if (denominator == 0) return -1;
@@ -315,10 +343,11 @@ int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, i
     w->setFixedSize(client_w, client_h);
   }
 
-  // The native window knows its frame, which centring needs for the outer size.
-  if (centre_screen || centre_parent) w->winId();
+  // The native window knows its frame, which centring and keeping on screen need for the outer size.
   const bool platform_places = x == kWindowPositionIgnore ||
                                (y == kWindowPositionIgnore && !centre_screen && !centre_parent);
+  const bool placed_at_corner = !centre_screen && !centre_parent && !platform_places;
+  if (!platform_places) w->winId();
   if (centre_screen) {
     QScreen* screen = w->screen() != nullptr ? w->screen() : QGuiApplication::primaryScreen();
     if (screen != nullptr) {
@@ -334,8 +363,9 @@ int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, i
       w->move(std::max(0, pg.x() + (pg.width() - outer.width()) / 2),
               std::max(0, pg.y() + (pg.height() - outer.height()) / 2));
     }
-  } else if (!platform_places) {
+  } else if (placed_at_corner) {
     w->move(ScaleX(x), ScaleY(y));  // the frame's top-left corner, as Qt's move() places it
+    KeepOnScreen(w, QPoint(ScaleX(x), ScaleY(y)));
   }
 
   if (!hidden) {
@@ -349,6 +379,10 @@ int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, i
     if (!no_activate) w->activateWindow();
   } else if (style & (kStyleMaximize | kStyleMinimize)) {
     w->setWindowState((style & kStyleMaximize) ? Qt::WindowMaximized : Qt::WindowMinimized);
+  }
+  // Some window systems tell the frame only once the window is shown.
+  if (placed_at_corner && !hidden && !(style & (kStyleMaximize | kStyleMinimize))) {
+    KeepOnScreen(w, QPoint(ScaleX(x), ScaleY(y)));
   }
   if (style & (kStyleMaximize | kStyleMinimize)) r->minimized_or_maximized = 1;
   if ((flags & kWindowNotContainer) == 0) SetWidgetContainer(w);

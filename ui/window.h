@@ -10,8 +10,11 @@
 #include "runtime/registry.h"
 #include "runtime/text.h"
 
-class QWidget;
 class QObject;
+class QPoint;
+class QRect;
+class QSize;
+class QWidget;
 
 namespace ui {
 
@@ -56,7 +59,9 @@ bool InitWindows();
 void ShutdownWindows();
 
 // Opens a top-level window. x, y: outer top-left corner; width, height: client area; all in 1/96
-// inch. Returns the number chosen for AnyId, otherwise a non-zero handle; 0 on failure.
+// inch. A window placed at a corner whose frame would pass the right or bottom edge of its screen's
+// available area is moved left and up just enough to fit, and to the area's top-left corner when it is
+// larger than the area. Returns the number chosen for AnyId, otherwise a non-zero handle; 0 on failure.
 int64_t WindowCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,
                      runtime::TextView title, uint32_t flags, QWidget* parent = nullptr);
 
@@ -69,6 +74,11 @@ QWidget* WindowWidget(runtime::ObjectNumber number);
 // The number of the window that contains the object ("VX_WindowID" of the nearest ancestor minus
 // one), -1 when none.
 int64_t WindowNumberOf(const QObject* object);
+
+// Where an outer rectangle of size `outer` wanted at `wanted` goes to lie inside `area`: moved as little
+// as it takes (past the right or bottom edge: left and up); larger than the area, its top-left corner
+// is the area's.
+QPoint FitIntoArea(QPoint wanted, QSize outer, QRect area);
 
 // MulDiv(v, density, 96): rounded to the nearest, halves away from zero.
 int32_t ScaleX(int32_t v);

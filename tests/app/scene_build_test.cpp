@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
+#include <cerrno>
 #include <functional>
-#include <map>
+#include <random>
 #include <vector>
 
 #include "app/image_scan.h"
 #include "app/scene_file.h"
 #include "app/startup.h"
+#include "files/folder_scan.h"
+#include "platform/file.h"
 #include "platform/codepage.h"
 #include "tests/app/fixtures.h"
 #include "tests/support/temp_dir.h"
@@ -57,7 +61,10 @@ class SceneBuild : public ::testing::Test {
     RegisterDecoders();
   }
   void SetUp() override { platform::SetAnsiCharset("UTF-8"); }
-  void TearDown() override { platform::SetAnsiCharset(""); }
+  void TearDown() override {
+    platform::FailWritesAfterForTesting(-1);
+    platform::SetAnsiCharset("");
+  }
   TempDir templates_;
   TempDir tree_;
 };
@@ -76,7 +83,6 @@ TEST_F(SceneBuild, WritesHeaderLinesAndFooterForEveryFormat) {
 TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
   templates_.Write("pov_image_read_A.txt", "");
   templates_.Write("pov_image_read_B.txt", "");
-  // one image per folder, so that the expected order needs no knowledge of the enumeration order
   tree_.Write("a/PHOTO.PNG", Fixture("photo.png"));
   tree_.Write("b/pic.Jpg", Fixture("pic.jpg"));
   tree_.Write("c/anim.gif", Fixture("anim.gif"));
@@ -87,7 +93,8 @@ TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
   tree_.Write("h/photo.jpeg", Fixture("pic.jpg"));         // four-letter ending: not picked
   tree_.Write("i/say \"hi\" \\ there.png", "x");
   tree_.Write("j/icon.png", Fixture("icon.ico"));  // an icon file named .png
-  std::map<std::string, std::string> line_of = {
+  // in the enumeration's order: the folders' names
+  const std::vector<std::pair<std::string, std::string>> found = {
       {"a/PHOTO.PNG", Line("a/PHOTO.PNG", 64, 32)},
       {"b/pic.Jpg", Line("b/pic.Jpg", 30, 60)},
       {"c/anim.gif", Line("c/anim.gif", 40, 20)},
@@ -99,18 +106,11 @@ TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
       {"j/icon.png", Line("j/icon.png", 24, 24)},
   };
   BuildRun run = Build(tree_.str() + "/", templates_.path());
-  // expected order: folders as the file system enumerates them
   std::string expected;
   std::vector<std::string> expected_listed;
-  for (const auto& entry : fs::directory_iterator(tree_.path())) {
-    if (!entry.is_directory()) continue;
-    for (const auto& inner : fs::recursive_directory_iterator(entry.path())) {
-      const std::string relative = fs::relative(inner.path(), tree_.path()).string();
-      if (line_of.count(relative)) {
-        expected += line_of[relative];
-        expected_listed.push_back(relative);
-      }
-    }
+  for (const auto& [relative, line] : found) {
+    expected_listed.push_back(relative);
+    expected += line;
   }
   EXPECT_EQ(run.listed, expected_listed);
   EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), expected);
@@ -198,9 +198,172 @@ TEST_F(SceneBuild, NamesTheCharsetCannotHoldBecomeQuestionMarksInTheSceneOnly) {
   EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), "// \xC3\xA4\r\nadd_image ( \"?-\xE4.png\", 100, 100 ) \r\n");
 }
 
+// Stems in the order a folder's entries must come in, each followed by ".png": code units compared
+// after the simple upper-case mapping, names equal under it by their raw units.
+const char* const kOrderedStems[] = {
+    "-dash", "", "10", "A", "a", "AB", "Ab", "aB", "ab", "B", "b_", "i",
+    "\xC4\xB1",              // dotless i upper-cases to I
+    "_under",                // after every letter, because letters are compared upper-cased
+    "\xC3\x89", "\xC3\xA9",  // E acute, e acute
+    "\xC3\x9F",              // sharp s has no simple upper case
+    "\xC4\x80", "\xC3\xBF",  // A macron (U+0100), then y diaeresis (upper case U+0178)
+    "\xCE\xA3", "\xCF\x83",  // capital and small sigma
+    "\xE4\xB8\xAD",          // a CJK character
+    "\xF0\x9D\x92\x9C",      // a supplementary character, compared by its surrogates
+    "\x80", "\xFF",          // bytes that are not UTF-8 (U+DC80, U+DCFF)
+};
+
+// 200 names in their order: every stem behind each of the digits 0 to 7.
+std::vector<std::string> OrderedNames() {
+  std::vector<std::string> names;
+  for (char digit = '0'; digit <= '7'; ++digit)
+    for (const char* stem : kOrderedStems) names.push_back(std::string(1, digit) + stem + ".png");
+  return names;
+}
+
+TEST_F(SceneBuild, EntriesComeInTheirDefinedOrderAndTheSceneFollowsIt) {
+  const std::vector<std::string> names = OrderedNames();
+  ASSERT_EQ(names.size(), 200u);
+  std::vector<std::string> shuffled = names;
+  std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(20261206));
+  for (const std::string& name : shuffled) tree_.Write(name, "not a picture");
+
+  std::vector<std::string> enumerated;
+  const int64_t scan = files::OpenFolderScan(runtime::AnyId, runtime::TextFromUtf8(tree_.str() + "/"), u"*.*");
+  ASSERT_NE(scan, 0);
+  while (files::NextFolderEntry(scan)) enumerated.push_back(runtime::TextToUtf8(files::FolderEntryName(scan)));
+  files::CloseFolderScan(scan);
+  std::vector<std::string> expected = {".", ".."};
+  expected.insert(expected.end(), names.begin(), names.end());
+  EXPECT_EQ(enumerated, expected);
+
+  BuildRun run = Build(tree_.str() + "/", templates_.path());
+  EXPECT_EQ(run.listed, names);
+  std::string scene;
+  for (const std::string& name : names) scene += Line(name, 100, 100);
+  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), scene);
+}
+
+TEST_F(SceneBuild, AFolderNamedWithATrailingBackslashIsAnOrdinaryFolder) {
+  tree_.Write("a\\/x.png", Fixture("photo.png"));
+  tree_.Write("a\\/sub/y.gif", Fixture("anim.gif"));
+  BuildRun run = Build(tree_.str() + "/", templates_.path());
+  EXPECT_EQ(run.listed, (std::vector<std::string>{"a\\/sub/y.gif", "a\\/x.png"}));
+  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"),
+            Line("a\\\\/sub/y.gif", 40, 20) + Line("a\\\\/x.png", 64, 32));
+}
+
+TEST_F(SceneBuild, LineBreaksInNamesAreEscapedInTheSceneAndListedAsTheyAre) {
+  tree_.Write("cr\rname.png", "x");
+  tree_.Write("lf\n\"add_image\".png", "x");
+  BuildRun run = Build(tree_.str() + "/", templates_.path());
+  EXPECT_EQ(run.listed, (std::vector<std::string>{"cr\rname.png", "lf\n\"add_image\".png"}));
+  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"),
+            Line("cr\\rname.png", 100, 100) + Line("lf\\n\\\"add_image\\\".png", 100, 100));
+}
+
+// Names in the folder other than the scene file: a temporary file must never be left behind.
+std::vector<std::string> NamesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A disk that fills up at some point of the build (the templates' lines, the scan's lines, the last
+// flush) leaves the previous scene file byte for byte and reports the scene as not written; with room
+// enough the new scene takes its place.
+TEST_F(SceneBuild, AFullDiskKeepsThePreviousSceneAndIsReported) {
+  templates_.Write("pov_image_read_A.txt", std::string(5000, 'h') + "\n");
+  templates_.Write("pov_image_read_B.txt", "foot\n");
+  tree_.Write("photo.png", Fixture("photo.png"));
+  const std::string previous = "// the previous scene\r\n";
+  const std::string fresh = std::string(5000, 'h') + "\r\n" + Line("photo.png", 64, 32) + "foot\r\n";
+  const int64_t rooms[] = {0, 4096, 5001, static_cast<int64_t>(fresh.size()) - 1, static_cast<int64_t>(fresh.size())};
+  for (const int64_t room : rooms) {
+    SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
+    tree_.Write("image_scan.pov", previous);
+    platform::FailWritesAfterForTesting(room);
+    BuildRun run = Build(tree_.str() + "/", templates_.path());
+    platform::FailWritesAfterForTesting(-1);
+    const bool fits = room == static_cast<int64_t>(fresh.size());
+    EXPECT_EQ(run.listed, std::vector<std::string>{"photo.png"});
+    EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), fits ? fresh : previous);
+    EXPECT_EQ(run.outcome.written, fits);
+    EXPECT_EQ(run.outcome.error, fits ? 0 : ENOSPC);
+    EXPECT_EQ(run.failures, fits ? 0 : 1);
+    EXPECT_EQ(NamesIn(tree_.path()), (std::vector<std::string>{"image_scan.pov", "photo.png"}));
+  }
+}
+
+// A link named image_scan.pov is replaced by the scene, never written through; what it points to
+// stays as it was (or is never made).
+TEST_F(SceneBuild, ALinkNamedLikeTheSceneIsReplacedNotFollowed) {
+  templates_.Write("pov_image_read_A.txt", "H\n");
+  const TempDir elsewhere;
+  const std::string kept = elsewhere.Write("precious.txt", "do not touch\n");
+  const std::string never_made = elsewhere.str() + "/made-through-a-link.pov";
+  for (const std::string& target : {kept, never_made}) {
+    SCOPED_TRACE(target);
+    const fs::path link = tree_.path() / "image_scan.pov";
+    fs::remove(link);
+    fs::create_symlink(target, link);
+    BuildRun run = Build(tree_.str() + "/", templates_.path());
+    EXPECT_TRUE(run.outcome.written && run.outcome.reopened);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(link)));
+    EXPECT_EQ(ReadFileBytes(link.string()), "H\r\n");
+    EXPECT_EQ(ReadFileBytes(kept), "do not touch\n");
+    EXPECT_FALSE(fs::exists(never_made));
+  }
+}
+
+TEST_F(SceneBuild, ASceneThatCannotTakeItsPlaceLeavesNothingBehind) {
+  tree_.Write("image_scan.pov/inside.txt", "a folder where the scene should go");
+  tree_.Write("photo.png", Fixture("photo.png"));
+  BuildRun run = Build(tree_.str() + "/", templates_.path());
+  EXPECT_TRUE(run.outcome.created);
+  EXPECT_FALSE(run.outcome.written);
+  EXPECT_NE(run.outcome.error, 0);
+  EXPECT_EQ(run.failures, 1);
+  EXPECT_EQ(run.listed, std::vector<std::string>{"photo.png"});
+  EXPECT_EQ(NamesIn(tree_.path()), (std::vector<std::string>{"image_scan.pov", "photo.png"}));
+  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov/inside.txt"), "a folder where the scene should go");
+}
+
+// Held without sharing by someone else, the scene file is refused as it would be when written in
+// place: the scan still runs, the file stays as it was, and nothing is left beside it.
+TEST_F(SceneBuild, ASceneFileHeldByAnotherProgramIsRefusedAndKept) {
+  const std::string scene = tree_.Write("image_scan.pov", "held\r\n");
+  tree_.Write("photo.png", Fixture("photo.png"));
+  platform::FileOpenOptions options;
+  options.access = platform::AccessRead | platform::AccessWrite;
+  const platform::FileHandle holder = platform::FileOpen(runtime::TextFromUtf8(scene), options);
+  ASSERT_NE(holder, platform::kInvalidFile);
+  BuildRun run = Build(tree_.str() + "/", templates_.path());
+  platform::FileClose(holder);
+  EXPECT_FALSE(run.outcome.created);
+  EXPECT_EQ(run.outcome.error, EBUSY);
+  EXPECT_EQ(run.failures, 1);
+  EXPECT_EQ(run.listed, std::vector<std::string>{"photo.png"});
+  EXPECT_EQ(ReadFileBytes(scene), "held\r\n");
+  EXPECT_EQ(NamesIn(tree_.path()), (std::vector<std::string>{"image_scan.pov", "photo.png"}));
+}
+
 TEST(SceneLine, FollowsTheFixedShape) {
   EXPECT_EQ(SceneLine(u"pets/cat.png", 640, 480), u"add_image ( \"pets/cat.png\", 640, 480 ) ");
   EXPECT_EQ(SceneLine(u"wide.png", 40000, 1), u"add_image ( \"wide.png\", 40000, 1 ) ");
+}
+
+TEST(SceneLine, EscapesWhatWouldEndTheStringOrTheLine) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"plain/name.png", u"plain/name.png"},
+      {u"say \"hi\".png", u"say \\\"hi\\\".png"},
+      {u"back\\slash.png", u"back\\\\slash.png"},
+      {u"two\r\nlines.png", u"two\\r\\nlines.png"},
+      {u"\n\\n.png", u"\\n\\\\n.png"},  // an escaped LF and a real backslash before n stay apart
+  };
+  for (const auto& [path, escaped] : cases)
+    EXPECT_EQ(SceneLine(path, 1, 2), u"add_image ( \"" + escaped + u"\", 1, 2 ) ");
 }
 
 }  // namespace

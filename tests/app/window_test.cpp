@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QTableWidget>
@@ -124,6 +125,15 @@ TEST_F(Window, WidgetsHaveTheirCaptionsAndTheListBoxItsFirstItem) {
   EXPECT_EQ(ui::WindowWidget(MainWindow)->windowTitle(), "SELECT DIRECTORTY TO SCAN FOR IMAGES");
 }
 
+// The offscreen screen is 800 pixels wide, too narrow for the window's designed place at x = 800.
+TEST_F(Window, TheWindowOpensInsideTheScreensAvailableArea) {
+  QWidget* window = ui::WindowWidget(MainWindow);
+  const QRect area = window->screen()->availableGeometry();
+  EXPECT_TRUE(area.contains(window->frameGeometry())) << window->frameGeometry().x();
+  EXPECT_EQ(window->frameGeometry().top(), area.top() + 100);
+  EXPECT_EQ(window->size(), QSize(600, 600));
+}
+
 TEST_F(Window, ChoosingAFolderListsItsFilesWithSizes) {
   tree_.Write("pick/a.txt", "12345");
   tree_.Write("pick/empty", "");
@@ -205,6 +215,40 @@ TEST_F(Window, DoubleClickOnARowAndOnEmptySpaceShowsTheName) {
   ASSERT_TRUE(DispatchQueued());
   EXPECT_EQ(seen.count, 2);
   EXPECT_EQ(seen.text, "You double-clicked: Name");
+}
+
+// A carriage return or line feed in a name is shown as its symbol everywhere on screen, while the
+// tree's path, the listing and the scan keep the real name.
+TEST_F(Window, LineBreaksInANameAreShownAsSymbolsAndTheFileIsStillFound) {
+  const std::string name = "two\r\nlines.png";
+  const QString shown = QString::fromUtf8("two\u240D\u240Alines.png");
+  tree_.Write("breaks/" + name, Fixture("photo.png"));
+  const uint64_t size = fs::file_size(tree_.path() / "breaks" / name);
+  ChooseInTree(tree_.str() + "/breaks");
+
+  ASSERT_EQ(FileList()->rowCount(), 1);
+  EXPECT_EQ(FileList()->item(0, 0)->text(), shown);
+  EXPECT_EQ(FileList()->item(0, 1)->text(), QString::number(size));
+  Tree()->currentItem()->setExpanded(true);
+  QTreeWidgetItem* item = Tree()->currentItem()->child(0);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->text(0), shown);
+  Tree()->setCurrentItem(item);
+  EXPECT_EQ(ui::WidgetText(FolderTreeWidget), runtime::TextFromUtf8(tree_.str() + "/breaks/" + name));
+  Tree()->setCurrentItem(item->parent());
+  ASSERT_TRUE(DispatchQueued());
+
+  Click(ui::WidgetControl(ProcessButton));
+  ASSERT_TRUE(DispatchQueued());
+  EXPECT_EQ(ImageListTexts(), (QStringList{"image list", shown}));
+  EXPECT_NE(ReadFileBytes(tree_.str() + "/breaks/image_scan.pov").find(", 64, 32 )"), std::string::npos);
+
+  SeenBox seen;
+  AnswerNextMessageBox(&seen);
+  const QPoint on_row = FileList()->visualItemRect(FileList()->item(0, 0)).center();
+  QTest::mouseDClick(FileList()->viewport(), Qt::LeftButton, {}, on_row);
+  ASSERT_TRUE(DispatchQueued());
+  EXPECT_EQ(seen.text, "You double-clicked: " + shown);
 }
 
 TEST_F(Window, QuitMadeDuringAScanIsActedOnAfterTheScan) {

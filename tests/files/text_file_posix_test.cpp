@@ -5,7 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <string>
+
 #include "files/text_file.h"
+#include "platform/file.h"
 #include "tests/support/temp_dir.h"
 
 namespace files {
@@ -21,6 +27,8 @@ class TextFilePosix : public ::testing::Test {
  protected:
   void SetUp() override { InitFileLibrary(); }
   void TearDown() override { CloseAllTextFiles(); }
+
+  Text PathOf(const std::string& name) const { return T(dir_.str() + "/" + name); }
 
   TempDir dir_;
 };
@@ -59,6 +67,55 @@ TEST_F(TextFilePosix, FifoIsRefusedBeforeItCanBlockTheFirstRead) {
   ASSERT_EQ(mkfifo((dir_.str() + "/fifo").c_str(), 0600), 0);
   EXPECT_EQ(OpenTextFile(4, T(dir_.str() + "/fifo")), 0);
   EXPECT_EQ(EndOfFile(4), 0);
+}
+
+// A disk that fills up: the failure is remembered (even when it happens while writing out the buffer
+// at the end) and told by FinishTextFile; with room enough, both report success.
+TEST_F(TextFilePosix, FailedWritesAreRememberedAndToldWhenFinishing) {
+  struct Case {
+    int64_t room;  // bytes the "disk" takes
+    bool buffered;
+    int64_t error_while_open;  // what TextFileError says before the last flush
+    int64_t error_at_finish;
+  };
+  const std::string line(98, 'x');  // 100 bytes with CR LF; 60 lines: 6000 bytes, one buffer flush on the way
+  const Case cases[] = {
+      {-1, true, 0, 0},     {6000, true, 0, 0},           {6000, false, 0, 0},
+      {0, true, ENOSPC, ENOSPC}, {4096, true, 0, ENOSPC}, {5999, true, 0, ENOSPC},
+      {3000, false, ENOSPC, ENOSPC},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("room " + std::to_string(c.room) + (c.buffered ? " buffered" : " unbuffered"));
+    detail::FailBufferAllocationForTesting(!c.buffered);
+    const std::string path = dir_.str() + "/full.txt";
+    ASSERT_NE(CreateTextFile(1, T(path)), 0);
+    platform::FailWritesAfterForTesting(c.room);
+    for (int i = 0; i < 60; ++i) WriteLine(1, T(line));
+    EXPECT_EQ(TextFileError(1), c.error_while_open);
+    EXPECT_EQ(FinishTextFile(1), c.error_at_finish);
+    platform::FailWritesAfterForTesting(-1);
+    EXPECT_EQ(TextFileError(1), 0);  // the number is free again
+    EXPECT_EQ(static_cast<int64_t>(ReadFileBytes(path).size()), c.room < 0 ? 6000 : std::min<int64_t>(c.room, 6000));
+  }
+  EXPECT_EQ(FinishTextFile(7), EBADF);
+}
+
+TEST_F(TextFilePosix, CreateNewRefusesATakenNameAndNeverFollowsALink) {
+  const std::string taken = dir_.Write("taken.txt", "keep");
+  std::filesystem::create_symlink(dir_.path() / "target.txt", dir_.path() / "dangling");
+  std::filesystem::create_symlink(taken, dir_.path() / "to-taken");
+  for (const char* name : {"taken.txt", "dangling", "to-taken"}) {
+    SCOPED_TRACE(name);
+    errno = 0;
+    EXPECT_EQ(CreateNewTextFile(AnyId, PathOf(name)), 0);
+    EXPECT_EQ(errno, EEXIST);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "target.txt"));
+  EXPECT_EQ(ReadFileBytes(taken), "keep");
+  ASSERT_NE(CreateNewTextFile(2, PathOf("fresh.txt")), 0);
+  WriteLine(2, u"new");
+  EXPECT_EQ(FinishTextFile(2), 0);
+  EXPECT_EQ(ReadFileBytes(dir_.str() + "/fresh.txt"), "new\r\n");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -40,6 +42,7 @@ class TextFile : public ::testing::Test {
   void TearDown() override {
     CloseAllTextFiles();
     detail::FailBufferAllocationForTesting(false);
+    platform::FailWritesAfterForTesting(-1);
     platform::SetAnsiCharset("");
   }
   Text PathOf(const std::string& name) const { return T(dir_.str() + "/" + name); }

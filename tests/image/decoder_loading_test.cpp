@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "image/decoders.h"
@@ -113,6 +114,85 @@ TEST_F(DecoderLoading, JpegCutInsideItsScanLoadsAtFullSize) {
   EXPECT_EQ(image::FindImage(n)->depth, 24);
   EXPECT_EQ(image::ImagePixelWidth(n), 48);
   EXPECT_EQ(image::ImagePixelHeight(n), 40);
+}
+
+// giflib's second reading gets past a first frame whose data stops short; the image then loads at
+// its screen size, the short frame showing the background it was not drawn over.
+TEST_F(DecoderLoading, GifWhoseFirstFrameStopsShortLoadsAtItsScreenSize) {
+  testimg::GifSource s = Animation(3);
+  s.width = 40, s.height = 30, s.background = 2;
+  s.frames[0].left = 0, s.frames[0].width = 40, s.frames[0].height = 30;
+  s.frames[0].indices.resize(40 * 30);
+  for (size_t i = 0; i < s.frames[0].indices.size(); ++i) s.frames[0].indices[i] = uint8_t(i * 7 / 5 % 4);
+  image::ObjectNumber n = Load(testimg::CutGifFrameShort(testimg::EncodeGif(s), 0));
+  ASSERT_NE(n, 0);
+  const image::ImageObject* record = image::FindImage(n);
+  EXPECT_EQ(record->tag, image::kTagGif);
+  EXPECT_EQ(image::ImagePixelWidth(n), 40);
+  EXPECT_EQ(image::ImagePixelHeight(n), 30);
+  ASSERT_EQ(record->frame_count, 3);
+  for (int i = 0; i < 3; ++i) ASSERT_NE(record->frames[i].bitmap, nullptr) << i;
+  auto* first = static_cast<platform::Bitmap*>(record->handle);
+  for (int y = 0; y < 30; ++y) {
+    const uint8_t* row = platform::BitmapRow(first, y);
+    for (int x = 0; x < 40; ++x) {
+      uint32_t pixel;
+      std::memcpy(&pixel, row + 4 * x, 4);
+      ASSERT_EQ(pixel, 0xFF00FF00u) << x << "," << y;
+    }
+  }
+}
+
+// A small file of many one-pixel frames on a large screen: the frames that fit in the image's budget
+// are made, the rest keep empty handles, and the image still loads. The budget is lowered here so
+// that the test stays small; the program's is 2 GiB.
+TEST_F(DecoderLoading, ManyFrameGifStopsMakingBitmapsAtTheImageBudget) {
+  testimg::GifSource s = Animation(40);
+  s.width = 400, s.height = 300;
+  for (testimg::GifFrameSource& f : s.frames) f.height = 1, f.indices.resize(1);
+  Bytes gif = testimg::EncodeGif(s);
+  ASSERT_LT(gif.size(), 1000u);
+  const uint64_t frame_bytes = 400 * 4 * 300;
+  image::SetImageByteBudget(10 * frame_bytes + frame_bytes / 2);
+  const int64_t live = platform::LiveGraphicsObjects();
+  image::ObjectNumber n = Load(gif);
+  image::SetImageByteBudget(image::kImageMaxBytes);
+  ASSERT_NE(n, 0);
+  EXPECT_EQ(image::ImagePixelWidth(n), 400);
+  EXPECT_EQ(image::ImagePixelHeight(n), 300);
+  const image::ImageObject* record = image::FindImage(n);
+  ASSERT_EQ(record->frame_count, 40);
+  uint64_t held = 0;
+  for (int i = 0; i < 40; ++i) {
+    auto* bitmap = static_cast<platform::Bitmap*>(record->frames[i].bitmap);
+    EXPECT_EQ(bitmap != nullptr, i < 10) << i;
+    if (bitmap) held += uint64_t(bitmap->pitch) * uint64_t(bitmap->height);
+  }
+  // The loader frees no bitmap it made, so what the image holds is the most its bitmaps took.
+  EXPECT_EQ(held, 10 * frame_bytes);
+  EXPECT_EQ(platform::LiveGraphicsObjects(), live + 10);
+}
+
+// A progressive picture keeps all its coefficients while it decodes (1.2 GB here, beside its 1.2 GB
+// bitmap); it loads at its size. One row repeated makes it quick to write: a dark left half and a
+// light right half, split on a block edge.
+TEST_F(DecoderLoading, LargeProgressiveJpegLoadsAtItsSize) {
+  testimg::JpegSource s;
+  s.width = 20000, s.height = 20000, s.components = 3, s.progressive = true, s.quality = 50;
+  s.samples.assign(20000 * 3, 40);
+  std::fill(s.samples.begin() + 10000 * 3, s.samples.end(), uint8_t{200});
+  image::ObjectNumber n = Load(testimg::EncodeJpeg(s));
+  ASSERT_NE(n, 0);
+  EXPECT_EQ(image::FindImage(n)->tag, image::kTagJpeg);
+  EXPECT_EQ(image::ImagePixelWidth(n), 20000);
+  EXPECT_EQ(image::ImagePixelHeight(n), 20000);
+  auto* bitmap = static_cast<platform::Bitmap*>(image::FindImage(n)->handle);
+  for (int y : {0, 12345, 19999}) {
+    const uint8_t* row = platform::BitmapRow(bitmap, y);
+    for (int x : {0, 9999, 10000, 19999}) {
+      for (int c = 0; c < 3; ++c) ASSERT_NEAR(row[3 * x + c], x < 10000 ? 40 : 200, 2) << x << "," << y;
+    }
+  }
 }
 
 TEST_F(DecoderLoading, AnimatedGifMakesOneBitmapPerFrame) {

@@ -125,8 +125,9 @@ Bytes EncodeJpeg(const JpegSource& s) {
   if (s.progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
   size_t stride = size_t(s.width) * s.components;
+  size_t rows = s.samples.size() / stride;
   while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(s.samples.data() + info.next_scanline * stride);
+    JSAMPROW row = const_cast<JSAMPROW>(s.samples.data() + info.next_scanline % rows * stride);
     jpeg_write_scanlines(&info, &row, 1);
   }
   jpeg_finish_compress(&info);
@@ -162,6 +163,37 @@ Bytes EncodeGif(const GifSource& s) {
   ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
   if (!ok) throw std::runtime_error("giflib could not write the test image");
   return out;
+}
+
+namespace {
+
+size_t SkipBlocks(const Bytes& gif, size_t at) {
+  while (gif.at(at) != 0) at += gif[at] + 1u;
+  return at + 1;
+}
+
+size_t ColourMapBytes(uint8_t flags) { return flags & 0x80 ? 3u << ((flags & 7) + 1) : 0; }
+
+}  // namespace
+
+Bytes CutGifFrameShort(const Bytes& gif, int frame) {
+  size_t at = 13 + ColourMapBytes(gif.at(10));
+  for (int seen = 0;; ++seen) {
+    while (gif.at(at) == 0x21) at = SkipBlocks(gif, at + 2);
+    if (gif[at] != 0x2C) throw std::runtime_error("the GIF has no such frame");
+    size_t blocks = at + 10 + ColourMapBytes(gif.at(at + 9)) + 1;
+    size_t end = SkipBlocks(gif, blocks);
+    if (seen == frame) {
+      size_t half = gif[blocks] / 2u;
+      Bytes cut(gif.begin(), gif.begin() + long(blocks));
+      cut.push_back(uint8_t(half));
+      cut.insert(cut.end(), gif.begin() + long(blocks) + 1, gif.begin() + long(blocks + 1 + half));
+      cut.push_back(0);
+      cut.insert(cut.end(), gif.begin() + long(end), gif.end());
+      return cut;
+    }
+    at = end;
+  }
 }
 
 Decoded DecodeWith(const image::ImageDecoder& decoder, const Bytes& bytes, bool top_down) {

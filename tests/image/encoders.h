@@ -36,7 +36,7 @@ struct JpegSource {
   int stored_space = 0;     // 0: the writer's default for the input; else a J_COLOR_SPACE
   bool progressive = false;
   int quality = 95;
-  std::vector<uint8_t> samples;
+  std::vector<uint8_t> samples;  // rows top first; fewer rows than the height repeat from the top
 };
 Bytes EncodeJpeg(const JpegSource& source);
 
@@ -57,6 +57,11 @@ struct GifSource {
   std::vector<GifFrameSource> frames;
 };
 Bytes EncodeGif(const GifSource& source);
+
+// The GIF with frame `frame`'s data stopping short: its first data block keeps half its bytes and
+// its block list ends there, the records after it follow unchanged. giflib's first reading stops
+// inside that frame and its second reads on from the next record.
+Bytes CutGifFrameShort(const Bytes& gif, int frame);
 
 // One decoder's result: frames as top-down rows of width x depth / 8 bytes.
 struct Decoded {

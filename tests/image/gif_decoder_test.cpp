@@ -195,36 +195,44 @@ TEST(GifDecoder, TruncatedFilesAreRejectedAndAStrayByteBetweenRecordsIsNot) {
   EXPECT_EQ(Pixel(e, 1, 5, 5), kBlue);
 }
 
-// A frame whose data blocks end before its last pixel: the first reading stops inside the frame
-// and the second finishes the file, but that frame's pixels were never all written, so it fails
-// instead of showing whatever memory held.
+// A frame whose data stops short: the first reading stops inside it and the second finishes the
+// file. Part of that frame's raster was never written, so it is not drawn at all: its bitmap shows
+// the canvas as the frames before it left it (a new canvas: the background), and the frames after
+// it draw as usual.
 TEST(GifDecoder, FrameWhoseDataStopsShortIsNotDrawn) {
-  GifSource s = Screen(16, 16);
-  GifFrameSource noise = Frame(0, 0, 16, 16, 0);
+  GifFrameSource noise = Frame(0, 0, 32, 32, 0);
   uint32_t seed = 99;
   for (uint8_t& i : noise.indices) {
     seed = seed * 1103515245u + 12345u;
     i = uint8_t(seed >> 29 & 3);
   }
-  s.frames = {Frame(0, 0, 16, 16, 1), noise};
-  Bytes gif = EncodeGif(s);
-  // Walk past the screen (13 bytes and 4 colours) and frame 0 (descriptor, code size, blocks).
-  size_t at = 13 + 12 + 10 + 1;
-  while (gif[at] != 0) at += gif[at] + 1;
-  at += 1;
-  ASSERT_EQ(gif[at], 0x2C);
-  size_t blocks = at + 10 + 1;
-  uint8_t first = gif[blocks];
-  ASSERT_GT(first, 40);
-  Bytes cut(gif.begin(), gif.begin() + long(blocks));
-  cut.push_back(uint8_t(first / 2));
-  cut.insert(cut.end(), gif.begin() + long(blocks) + 1, gif.begin() + long(blocks) + 1 + first / 2);
-  cut.insert(cut.end(), {0x00, 0x3B});
-
-  testimg::Decoded d = DecodeWith(image::kGifDecoder, cut);
-  ASSERT_TRUE(d.accepted);
-  EXPECT_EQ(d.frame_count, 2);
-  EXPECT_EQ(d.frame_ok, (std::vector<int>{1, 0}));
+  struct Case {
+    std::vector<GifFrameSource> frames;
+    int short_frame;
+    uint32_t short_shows;  // every pixel of the short frame's bitmap
+  } cases[] = {
+      {{noise, Frame(4, 4, 4, 4, 3)}, 0, kGreen},
+      {{Frame(0, 0, 32, 32, 1), noise, Frame(4, 4, 4, 4, 3)}, 1, kRed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("short frame " + std::to_string(c.short_frame));
+    GifSource s = Screen(32, 32);
+    s.frames = c.frames;
+    testimg::Decoded d = DecodeWith(image::kGifDecoder, testimg::CutGifFrameShort(EncodeGif(s), c.short_frame));
+    ASSERT_TRUE(d.accepted);
+    EXPECT_EQ(d.width, 32);
+    EXPECT_EQ(d.height, 32);
+    ASSERT_EQ(d.frame_count, int(c.frames.size()));
+    EXPECT_EQ(d.frame_ok, std::vector<int>(c.frames.size(), 1));
+    const size_t last = c.frames.size() - 1;
+    for (int y = 0; y < 32; ++y) {
+      for (int x = 0; x < 32; ++x) {
+        ASSERT_EQ(Pixel(d, size_t(c.short_frame), x, y), c.short_shows) << x << "," << y;
+        bool square = x >= 4 && x < 8 && y >= 4 && y < 8;
+        ASSERT_EQ(Pixel(d, last, x, y), square ? kBlue : c.short_shows) << x << "," << y;
+      }
+    }
+  }
 }
 
 TEST(GifDecoder, TransparentPixelsKeepTheEarlierFrameOnlyWhenItStays) {

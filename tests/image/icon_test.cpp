@@ -186,7 +186,7 @@ int FakePngDecode(DecoderState*, uint8_t* rows, uint32_t pitch, uint32_t) {
 }
 int g_png_releases = 0;
 const ImageDecoder kFakePng = {FakePngCheck, FakePngDecode, [](DecoderState*, const ImageDecoder*) { ++g_png_releases; },
-                               kTagPng};
+                               kTagPng, nullptr};
 
 TEST_F(Icons, PngEntriesNeedARegisteredPngDecoder) {
   const std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + std::string(40, '\0');

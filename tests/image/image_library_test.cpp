@@ -67,8 +67,8 @@ void FakeRelease(DecoderState*, const ImageDecoder*) {
   ++g_log[Which].releases;
 }
 
-const ImageDecoder kFakeA = {FakeCheck<0>, FakeDecode<0>, FakeRelease<0>, 0x41414141};
-const ImageDecoder kFakeB = {FakeCheck<1>, FakeDecode<1>, FakeRelease<1>, 0x42424242};
+const ImageDecoder kFakeA = {FakeCheck<0>, FakeDecode<0>, FakeRelease<0>, 0x41414141, nullptr};
+const ImageDecoder kFakeB = {FakeCheck<1>, FakeDecode<1>, FakeRelease<1>, 0x42424242, nullptr};
 
 class ImageLibrary : public ::testing::Test {
  protected:
@@ -136,6 +136,40 @@ TEST_F(ImageLibrary, MultiFrameImagesKeepEveryFrameAndItsDelay) {
   EXPECT_EQ(g_log[0].releases, 1);
 }
 
+// The fake decoder's frames are 2 x 1 at 24 bits: 8 bytes each.
+TEST_F(ImageLibrary, FramesPastTheImageBudgetAreNeitherMadeNorDecoded) {
+  RegisterImageDecoder(&kFakeA);
+  struct Case {
+    uint64_t budget;
+    unsigned char frames;
+    int made;  // 0: the load fails
+  } cases[] = {
+      {8 * 3, 5, 3}, {8 * 3 + 7, 5, 3}, {8 * 5, 5, 5}, {7, 5, 0}, {8, 1, 1}, {7, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("budget " + std::to_string(c.budget) + ", frames " + std::to_string(c.frames));
+    g_log[0] = FakeLog{};
+    SetImageByteBudget(c.budget);
+    const unsigned char data[] = {0xF0, c.frames};
+    const ObjectNumber number = LoadImageMemory(AnyId, data, 2);
+    SetImageByteBudget(kImageMaxBytes);
+    EXPECT_EQ(g_log[0].decodes, c.made);
+    EXPECT_EQ(g_log[0].releases, 1);
+    EXPECT_EQ(platform::LiveGraphicsObjects(), live_before_ + c.made);
+    if (c.made == 0) {
+      EXPECT_EQ(number, 0);
+      continue;
+    }
+    ASSERT_NE(number, 0);
+    const ImageObject* record = FindImage(number);
+    EXPECT_EQ(record->width, 2);
+    if (c.frames >= 2) {
+      for (int i = 0; i < c.frames; ++i) EXPECT_EQ(record->frames[i].bitmap != nullptr, i < c.made) << i;
+    }
+    ReleaseImage(number);
+  }
+}
+
 TEST_F(ImageLibrary, NumbersGiveHandlesOrNewNumbers) {
   const std::string bmp = SmallBmp(3, 2);
   const ObjectNumber handle = LoadImageMemory(4, bmp.data(), static_cast<int32_t>(bmp.size()));
@@ -186,7 +220,7 @@ TEST_F(ImageLibrary, CursorFilesAreOfferedToTheDecoders) {
         return 1;
       },
       [](DecoderState*, uint8_t*, uint32_t, uint32_t) { return 1; }, [](DecoderState*, const ImageDecoder*) {},
-      0x52554343};
+      0x52554343, nullptr};
   RegisterImageDecoder(&cursor_decoder);
   const ObjectNumber number = LoadImageMemory(AnyId, cursor.data(), static_cast<int32_t>(cursor.size()));
   ASSERT_NE(number, 0);

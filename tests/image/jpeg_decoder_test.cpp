@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 
 #include "image/decoders.h"
+#include "image/image.h"
 #include "tests/image/encoders.h"
 
 using testimg::Bytes;
@@ -132,24 +132,51 @@ TEST(JpegDecoder, RejectsWhatIsNoImage) {
   EXPECT_FALSE(DecodeWith(image::kJpegDecoder, other).accepted);
 }
 
-// A few hundred bytes may declare a progressive image whose coefficient buffers would take tens
-// of gigabytes; libjpeg's working memory stays bounded, so the check refuses it.
-TEST(JpegDecoder, HugeDeclaredProgressiveImageIsRefusedWithoutTakingItsMemory) {
-  ASSERT_EQ(std::getenv("JPEGMEM"), nullptr) << "a memory setting of its own would change the limit";
-  JpegSource s = Noise(16, 16, 3);
-  s.progressive = true;
-  Bytes jpeg = EncodeJpeg(s);
-  size_t sof = 0;
+// Where the frame header keeps its height and width: after FF C0 (baseline) or FF C2 (progressive),
+// the length and the precision.
+size_t FrameHeader(const Bytes& jpeg) {
   for (size_t i = 2; i + 9 < jpeg.size(); ++i) {
-    if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC2) {
-      sof = i;
-      break;
-    }
+    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) return i;
   }
-  ASSERT_NE(sof, 0u);
-  jpeg[sof + 5] = 0xEA, jpeg[sof + 6] = 0x60;  // height 60000
-  jpeg[sof + 7] = 0xEA, jpeg[sof + 8] = 0x60;  // width 60000
-  EXPECT_FALSE(DecodeWith(image::kJpegDecoder, jpeg).accepted);
+  return 0;
+}
+
+// A few hundred bytes may declare an image whose bitmap could never be made; the check refuses it
+// from its header, before libjpeg sets up buffers (for a progressive file, all its coefficients).
+// 32768 x 21845 at 24 bits is the largest such bitmap that stays within the 2 GiB image budget.
+TEST(JpegDecoder, HeaderWhoseBitmapWouldPassTheImageBudgetIsRefused) {
+  struct Case {
+    bool progressive;
+    unsigned width, height;
+    bool accepted;
+    uint64_t budget = image::kImageMaxBytes;  // lowered, as the fuzz targets do
+  } cases[] = {
+      {false, 32768, 21845, true}, {false, 32768, 21846, false}, {false, 65500, 65500, false},
+      {true, 32768, 21846, false}, {true, 60000, 60000, false},
+      {true, 1000, 1000, true, 3000 * 1000}, {true, 1000, 1001, false, 3000 * 1000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + (c.progressive ? " progressive" : ""));
+    image::SetImageByteBudget(c.budget);
+    JpegSource s = Noise(16, 16, 3);
+    s.progressive = c.progressive;
+    Bytes jpeg = EncodeJpeg(s);
+    size_t sof = FrameHeader(jpeg);
+    ASSERT_NE(sof, 0u);
+    jpeg[sof + 5] = uint8_t(c.height >> 8), jpeg[sof + 6] = uint8_t(c.height);
+    jpeg[sof + 7] = uint8_t(c.width >> 8), jpeg[sof + 8] = uint8_t(c.width);
+    // Only checked, never decoded: the accepted one would fill a 2 GiB bitmap.
+    image::DecoderState state{};
+    state.data = jpeg.data();
+    state.size = int32_t(jpeg.size());
+    const int accepted = image::kJpegDecoder.check(&state);
+    image::SetImageByteBudget(image::kImageMaxBytes);
+    ASSERT_EQ(accepted != 0, c.accepted);
+    if (!c.accepted) continue;
+    EXPECT_EQ(state.width, int32_t(c.width));
+    EXPECT_EQ(state.height, int32_t(c.height));
+    image::kJpegDecoder.release(&state, &image::kJpegDecoder);
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/find.h"
 #include "platform/unicode.h"
@@ -39,6 +41,28 @@ TEST(Find, LinksCountAsWhatTheyPointAt) {
   FindClose(h);
   EXPECT_EQ(seen[u"link"].attributes, kAttributeDirectory);
   EXPECT_EQ(seen[u"dangling"].attributes, 0u);
+}
+
+// "B.png" and "b.png" are two files only where names keep their case.
+TEST(FindPosix, DeliversDotEntriesFirstThenNamesInTheirOrder) {
+  TempDir dir;
+  const std::vector<std::string> sorted = {"!bang", "-dash", ".hidden", "B.png", "b.png", "sub", "_under"};
+  for (auto it = sorted.rbegin(); it != sorted.rend(); ++it) {
+    if (*it == "sub") dir.Mkdir(*it);
+    else dir.Write(*it, "");
+  }
+  std::vector<std::u16string> expected = {u".", u".."};
+  for (const std::string& name : sorted) expected.push_back(Utf8ToUtf16(name));
+  FindData entry;
+  FindError error;
+  std::vector<std::u16string> seen;
+  FindHandle h = FindFirstFile(Utf8ToUtf16(dir.str() + "/*.*"), &entry, &error);
+  ASSERT_NE(h, nullptr);
+  do seen.push_back(entry.name);
+  while (FindNextFile(h, &entry));
+  EXPECT_FALSE(FindNextFile(h, &entry));  // the end stays the end
+  FindClose(h);
+  EXPECT_EQ(seen, expected);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <set>
+#include <vector>
 
 #include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
@@ -33,6 +34,8 @@ TEST(Find, ListsDotEntriesFilesAndFolders) {
   EXPECT_EQ(error, FindError::None);
 }
 
+// The folder is read whole and handed out sorted, the dot entries first, whatever order the file
+// system keeps (tmpfs, for one, gives the newest name first).
 TEST(Find, NothingMatchedIsToldApartFromAMissingFolder) {
   TempDir dir;
   dir.Write("a.png", "");

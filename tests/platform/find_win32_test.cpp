@@ -64,7 +64,7 @@ TEST(FindWin32, EntriesComeInNameOrderWhateverTheWritingOrder) {
   TempDir dir;
   for (const char16_t* name : {u"c.png", u"a.png", u"b", u"B2.png", u"\u00e4.png"}) Touch(dir, name);
   FindError error;
-  const std::vector<std::u16string> expected{u".", u"..", u"B2.png", u"a.png", u"b", u"c.png", u"\u00e4.png"};
+  const std::vector<std::u16string> expected{u".", u"..", u"a.png", u"b", u"B2.png", u"c.png", u"\u00e4.png"};
   EXPECT_EQ(Names(U16(dir.path()) + u"\\*", &error), expected);
 }
 

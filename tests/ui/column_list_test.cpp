@@ -130,6 +130,31 @@ TEST_F(ColumnListTest, TheDeselectionCheckReportsOnceAndThenNothing) {
   EXPECT_EQ(DrainWidgetEvents(), (Events{{kList, WidgetEventRightClick}}));
 }
 
+// A click beside the rows lets go of the selected row: the loss of the selection is one change, the
+// click itself is not reported (no row is selected), and the release adds nothing.
+TEST_F(ColumnListTest, AClickBesideTheRowsDeselectsWithOneChangeAndNoClick) {
+  QTableWidget* list = Create();
+  ItemAdd(kList, -1, u"a.jpg\n1234");
+  ItemAdd(kList, -1, u"b.png\n99");
+  ClickRow(list, 1);
+  DrainWidgetEvents();
+
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, EmptySpace(list));
+  EXPECT_EQ(DrainWidgetEvents(), (Events{{kList, WidgetEventChange}}));
+  EXPECT_EQ(WidgetState(kList), -1);
+  EXPECT_EQ(list->property("VX_LastSelected").toLongLong(), -1);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, EmptySpace(list));
+  EXPECT_EQ(DrainWidgetEvents(), Events{});
+
+  // A press and a release apart: the press has already reported everything.
+  ClickRow(list, 0);
+  DrainWidgetEvents();
+  QTest::mousePress(list->viewport(), Qt::LeftButton, {}, EmptySpace(list));
+  EXPECT_EQ(DrainWidgetEvents(), (Events{{kList, WidgetEventChange}}));
+  QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, EmptySpace(list));
+  EXPECT_EQ(DrainWidgetEvents(), Events{});
+}
+
 TEST_F(ColumnListTest, ADoubleClickOnEmptySpaceIsReported) {
   QTableWidget* list = Create();
   ItemAdd(kList, -1, u"a.jpg\n1234");

@@ -277,13 +277,20 @@ TEST_F(FolderTreeTest, AClickOnAnUnselectedItemReportsChangeThenLeftClick) {
   Click(tree, root->child(1));
   EXPECT_EQ(DrainWidgetEvents(), (Events{{kTree, WidgetEventLeftClick}}));
 
-  // The right button reports itself and leaves the selection alone.
+  // The right button selects the item first, so the tree's text is the item clicked.
+  Click(tree, root->child(0), Qt::RightButton);
+  EXPECT_EQ(DrainWidgetEvents(), (Events{{kTree, WidgetEventChange}, {kTree, WidgetEventRightClick}}));
+  EXPECT_EQ(Selected(tree), root->child(0));
+  EXPECT_EQ(WidgetText(kTree), u"/");
   Click(tree, root->child(0), Qt::RightButton);
   EXPECT_EQ(DrainWidgetEvents(), (Events{{kTree, WidgetEventRightClick}}));
-  EXPECT_EQ(Selected(tree), root->child(1));
+  // Beside the items nothing is there to select.
+  QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, QPoint(5, tree->viewport()->height() - 5));
+  EXPECT_EQ(DrainWidgetEvents(), (Events{{kTree, WidgetEventRightClick}}));
+  EXPECT_EQ(Selected(tree), root->child(0));
 
   // Keys move the selection; expanding reports nothing.
-  QTest::keyClick(tree, Qt::Key_Up);
+  QTest::keyClick(tree, Qt::Key_Down);
   EXPECT_EQ(DrainWidgetEvents(), (Events{{kTree, WidgetEventChange}}));
   QTest::keyClick(tree, Qt::Key_Right);
   EXPECT_EQ(DrainWidgetEvents(), Events{});
@@ -338,6 +345,20 @@ TEST_F(FolderTreeTest, NamesThatAreNotUtf8KeepTheirBytesInThePath) {
   WidgetSetText(kTree, DataPath());
   WidgetSetText(kTree, U(data_.str() + "/data/" + odd + "/"));
   EXPECT_EQ(Selected(tree), data->child(0));
+}
+
+TEST_F(FolderTreeTest, LineBreaksInNamesAreShownAsSymbolsAndPathsKeepThem) {
+  data_.Write("data/cr\rlf\n/in\nside.txt", "x");
+  const Text folder = DataPath() + u"cr\rlf\n/";
+  QTreeWidget* tree = Create(0, folder);
+  QTreeWidgetItem* selected = Selected(tree);
+  ASSERT_NE(selected, nullptr);
+  EXPECT_EQ(selected->text(0), QString::fromUtf16(u"cr\u240Dlf\u240A"));
+  EXPECT_EQ(WidgetText(kTree), folder);
+  ASSERT_EQ(selected->childCount(), 1);
+  EXPECT_EQ(selected->child(0)->text(0), QString::fromUtf16(u"in\u240Aside.txt"));
+  Click(tree, selected->child(0));
+  EXPECT_EQ(WidgetText(kTree), folder + u"in\nside.txt");
 }
 
 TEST_F(FolderTreeTest, AnEmptyDriveOpensThePromptAndIsAskedAgainNextTime) {

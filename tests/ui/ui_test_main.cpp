@@ -3,6 +3,7 @@
 // SB_FORCE_DPI builds the variant that forces the screen's logical density: Qt's own high-DPI
 // scaling is switched off (otherwise Qt keeps the logical figure at 96 and moves the factor into
 // the device pixel ratio) and QT_FONT_DPI sets the logical density itself, before Qt starts.
+// SB_SCREEN_CONFIG names a screen set-up for the offscreen platform (its sizes and places).
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -16,7 +17,11 @@
 #define SB_STRINGIFY(x) SB_STRINGIFY2(x)
 
 int main(int argc, char** argv) {
+#ifdef SB_SCREEN_CONFIG
+  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" SB_SCREEN_CONFIG);
+#else
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
 #ifdef SB_FORCE_DPI
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   qputenv("QT_FONT_DPI", SB_STRINGIFY(SB_FORCE_DPI));

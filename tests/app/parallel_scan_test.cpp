@@ -1,0 +1,210 @@
+// The parallel scan against the one-thread scan, and the measurement against the full load, over
+// every picture the project keeps (fixtures, fuzz seeds) and cut-short copies of each.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/measure_pipeline.h"
+#include "app/scene_file.h"
+#include "app/startup.h"
+#include "image/image.h"
+#include "image/measure.h"
+#include "platform/bitmap.h"
+#include "platform/codepage.h"
+#include "tests/support/temp_dir.h"
+
+namespace app {
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+
+struct Sample {
+  std::string name;   // where it came from, for messages
+  std::string bytes;
+};
+
+// Every file below the picture folders, in a fixed order, and for each a copy cut in half and one
+// without its last byte: truncation is where decoders and their measurements most easily part.
+std::vector<Sample> Samples() {
+  std::vector<Sample> samples;
+  for (const char* folder : {SB_APP_FIXTURES, SB_IMAGE_FIXTURES, SB_FUZZ_CORPUS}) {
+    std::vector<fs::path> paths;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+      if (entry.is_regular_file()) paths.push_back(entry.path());
+    std::sort(paths.begin(), paths.end());
+    for (const fs::path& path : paths) {
+      const std::string bytes = ReadFileBytes(path.string());
+      samples.push_back({path.string(), bytes});
+      if (bytes.size() > 1) {
+        samples.push_back({path.string() + " (half)", bytes.substr(0, bytes.size() / 2)});
+        samples.push_back({path.string() + " (last byte cut)", bytes.substr(0, bytes.size() - 1)});
+      }
+    }
+  }
+  return samples;
+}
+
+class ParallelScan : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    StartLibraries();
+    RegisterDecoders();
+    // Seeds that declare huge pictures fail at the bitmap limit in milliseconds instead of filling
+    // gigabytes; loads and measurements share the limit.
+    platform::SetBitmapByteLimit(uint64_t{64} << 20);
+  }
+  static void TearDownTestSuite() { platform::SetBitmapByteLimit(platform::kBitmapMaxBytes); }
+  void SetUp() override { platform::SetAnsiCharset("UTF-8"); }
+  void TearDown() override { platform::SetAnsiCharset(""); }
+};
+
+struct Outcome {
+  bool loaded;
+  int64_t width;
+  int64_t height;
+  bool operator==(const Outcome&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Outcome& o) {
+  return out << (o.loaded ? "loads at " : "fails ") << o.width << " x " << o.height;
+}
+
+Outcome FromLoad(ObjectNumber number) {
+  if (number == 0) return {false, 0, 0};
+  Outcome outcome{true, image::ImagePixelWidth(number), image::ImagePixelHeight(number)};
+  image::ReleaseImage(number);
+  return outcome;
+}
+
+Outcome FromMeasurement(bool loaded, image::ImageSize size) {
+  return loaded ? Outcome{true, size.width, size.height} : Outcome{false, 0, 0};
+}
+
+TEST_F(ParallelScan, MeasurementGivesTheLoadsOutcomeForEveryPicture) {
+  TempDir folder;
+  const std::vector<Sample> samples = Samples();
+  ASSERT_GT(samples.size(), 300u);
+  int loads = 0;
+  for (const Sample& sample : samples) {
+    const auto* data = sample.bytes.data();
+    const auto size = static_cast<int32_t>(sample.bytes.size());
+    image::ImageSize measured{};
+    const Outcome from_memory = FromMeasurement(image::MeasureImageMemory(data, size, &measured), measured);
+    EXPECT_EQ(from_memory, FromLoad(image::LoadImageMemory(image::AnyId, data, size))) << sample.name;
+
+    const std::u16string path = runtime::TextFromUtf8(folder.Write("sample.bin", sample.bytes));
+    const Outcome from_file = FromMeasurement(image::MeasureImageFile(path, &measured), measured);
+    EXPECT_EQ(from_file, FromLoad(image::LoadImageFile(image::AnyId, path))) << sample.name;
+    loads += from_file.loaded;
+  }
+  // Both outcomes must be well represented, or the comparison proves little.
+  EXPECT_GT(loads, 100);
+  EXPECT_GT(static_cast<int>(samples.size()) - loads, 100);
+  EXPECT_EQ(platform::LiveGraphicsObjects(), 0);
+}
+
+TEST_F(ParallelScan, MeasurementOfMissingOrSpecialFilesFailsAsTheLoadDoes) {
+  TempDir folder;
+  folder.Mkdir("a folder.png");
+  folder.Write("empty.png", "");
+  for (const std::string name : {"missing.png", "a folder.png", "empty.png"}) {
+    const std::u16string path = runtime::TextFromUtf8(folder.str() + "/" + name);
+    image::ImageSize measured{};
+    EXPECT_FALSE(image::MeasureImageFile(path, &measured)) << name;
+    EXPECT_EQ(image::LoadImageFile(image::AnyId, path), 0) << name;
+  }
+}
+
+struct Scan {
+  std::string scene;
+  std::vector<std::string> listed;
+};
+
+Scan BuildWith(int jobs, const TempDir& tree, const TempDir& templates) {
+  Scan scan;
+  SceneHooks hooks;
+  hooks.jobs = jobs;
+  hooks.image_found = [&](TextView relative) { scan.listed.push_back(runtime::TextToUtf8(relative)); };
+  const fs::path old = fs::current_path();
+  fs::current_path(templates.path());
+  BuildSceneFileFor(runtime::TextFromUtf8(tree.str() + "/"), hooks);
+  fs::current_path(old);
+  scan.scene = ReadFileBytes(tree.str() + "/image_scan.pov");
+  return scan;
+}
+
+TEST_F(ParallelScan, EveryThreadCountWritesTheOneThreadScenesBytes) {
+  TempDir templates, tree;
+  templates.Write("pov_image_read_A.txt", "// head\n");
+  templates.Write("pov_image_read_B.txt", "// foot\n");
+  // A mixed tree: the samples spread over nested folders under every picked ending, with names
+  // that are not picked and empty folders in between.
+  const char* endings[] = {".png", ".JPG", ".gif", ".hdr", ".Png", ".jpeg"};
+  const std::vector<Sample> samples = Samples();
+  for (size_t i = 0; i < samples.size(); ++i) {
+    const std::string folder = "d" + std::to_string(i % 7) + "/e" + std::to_string(i % 3) + "/";
+    tree.Write(folder + "f" + std::to_string(i) + endings[i % 6], samples[i].bytes);
+  }
+  tree.Mkdir("empty/deeper");
+  tree.Write("top.txt", "not a picture");
+
+  const Scan one = BuildWith(1, tree, templates);
+  ASSERT_GT(one.listed.size(), samples.size() * 4 / 6);
+  for (int jobs : {2, 8}) {
+    const Scan many = BuildWith(jobs, tree, templates);
+    EXPECT_EQ(many.listed, one.listed) << jobs << " threads";
+    EXPECT_EQ(many.scene, one.scene) << jobs << " threads";
+  }
+  EXPECT_EQ(platform::LiveGraphicsObjects(), 0);
+}
+
+TEST_F(ParallelScan, PipelineGivesOutcomesBackInTheOrderHandedIn) {
+  TempDir folder;
+  const std::vector<Sample> samples = Samples();
+  std::vector<std::u16string> paths;
+  for (size_t i = 0; i < samples.size(); i += 3)
+    paths.push_back(runtime::TextFromUtf8(folder.Write("s" + std::to_string(i), samples[i].bytes)));
+  MeasurePipeline pipeline(3, 5);
+  size_t taken = 0;
+  auto take = [&] {
+    image::ImageSize size{};
+    const bool loaded = image::MeasureImageFile(paths[taken], &size);
+    const Measurement got = pipeline.TakeOldest(nullptr);
+    EXPECT_EQ(FromMeasurement(got.loaded, got.size), FromMeasurement(loaded, size)) << taken;
+    ++taken;
+  };
+  for (const std::u16string& path : paths) {
+    if (pipeline.Full()) take();
+    ASSERT_FALSE(pipeline.Full());
+    pipeline.Submit(path);
+  }
+  while (!pipeline.Empty()) take();
+  EXPECT_EQ(taken, paths.size());
+}
+
+TEST(MeasuringThreads, ComeFromTheRequestTheEnvironmentOrTheHardware) {
+  const char* saved = std::getenv("SCENE_BUILDER_JOBS");
+  const std::string kept = saved ? saved : "";
+  setenv("SCENE_BUILDER_JOBS", "3", 1);
+  EXPECT_EQ(MeasuringThreads(5), 5);
+  EXPECT_EQ(MeasuringThreads(0), 3);
+  EXPECT_EQ(MeasuringThreads(100000), kMaxMeasuringThreads);
+  for (const char* unusable : {"0", "-2", "two", "2x", ""}) {
+    setenv("SCENE_BUILDER_JOBS", unusable, 1);
+    EXPECT_GE(MeasuringThreads(0), 1) << unusable;
+    EXPECT_EQ(MeasuringThreads(0), MeasuringThreads(-1)) << unusable;
+  }
+  unsetenv("SCENE_BUILDER_JOBS");
+  const unsigned hardware = std::thread::hardware_concurrency();
+  EXPECT_EQ(MeasuringThreads(0), hardware == 0 ? 1 : std::min<int>(static_cast<int>(hardware), kMaxMeasuringThreads));
+  if (saved) setenv("SCENE_BUILDER_JOBS", kept.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace app
