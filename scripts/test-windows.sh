@@ -16,6 +16,7 @@ export WINEPREFIX=$PWD/build/windows/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES=
 export LANG=C.UTF-8
 unset LC_ALL LC_CTYPE
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+mkdir -p "$WINEPREFIX"
 wineserver -k >/dev/null 2>&1 || true
 wineserver -p
 # The prefix's services start here with their output closed: started by the first test, they would
