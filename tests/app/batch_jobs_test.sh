@@ -5,12 +5,7 @@ set -uo pipefail
 tool=$1 fixtures=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0 checks=0
-check() {  # description, then a command that must succeed
-  local what=$1; shift
-  checks=$((checks + 1))
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
 
 mkdir -p "$work/run" "$work/pics"
 for i in $(seq 1 12); do
@@ -39,5 +34,4 @@ for bad in 0 -1 x 2x; do
   check "--jobs $bad is refused with 2" test "$code" -eq 2
 done
 
-echo "$(( checks - failures )) passed, $failures failed"
-[ "$failures" -eq 0 ]
+report

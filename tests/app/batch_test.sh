@@ -4,11 +4,7 @@ set -uo pipefail
 tool=$1 fixtures=$2
 work=$(mktemp -d)
 trap 'umount "$work/full" 2> /dev/null; rm -rf "$work"' EXIT
-passes=0 failures=0
-check() {  # description, then a command that must succeed
-  local what=$1; shift
-  if "$@"; then echo "ok   $what"; passes=$((passes + 1)); else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
 
 mkdir -p "$work/run" "$work/pics/a"
 cp "$fixtures/photo.png" "$work/pics/a/p.png"
@@ -124,5 +120,4 @@ check "a Wayland display that cannot be used is refused with 1" test "$code" -eq
 check "in one line on standard error" test "$(lines "$work/err")" -eq 1
 check "that names the display" grep -q '"nowhere"' "$work/err"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+report

@@ -6,12 +6,7 @@ set -uo pipefail
 config=$1 version=$2 examples=$3 fixtures=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0 checks=0
-check() {  # description, then a command that must succeed
-  local what=$1; shift
-  checks=$((checks + 1))
-  if "$@"; then echo "ok   $what"; else echo "FAIL $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
 
 cpack -G DEB --config "$config" -B "$work/out" > "$work/cpack.log" 2>&1 || {
   echo "cpack failed:"; cat "$work/cpack.log"; exit 1; }
@@ -91,5 +86,4 @@ check "into a PNG of the requested size" \
   test "$(od -An -tu1 -j16 -N8 "$work/pics/render.png" 2>/dev/null | tr -s ' ' | sed 's/^ //')" = "0 0 0 160 0 0 0 120"
 [ "$code" -eq 0 ] || tail -20 "$work/povray.log"
 
-echo "$((checks - failures)) passed, $failures failed"
-[ "$failures" -eq 0 ]
+report

@@ -7,6 +7,7 @@
 
 #include "platform/find.h"
 #include "platform/unicode.h"
+#include "tests/platform/find_listing.h"
 #include "tests/support/temp_dir.h"
 
 namespace platform {
@@ -31,14 +32,10 @@ TEST(Find, LinksCountAsWhatTheyPointAt) {
   dir.Mkdir("folder");
   std::filesystem::create_directory_symlink(dir.path() / "folder", dir.path() / "link");
   std::filesystem::create_symlink(dir.path() / "gone", dir.path() / "dangling");
-  FindData entry;
   FindError error;
-  FindHandle h = FindFirstFile(Utf8ToUtf16(dir.str() + "/*"), &entry, &error);
-  ASSERT_NE(h, nullptr);
   std::map<std::u16string, FindData> seen;
-  do seen[entry.name] = entry;
-  while (FindNextFile(h, &entry));
-  FindClose(h);
+  for (const FindData& entry : ListEntries(Utf8ToUtf16(dir.str() + "/*"), &error)) seen[entry.name] = entry;
+  ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen[u"link"].attributes, kAttributeDirectory);
   EXPECT_EQ(seen[u"dangling"].attributes, 0u);
 }
@@ -53,15 +50,9 @@ TEST(FindPosix, DeliversDotEntriesFirstThenNamesInTheirOrder) {
   }
   std::vector<std::u16string> expected = {u".", u".."};
   for (const std::string& name : sorted) expected.push_back(Utf8ToUtf16(name));
-  FindData entry;
   FindError error;
   std::vector<std::u16string> seen;
-  FindHandle h = FindFirstFile(Utf8ToUtf16(dir.str() + "/*.*"), &entry, &error);
-  ASSERT_NE(h, nullptr);
-  do seen.push_back(entry.name);
-  while (FindNextFile(h, &entry));
-  EXPECT_FALSE(FindNextFile(h, &entry));  // the end stays the end
-  FindClose(h);
+  for (const FindData& entry : ListEntries(Utf8ToUtf16(dir.str() + "/*.*"), &error)) seen.push_back(entry.name);
   EXPECT_EQ(seen, expected);
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/unicode.h"
+#include "tests/platform/find_listing.h"
 #include "tests/support/temp_dir.h"
 
 namespace platform {
@@ -16,12 +17,7 @@ using testsupport::TempDir;
 
 std::set<std::u16string> ListAll(const std::string& search_path, FindError* error) {
   std::set<std::u16string> names;
-  FindData entry;
-  FindHandle h = FindFirstFile(Utf8ToUtf16(search_path), &entry, error);
-  if (!h) return names;
-  do names.insert(entry.name);
-  while (FindNextFile(h, &entry));
-  FindClose(h);
+  for (const FindData& entry : ListEntries(Utf8ToUtf16(search_path), error)) names.insert(entry.name);
   return names;
 }
 
@@ -52,14 +48,10 @@ TEST(Find, EntryKindsAndSizes) {
   TempDir dir;
   dir.Write("five", "12345");
   dir.Mkdir("folder");
-  FindData entry;
   FindError error;
-  FindHandle h = FindFirstFile(Utf8ToUtf16(dir.str() + "/*"), &entry, &error);
-  ASSERT_NE(h, nullptr);
   std::map<std::u16string, FindData> seen;
-  do seen[entry.name] = entry;
-  while (FindNextFile(h, &entry));
-  FindClose(h);
+  for (const FindData& entry : ListEntries(Utf8ToUtf16(dir.str() + "/*"), &error)) seen[entry.name] = entry;
+  ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen[u"five"].attributes, 0u);
   EXPECT_EQ(seen[u"five"].size, 5u);
   EXPECT_EQ(seen[u"folder"].attributes, kAttributeDirectory);

@@ -6,6 +6,7 @@
 
 #include "platform/find.h"
 #include "platform/unicode.h"
+#include "tests/platform/find_listing.h"
 #include "tests/support/temp_dir.h"
 
 namespace platform {
@@ -25,12 +26,7 @@ void Touch(const TempDir& dir, const std::u16string& name) {
 
 std::vector<std::u16string> Names(const std::u16string& search_path, FindError* error) {
   std::vector<std::u16string> names;
-  FindData entry;
-  FindHandle h = FindFirstFile(search_path, &entry, error);
-  if (!h) return names;
-  do names.push_back(entry.name);
-  while (FindNextFile(h, &entry));
-  FindClose(h);
+  for (const FindData& entry : ListEntries(search_path, error)) names.push_back(entry.name);
   return names;
 }
 
