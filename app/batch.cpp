@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 #include "app/scene_file.h"
 #include "app/startup.h"
+#include "platform/arguments.h"
 
 namespace app {
 namespace {
@@ -18,25 +18,11 @@ void PrintLine(std::FILE* stream, const std::string& text) {
 
 }  // namespace
 
-runtime::Text FolderTextForArgument(const char* argument) {
-  std::error_code error;
-  // As the shell resolves it: "link/.." is the folder above the link's target, not the current one.
-  std::filesystem::path path = std::filesystem::canonical(argument, error);
-  if (error) {
-    // A folder that does not exist keeps its name as given, so that the failure names it.
-    path = std::filesystem::absolute(argument, error);
-    if (error) path = argument;
-    path = path.lexically_normal();
-  }
-  std::string text = path.string();
-  if (text.empty() || text.back() != '/') text.push_back('/');
-  return runtime::TextFromUtf8(text);
-}
-
-int RunBatch(const char* folder_argument, int jobs) {
+int RunBatch(const std::string& folder_argument, int jobs) {
   StartLibraries();
   RegisterDecoders();
-  const Text folder = FolderTextForArgument(folder_argument);
+  // As the tree would give it: absolute, ending in the separator.
+  const Text folder = platform::AbsoluteFolderText(folder_argument);
   SceneHooks hooks;
   hooks.jobs = jobs;
   hooks.image_found = [](TextView relative) { PrintLine(stdout, runtime::TextToUtf8(relative)); };

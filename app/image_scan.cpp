@@ -10,6 +10,7 @@
 #include "image/measure.h"
 #include "platform/file_system_kind.h"
 #include "platform/identity.h"
+#include "platform/path.h"
 
 namespace app {
 namespace {
@@ -92,8 +93,9 @@ class ImageWriter {
 void ScanLevel(TextView path, TextView base, ImageWriter& writer, const SceneHooks& hooks,
                std::vector<platform::ObjectIdentity>& branch) {
   Text folder(path);
-  // Only "/" separates: a folder named "a\" is an ordinary folder.
-  if (!TextEquals(TextRight(folder, 1), u"/")) folder += u"/";
+  // The system's separators only: on Linux that is "/" alone, so a folder named "a\" is an ordinary
+  // folder; on Windows "\" and "/" both end a folder's text.
+  if (folder.empty() || !platform::IsPathSeparator(folder.back())) folder += platform::kPathSeparatorText;
   if (platform::IsOnPseudoFileSystem(folder)) return;
 
   platform::ObjectIdentity identity;

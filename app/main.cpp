@@ -1,17 +1,23 @@
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/batch.h"
 #include "app/command_line.h"
 #include "app/shell.h"
+#include "platform/arguments.h"
 
 int main(int argc, char** argv) {
-  const app::CommandLineRecord command = app::ParseCommandLine(argc, argv);
+  // UTF-8 on every system, so that a folder named outside the ANSI code page reaches the scan whole.
+  const std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
+  std::vector<const char*> pointers;
+  for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
+  const app::CommandLineRecord command = app::ParseCommandLine(static_cast<int>(pointers.size()), pointers.data());
   switch (command.action) {
     case app::CommandAction::kWindow:
       return app::RunWindow(argc, argv);
     case app::CommandAction::kBatch:
-      return app::RunBatch(command.folder.c_str(), command.jobs);
+      return app::RunBatch(command.folder, command.jobs);
     case app::CommandAction::kHelp:
       std::fputs(app::UsageText(), stdout);
       return 0;

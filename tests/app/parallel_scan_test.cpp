@@ -15,6 +15,7 @@
 #include "image/measure.h"
 #include "platform/bitmap.h"
 #include "platform/codepage.h"
+#include "tests/support/environment.h"
 #include "tests/support/temp_dir.h"
 
 namespace app {
@@ -191,19 +192,19 @@ TEST_F(ParallelScan, PipelineGivesOutcomesBackInTheOrderHandedIn) {
 TEST(MeasuringThreads, ComeFromTheRequestTheEnvironmentOrTheHardware) {
   const char* saved = std::getenv("SCENE_BUILDER_JOBS");
   const std::string kept = saved ? saved : "";
-  setenv("SCENE_BUILDER_JOBS", "3", 1);
+  testsupport::SetEnvironment("SCENE_BUILDER_JOBS", "3");
   EXPECT_EQ(MeasuringThreads(5), 5);
   EXPECT_EQ(MeasuringThreads(0), 3);
   EXPECT_EQ(MeasuringThreads(100000), kMaxMeasuringThreads);
   for (const char* unusable : {"0", "-2", "two", "2x", ""}) {
-    setenv("SCENE_BUILDER_JOBS", unusable, 1);
+    testsupport::SetEnvironment("SCENE_BUILDER_JOBS", unusable);
     EXPECT_GE(MeasuringThreads(0), 1) << unusable;
     EXPECT_EQ(MeasuringThreads(0), MeasuringThreads(-1)) << unusable;
   }
-  unsetenv("SCENE_BUILDER_JOBS");
+  testsupport::SetEnvironment("SCENE_BUILDER_JOBS", nullptr);
   const unsigned hardware = std::thread::hardware_concurrency();
   EXPECT_EQ(MeasuringThreads(0), hardware == 0 ? 1 : std::min<int>(static_cast<int>(hardware), kMaxMeasuringThreads));
-  if (saved) setenv("SCENE_BUILDER_JOBS", kept.c_str(), 1);
+  if (saved) testsupport::SetEnvironment("SCENE_BUILDER_JOBS", kept.c_str());
 }
 
 }  // namespace

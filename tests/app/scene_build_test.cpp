@@ -1,73 +1,20 @@
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <algorithm>
 #include <cerrno>
-#include <functional>
-#include <random>
+#include <filesystem>
+#include <string>
 #include <vector>
 
-#include "app/image_scan.h"
-#include "app/scene_file.h"
-#include "app/startup.h"
-#include "files/folder_scan.h"
-#include "platform/file.h"
-#include "platform/codepage.h"
 #include "tests/app/fixtures.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/scene_build_support.h"
 
 namespace app {
 namespace {
 
-namespace fs = std::filesystem;
-using testsupport::ReadFileBytes;
-using testsupport::TempDir;
-
+using namespace scenetest;
 using apptest::Fixture;
-
-// Runs the build with the templates taken from `templates`, as the program does from its current
-// directory, and collects what it reports.
-struct BuildRun {
-  std::vector<std::string> listed;
-  std::vector<std::string> unreadable;
-  int failures = 0;
-  SceneOutcome outcome;
-};
-
-BuildRun Build(const std::string& folder_text, const fs::path& templates) {
-  BuildRun run;
-  SceneHooks hooks;
-  hooks.image_found = [&](TextView relative) { run.listed.push_back(runtime::TextToUtf8(relative)); };
-  hooks.template_unreadable = [&](TextView name) { run.unreadable.push_back(runtime::TextToUtf8(name)); };
-  hooks.scene_failed = [&](TextView) { ++run.failures; };
-  const fs::path old = fs::current_path();
-  fs::current_path(templates);
-  run.outcome = BuildSceneFileFor(runtime::TextFromUtf8(folder_text), hooks);
-  fs::current_path(old);
-  return run;
-}
-
-std::string Line(const std::string& path, int width, int height) {
-  return "add_image ( \"" + path + "\", " + std::to_string(width) + ", " + std::to_string(height) + " ) \r\n";
-}
-
-class SceneBuild : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    StartLibraries();
-    RegisterDecoders();
-  }
-  void SetUp() override { platform::SetAnsiCharset("UTF-8"); }
-  void TearDown() override {
-    platform::FailWritesAfterForTesting(-1);
-    platform::SetAnsiCharset("");
-  }
-  TempDir templates_;
-  TempDir tree_;
-};
+using testsupport::ReadFileBytes;
 
 TEST_F(SceneBuild, WritesHeaderLinesAndFooterForEveryFormat) {
   templates_.Write("pov_image_read_A.txt", "// head\n#declare N = 0;\n");
@@ -91,19 +38,17 @@ TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
   tree_.Write("f/notes.png", "just text");                 // not an image at all
   tree_.Write("g/x.png/inner.gif", Fixture("anim.gif"));   // a folder named like an image is walked
   tree_.Write("h/photo.jpeg", Fixture("pic.jpg"));         // four-letter ending: not picked
-  tree_.Write("i/say \"hi\" \\ there.png", "x");
   tree_.Write("j/icon.png", Fixture("icon.ico"));  // an icon file named .png
   // in the enumeration's order: the folders' names
   const std::vector<std::pair<std::string, std::string>> found = {
-      {"a/PHOTO.PNG", Line("a/PHOTO.PNG", 64, 32)},
-      {"b/pic.Jpg", Line("b/pic.Jpg", 30, 60)},
-      {"c/anim.gif", Line("c/anim.gif", 40, 20)},
-      {"d/bitmap.png", Line("d/bitmap.png", 17, 9)},
-      {"e/radiance.hdr", Line("e/radiance.hdr", 100, 100)},
-      {"f/notes.png", Line("f/notes.png", 100, 100)},
-      {"g/x.png/inner.gif", Line("g/x.png/inner.gif", 40, 20)},
-      {"i/say \"hi\" \\ there.png", Line("i/say \\\"hi\\\" \\\\ there.png", 100, 100)},
-      {"j/icon.png", Line("j/icon.png", 24, 24)},
+      {Listed("a/PHOTO.PNG"), Line(InScene("a/PHOTO.PNG"), 64, 32)},
+      {Listed("b/pic.Jpg"), Line(InScene("b/pic.Jpg"), 30, 60)},
+      {Listed("c/anim.gif"), Line(InScene("c/anim.gif"), 40, 20)},
+      {Listed("d/bitmap.png"), Line(InScene("d/bitmap.png"), 17, 9)},
+      {Listed("e/radiance.hdr"), Line(InScene("e/radiance.hdr"), 100, 100)},
+      {Listed("f/notes.png"), Line(InScene("f/notes.png"), 100, 100)},
+      {Listed("g/x.png/inner.gif"), Line(InScene("g/x.png/inner.gif"), 40, 20)},
+      {Listed("j/icon.png"), Line(InScene("j/icon.png"), 24, 24)},
   };
   BuildRun run = Build(tree_.str() + "/", templates_.path());
   std::string expected;
@@ -182,13 +127,6 @@ TEST_F(SceneBuild, PressingTwiceRewritesTheScene) {
   EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), "H\r\n" + Line("photo.png", 64, 32));
 }
 
-TEST_F(SceneBuild, CycleOfLinksEnds) {
-  tree_.Write("loop/photo.png", Fixture("photo.png"));
-  fs::create_directory_symlink(tree_.path(), tree_.path() / "loop" / "back");
-  BuildRun run = Build(tree_.str() + "/", templates_.path());
-  EXPECT_EQ(run.listed, std::vector<std::string>{"loop/photo.png"});
-}
-
 TEST_F(SceneBuild, NamesTheCharsetCannotHoldBecomeQuestionMarksInTheSceneOnly) {
   ASSERT_TRUE(platform::SetAnsiCharset("CP1252"));
   templates_.Write("pov_image_read_A.txt", "// \xE4\n");  // ANSI in, UTF-8 out
@@ -196,70 +134,6 @@ TEST_F(SceneBuild, NamesTheCharsetCannotHoldBecomeQuestionMarksInTheSceneOnly) {
   BuildRun run = Build(tree_.str() + "/", templates_.path());
   EXPECT_EQ(run.listed, std::vector<std::string>{"\xE4\xB8\xAD-\xC3\xA4.png"});
   EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), "// \xC3\xA4\r\nadd_image ( \"?-\xE4.png\", 100, 100 ) \r\n");
-}
-
-// Stems in the order a folder's entries must come in, each followed by ".png": code units compared
-// after the simple upper-case mapping, names equal under it by their raw units.
-const char* const kOrderedStems[] = {
-    "-dash", "", "10", "A", "a", "AB", "Ab", "aB", "ab", "B", "b_", "i",
-    "\xC4\xB1",              // dotless i upper-cases to I
-    "_under",                // after every letter, because letters are compared upper-cased
-    "\xC3\x89", "\xC3\xA9",  // E acute, e acute
-    "\xC3\x9F",              // sharp s has no simple upper case
-    "\xC4\x80", "\xC3\xBF",  // A macron (U+0100), then y diaeresis (upper case U+0178)
-    "\xCE\xA3", "\xCF\x83",  // capital and small sigma
-    "\xE4\xB8\xAD",          // a CJK character
-    "\xF0\x9D\x92\x9C",      // a supplementary character, compared by its surrogates
-    "\x80", "\xFF",          // bytes that are not UTF-8 (U+DC80, U+DCFF)
-};
-
-// 200 names in their order: every stem behind each of the digits 0 to 7.
-std::vector<std::string> OrderedNames() {
-  std::vector<std::string> names;
-  for (char digit = '0'; digit <= '7'; ++digit)
-    for (const char* stem : kOrderedStems) names.push_back(std::string(1, digit) + stem + ".png");
-  return names;
-}
-
-TEST_F(SceneBuild, EntriesComeInTheirDefinedOrderAndTheSceneFollowsIt) {
-  const std::vector<std::string> names = OrderedNames();
-  ASSERT_EQ(names.size(), 200u);
-  std::vector<std::string> shuffled = names;
-  std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(20261206));
-  for (const std::string& name : shuffled) tree_.Write(name, "not a picture");
-
-  std::vector<std::string> enumerated;
-  const int64_t scan = files::OpenFolderScan(runtime::AnyId, runtime::TextFromUtf8(tree_.str() + "/"), u"*.*");
-  ASSERT_NE(scan, 0);
-  while (files::NextFolderEntry(scan)) enumerated.push_back(runtime::TextToUtf8(files::FolderEntryName(scan)));
-  files::CloseFolderScan(scan);
-  std::vector<std::string> expected = {".", ".."};
-  expected.insert(expected.end(), names.begin(), names.end());
-  EXPECT_EQ(enumerated, expected);
-
-  BuildRun run = Build(tree_.str() + "/", templates_.path());
-  EXPECT_EQ(run.listed, names);
-  std::string scene;
-  for (const std::string& name : names) scene += Line(name, 100, 100);
-  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), scene);
-}
-
-TEST_F(SceneBuild, AFolderNamedWithATrailingBackslashIsAnOrdinaryFolder) {
-  tree_.Write("a\\/x.png", Fixture("photo.png"));
-  tree_.Write("a\\/sub/y.gif", Fixture("anim.gif"));
-  BuildRun run = Build(tree_.str() + "/", templates_.path());
-  EXPECT_EQ(run.listed, (std::vector<std::string>{"a\\/sub/y.gif", "a\\/x.png"}));
-  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"),
-            Line("a\\\\/sub/y.gif", 40, 20) + Line("a\\\\/x.png", 64, 32));
-}
-
-TEST_F(SceneBuild, LineBreaksInNamesAreEscapedInTheSceneAndListedAsTheyAre) {
-  tree_.Write("cr\rname.png", "x");
-  tree_.Write("lf\n\"add_image\".png", "x");
-  BuildRun run = Build(tree_.str() + "/", templates_.path());
-  EXPECT_EQ(run.listed, (std::vector<std::string>{"cr\rname.png", "lf\n\"add_image\".png"}));
-  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"),
-            Line("cr\\rname.png", 100, 100) + Line("lf\\n\\\"add_image\\\".png", 100, 100));
 }
 
 // Names in the folder other than the scene file: a temporary file must never be left behind.
@@ -293,27 +167,6 @@ TEST_F(SceneBuild, AFullDiskKeepsThePreviousSceneAndIsReported) {
     EXPECT_EQ(run.outcome.error, fits ? 0 : ENOSPC);
     EXPECT_EQ(run.failures, fits ? 0 : 1);
     EXPECT_EQ(NamesIn(tree_.path()), (std::vector<std::string>{"image_scan.pov", "photo.png"}));
-  }
-}
-
-// A link named image_scan.pov is replaced by the scene, never written through; what it points to
-// stays as it was (or is never made).
-TEST_F(SceneBuild, ALinkNamedLikeTheSceneIsReplacedNotFollowed) {
-  templates_.Write("pov_image_read_A.txt", "H\n");
-  const TempDir elsewhere;
-  const std::string kept = elsewhere.Write("precious.txt", "do not touch\n");
-  const std::string never_made = elsewhere.str() + "/made-through-a-link.pov";
-  for (const std::string& target : {kept, never_made}) {
-    SCOPED_TRACE(target);
-    const fs::path link = tree_.path() / "image_scan.pov";
-    fs::remove(link);
-    fs::create_symlink(target, link);
-    BuildRun run = Build(tree_.str() + "/", templates_.path());
-    EXPECT_TRUE(run.outcome.written && run.outcome.reopened);
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(link)));
-    EXPECT_EQ(ReadFileBytes(link.string()), "H\r\n");
-    EXPECT_EQ(ReadFileBytes(kept), "do not touch\n");
-    EXPECT_FALSE(fs::exists(never_made));
   }
 }
 

@@ -9,6 +9,16 @@
 
 namespace testsupport {
 
+// Names in tests are UTF-8 on every system; a plain std::string path would be read in the ANSI code
+// page on Windows.
+inline std::filesystem::path PathFromUtf8(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8FromPath(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 class TempDir {
  public:
   // A fresh name that nobody else holds: create_directory reports whether it made the folder.
@@ -34,20 +44,20 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  std::string str() const { return path_.string(); }
+  std::string str() const { return Utf8FromPath(path_); }
 
   // Writes a file below the folder (making its parents) and returns its full path.
   std::string Write(const std::string& relative, const std::string& bytes) const {
-    const auto full = path_ / relative;
+    const auto full = path_ / PathFromUtf8(relative);
     std::filesystem::create_directories(full.parent_path());
     std::ofstream(full, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return full.string();
+    return Utf8FromPath(full);
   }
 
   std::string Mkdir(const std::string& relative) const {
-    const auto full = path_ / relative;
+    const auto full = path_ / PathFromUtf8(relative);
     std::filesystem::create_directories(full);
-    return full.string();
+    return Utf8FromPath(full);
   }
 
  private:
@@ -58,5 +68,7 @@ inline std::string ReadFileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+inline std::string ReadFileBytes(const std::string& utf8_path) { return ReadFileBytes(PathFromUtf8(utf8_path)); }
 
 }  // namespace testsupport
