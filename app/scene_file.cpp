@@ -7,6 +7,7 @@
 #include "app/image_scan.h"
 #include "files/text_file.h"
 #include "platform/file.h"
+#include "platform/path.h"
 
 namespace app {
 namespace {
@@ -34,8 +35,8 @@ Text TemporaryName(TextView scene_path) {
   uint64_t salt = now ^ (++counter * 0x9E3779B97F4A7C15u);
   Text suffix;
   for (int i = 0; i < 12; ++i, salt >>= 4) suffix.push_back(u"0123456789abcdef"[salt & 15]);
-  const size_t slash = scene_path.rfind(u'/');
-  const size_t name_start = slash == TextView::npos ? 0 : slash + 1;
+  size_t name_start = scene_path.size();
+  while (name_start > 0 && !platform::IsPathSeparator(scene_path[name_start - 1])) --name_start;
   return runtime::TextConcat({scene_path.substr(0, name_start), u".", scene_path.substr(name_start), u".", suffix});
 }
 
@@ -51,9 +52,9 @@ bool CreateTemporaryScene(TextView scene_path, Text* temporary, int* error) {
   return false;
 }
 
-// Holds the scene file about to be replaced without sharing until the new one has taken its place,
-// so that a scene file that is read-only or held by another program is refused, as writing it in
-// place would be. A missing file, a link, a folder or a special file has nothing to hold (a link or
+// Holds the scene file about to be replaced without sharing until the new one is complete, so that a
+// scene file that is read-only or held by another program is refused, as writing it in place would
+// be. A missing file, a link, a folder or a special file has nothing to hold (a link or
 // special file is replaced, a folder refuses the rename). 0, or the refusal's error number.
 int HoldPreviousScene(TextView scene_path, platform::FileHandle* held) {
   platform::FileOpenOptions options;
@@ -95,9 +96,10 @@ SceneOutcome BuildSceneFileFor(TextView folder, const SceneHooks& hooks) {
   CopyTemplate(HeaderTemplate, hooks);
   ScanForImages(folder, base, hooks);
   CopyTemplate(FooterTemplate, hooks);
+  // Let go before the rename: Windows refuses to rename over a file held without sharing, ours too.
+  platform::FileClose(previous);
   if (outcome.created) outcome.error = ReplaceScene(temporary, scene_path);
   outcome.written = outcome.created && outcome.error == 0;
-  platform::FileClose(previous);
 
   outcome.reopened = false;
   if (outcome.written) {

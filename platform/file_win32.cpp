@@ -81,7 +81,18 @@ FileHandle FileOpen(const std::u16string& path, const FileOpenOptions& options) 
   const DWORD flags = FILE_ATTRIBUTE_NORMAL | (options.follow_links ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
   HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), access, share, nullptr,
                                 Disposition(options.mode), flags, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Fail(::GetLastError());
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    // A folder refuses a file's access as "access denied"; callers tell a folder from a refusal as they
+    // do elsewhere.
+    const DWORD attributes = ::GetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str()));
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      errno = EISDIR;
+      return kInvalidFile;
+    }
+    return Fail(error);
+  }
   BY_HANDLE_FILE_INFORMATION info;
   if (!options.follow_links && ::GetFileInformationByHandle(handle, &info) &&
       (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {

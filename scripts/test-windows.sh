@@ -6,8 +6,9 @@ cd "$(dirname "$0")/.."
 
 jobs=${SB_JOBS:-$(nproc)}
 bash scripts/build-windows-deps.sh
+# The batch test compares the Windows program's scene with the Linux build's (the earlier stage).
 cmake -S . -B build/windows -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSB_WERROR=ON \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake
+  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake -DSB_LINUX_SCENE_BUILDER="$PWD/build/ci/app/scene-builder"
 cmake --build build/windows -j "$jobs"
 
 # A prefix of its own under build/, quiet, and the Western European code page (en-US) whatever

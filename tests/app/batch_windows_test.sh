@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The Windows program's command-line build under wine: drive-letter paths with either separator, the
+# scene bytes against the Linux program's for the same tree, the ANSI code page, and the exit codes.
+set -uo pipefail
+wine=$1 tool=$2 linux_tool=$3 fixtures=$4
+if [ ! -x "$linux_tool" ]; then
+  echo "no Linux build at '$linux_tool' to compare with"
+  exit 77
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
+
+win() { "$wine" "$tool" "$@" 2> "$work/err" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+windows_path() { winepath -w "$1" 2> /dev/null; }
+
+# Names both systems allow, in folders two deep, and every kind of picture the scan meets.
+tree=$work/tree
+mkdir -p "$tree/sub/deeper" "$tree/A b (1)" "$tree/run"
+cp "$fixtures/photo.png" "$tree/photo.png"
+cp "$fixtures/pic.jpg" "$tree/sub/Pic.JPG"
+cp "$fixtures/anim.gif" "$tree/sub/deeper/anim.gif"
+cp "$fixtures/bitmap.bmp" "$tree/A b (1)/bitmap.png"
+cp "$fixtures/radiance.hdr" "$tree/sub/sky.hdr"
+printf 'not a picture' > "$tree/sub/deeper/broken.gif"
+printf '// head\n#include "colors.inc"\n' > "$work/pov_image_read_A.txt"
+printf '// foot' > "$work/pov_image_read_B.txt"
+
+cd "$work" || exit 1
+"$linux_tool" "$tree" > /dev/null 2>&1
+# The Linux scene with each separator of a relative path written as an escaped backslash.
+sed '/^add_image/ s#/#\\\\#g' "$tree/image_scan.pov" > "$work/expected.pov"
+rm "$tree/image_scan.pov"
+
+out=$(win "$(windows_path "$tree")"); code=$?
+check "a drive-letter folder is built and exits 0" test "$code" -eq 0
+check "the scene equals the Linux one but for escaped backslash separators" cmp -s "$tree/image_scan.pov" "$work/expected.pov"
+check "relative paths are printed with backslashes" grep -qx 'sub\\deeper\\anim.gif' <<< "$out"
+check "nothing on standard error" test ! -s "$work/err"
+
+rm "$tree/image_scan.pov"
+slashed=$(windows_path "$tree" | tr '\\' '/')
+win "$slashed" --jobs 2 > /dev/null; code=$?
+check "forward slashes and --jobs 2 exit 0" test "$code" -eq 0
+check "and give the same bytes" cmp -s "$tree/image_scan.pov" "$work/expected.pov"
+
+rm "$tree/image_scan.pov"
+win 'tree\sub\..' > /dev/null; code=$?
+check "a relative folder with backslashes and .. is resolved against the current folder" \
+  cmp -s "$tree/image_scan.pov" "$work/expected.pov"
+
+# Scene lines are in the ANSI code page (CP1252 here): e acute as one byte, what it lacks as "?".
+mkdir -p "$work/ansi"
+cp "$fixtures/photo.png" "$work/ansi/caf$(printf '\xc3\xa9').png"
+cp "$fixtures/photo.png" "$work/ansi/$(printf '\xe4\xb8\xad').png"
+out=$(win "$(windows_path "$work/ansi")"); code=$?
+check "names outside ASCII are listed in full" test "$out" = "$(printf 'caf\xc3\xa9.png\n\xe4\xb8\xad.png')"
+check "and written in the ANSI code page" \
+  test "$(tr -d '\r' < "$work/ansi/image_scan.pov" | od -An -c | tr -s ' ')" = \
+       "$(printf '// head\n#include "colors.inc"\nadd_image ( "caf\xe9.png", 64, 32 ) \nadd_image ( "?.png", 64, 32 ) \n// foot\n' | od -An -c | tr -s ' ')"
+
+win "$(windows_path "$work")\\missing\\folder" > /dev/null; code=$?
+check "a folder that cannot take the scene exits 1" test "$code" -eq 1
+check "and names it" grep -q 'cannot write the scene file .*missing\\folder\\image_scan.pov' "$work/err"
+
+win > /dev/null; code=$?
+check "no folder: exit 1" test "$code" -eq 1
+check "and says the window comes with the next release" grep -q "next release" "$work/err"
+check "--version prints the version" test "$(win --version)" = "$("$linux_tool" --version)"
+check "--help prints the usage" test "$(win --help)" = "$("$linux_tool" --help)"
+win --jobs 0 "$tree" > /dev/null; code=$?
+check "--jobs 0 is refused with exit 2" test "$code" -eq 2
+report
