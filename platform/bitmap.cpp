@@ -1,8 +1,12 @@
+// What bitmaps and icons share on every system: shape checks and the byte limit, row arithmetic,
+// icon entries read from their bitmap data, and the count of live objects. Allocation is per system.
 #include "platform/bitmap.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/bitmap_system.h"
 
 namespace platform {
 namespace {
@@ -78,19 +82,13 @@ bool BitmapFits(int32_t width, int32_t height, int32_t bits_per_pixel) {
 Bitmap* CreateBitmap(int32_t width, int32_t height, int32_t bits_per_pixel) {
   uint64_t bytes;
   if (!PixelBytes(width, height, bits_per_pixel, &bytes)) return nullptr;
-  const int64_t pitch = BitmapRowPitch(width, bits_per_pixel);
-  auto* bitmap = static_cast<Bitmap*>(std::calloc(1, sizeof(Bitmap)));
+  Bitmap* bitmap = AllocateBitmap(width, height, bits_per_pixel, bytes);
   if (!bitmap) return nullptr;
-  bitmap->pixels = static_cast<uint8_t*>(std::calloc(1, static_cast<size_t>(bytes)));
-  if (!bitmap->pixels) {
-    std::free(bitmap);
-    return nullptr;
-  }
   bitmap->kind = GraphicsBitmap;
   bitmap->width = width;
   bitmap->height = height;
   bitmap->bits_per_pixel = bits_per_pixel;
-  bitmap->pitch = static_cast<uint32_t>(pitch);
+  bitmap->pitch = static_cast<uint32_t>(BitmapRowPitch(width, bits_per_pixel));
   ++g_live;
   return bitmap;
 }
@@ -98,8 +96,7 @@ Bitmap* CreateBitmap(int32_t width, int32_t height, int32_t bits_per_pixel) {
 void DeleteBitmap(Bitmap* bitmap) {
   if (!bitmap) return;
   --g_live;
-  std::free(bitmap->pixels);
-  std::free(bitmap);
+  FreeBitmap(bitmap);
 }
 
 uint8_t* BitmapRow(const Bitmap* bitmap, int32_t row_from_top) {
@@ -198,14 +195,23 @@ Icon* CreateIconFromBitmap(Bitmap* color) {
   }
   icon->kind = GraphicsIcon;
   icon->color = color;
+  if (!AttachIconHandle(icon)) {
+    DeleteBitmap(color);
+    std::free(icon);
+    return nullptr;
+  }
   return icon;
 }
 
 void DestroyIcon(Icon* icon) {
   if (!icon) return;
+  ReleaseIconHandle(icon);
   DeleteBitmap(icon->color);
   std::free(icon);
 }
+
+void* BitmapNativeHandle(const Bitmap* bitmap) { return bitmap ? bitmap->native : nullptr; }
+void* IconNativeHandle(const Icon* icon) { return icon ? icon->native : nullptr; }
 
 uint32_t GraphicsKindOf(const void* handle) {
   if (!handle) return 0;

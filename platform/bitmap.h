@@ -1,5 +1,6 @@
-// Bitmaps and icons: plain heap objects standing in for the desktop's device-independent bitmaps
-// and icons. No windowing system is involved, so images can be decoded and measured anywhere.
+// Bitmaps and icons. On Windows they are the system's own device-independent bitmaps and icons, so
+// a window can show what the decoders made; elsewhere plain heap objects with the same layout stand in
+// for them. Either way the pixels are ordinary memory the decoders write directly.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,7 @@ struct Bitmap {
   int32_t bits_per_pixel;  // 24 or 32
   uint32_t pitch;          // bytes per stored row
   uint8_t* pixels;         // pitch x |height| bytes, zero-filled at creation
+  void* native;            // the system's handle (HBITMAP), nullptr where there is none
 };
 
 // An icon keeps one colour bitmap of 32 bits per pixel, bottom row first; the icon's transparency
@@ -28,6 +30,7 @@ struct Bitmap {
 struct Icon {
   uint32_t kind;  // GraphicsIcon
   Bitmap* color;
+  void* native;  // the system's handle (HICON), nullptr where there is none
 };
 
 // Bytes per row: 1 bit (w+31)/32*4, 4 bits (w+7)/8*4, 8 bits (w+3)/4*4, 15 or 16 bits (w+1)/2*4,
@@ -43,7 +46,8 @@ constexpr uint64_t kBitmapMaxBytes = uint64_t{1} << 31;
 void SetBitmapByteLimit(uint64_t bytes);
 
 // A zero-filled bitmap, or nullptr: width must be 1 or more, height not 0, 24 or 32 bits per pixel,
-// and pitch x |height| at most kBitmapMaxBytes (or the lower limit set).
+// and pitch x |height| at most kBitmapMaxBytes (or the lower limit set), checked before the system is
+// asked; also nullptr when the memory or the system's bitmap is refused.
 Bitmap* CreateBitmap(int32_t width, int32_t height, int32_t bits_per_pixel);
 
 // Whether CreateBitmap would accept this shape (its allocation aside), without allocating.
@@ -62,9 +66,16 @@ Icon* CreateIconFromBitmapData(const uint8_t* data, uint32_t size);
 
 // Wraps a colour bitmap (24 or 32 bits) as an icon; the icon owns the bitmap from then on, also
 // when this fails. A 24-bit bitmap is widened to 32 bits and made opaque.
+// On Windows the icon's handle is made here from the colour bitmap, with a mask where alpha is 0:
+// pixels written into icon->color afterwards do not reach that handle.
 Icon* CreateIconFromBitmap(Bitmap* color);
 
 void DestroyIcon(Icon* icon);
+
+// The system's handle behind a bitmap (HBITMAP) or an icon (HICON); nullptr for nullptr and on
+// systems without one. The handle belongs to the record: DeleteBitmap and DestroyIcon free it.
+void* BitmapNativeHandle(const Bitmap* bitmap);
+void* IconNativeHandle(const Icon* icon);
 
 // GraphicsBitmap, GraphicsIcon, or 0 for nullptr.
 uint32_t GraphicsKindOf(const void* handle);
