@@ -22,6 +22,7 @@
 #include "ui/event_queue.h"
 #include "ui/widget.h"
 #include "ui/window.h"
+#include "ui/qt/qt_ui.h"
 
 namespace app {
 namespace {
@@ -32,9 +33,9 @@ using testsupport::TempDir;
 
 using apptest::Fixture;
 
-QTreeWidget* Tree() { return qobject_cast<QTreeWidget*>(ui::WidgetControl(FolderTreeWidget)); }
-QTableWidget* FileList() { return qobject_cast<QTableWidget*>(ui::WidgetControl(FileListWidget)); }
-QListWidget* ImageList() { return qobject_cast<QListWidget*>(ui::WidgetControl(ImageListBox)); }
+QTreeWidget* Tree() { return qobject_cast<QTreeWidget*>(ui::QtControl(FolderTreeWidget)); }
+QTableWidget* FileList() { return qobject_cast<QTableWidget*>(ui::QtControl(FileListWidget)); }
+QListWidget* ImageList() { return qobject_cast<QListWidget*>(ui::QtControl(ImageListBox)); }
 
 QStringList ImageListTexts() {
   QStringList texts;
@@ -79,10 +80,10 @@ class Window : public ::testing::Test {
     char name[] = "scene-builder";
     char* argv[] = {name, nullptr};
     ASSERT_TRUE(OpenMainWindow(argc, argv));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(ui::WindowWidget(MainWindow)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(ui::QtWindow(MainWindow)));
   }
   void TearDown() override {
-    if (ui::WindowWidget(MainWindow)) ShutDown();
+    if (ui::QtWindow(MainWindow)) ShutDown();
     fs::current_path(old_cwd_);
     platform::SetAnsiCharset("");
   }
@@ -122,12 +123,12 @@ TEST_F(Window, WidgetsHaveTheirCaptionsAndTheListBoxItsFirstItem) {
   EXPECT_EQ(ImageListTexts(), QStringList{"image list"});
   EXPECT_EQ(ui::ItemText(FileListWidget, -1, 0), u"Name");
   EXPECT_EQ(ui::ItemText(FileListWidget, -1, 1), u"Size");
-  EXPECT_EQ(ui::WindowWidget(MainWindow)->windowTitle(), "SELECT DIRECTORTY TO SCAN FOR IMAGES");
+  EXPECT_EQ(ui::QtWindow(MainWindow)->windowTitle(), "SELECT DIRECTORTY TO SCAN FOR IMAGES");
 }
 
 // The offscreen screen is 800 pixels wide, too narrow for the window's designed place at x = 800.
 TEST_F(Window, TheWindowOpensInsideTheScreensAvailableArea) {
-  QWidget* window = ui::WindowWidget(MainWindow);
+  QWidget* window = ui::QtWindow(MainWindow);
   const QRect area = window->screen()->availableGeometry();
   EXPECT_TRUE(area.contains(window->frameGeometry())) << window->frameGeometry().x();
   EXPECT_EQ(window->frameGeometry().top(), area.top() + 100);
@@ -149,19 +150,19 @@ TEST_F(Window, ProcessWritesTheSceneAndListsEveryImageTwiceOnTwoPresses) {
   templates_.Write("pov_image_read_B.txt", "// foot\r\n");
   tree_.Write("top/sub/photo.png", Fixture("photo.png"));
   ChooseInTree(tree_.str() + "/top");
-  Click(ui::WidgetControl(ProcessButton));
+  Click(ui::QtControl(ProcessButton));
   ASSERT_TRUE(DispatchQueued());
   const std::string scene = tree_.str() + "/top/image_scan.pov";
   const std::string expected = "// head\r\nadd_image ( \"sub/photo.png\", 64, 32 ) \r\n// foot\r\n";
   EXPECT_EQ(ReadFileBytes(scene), expected);
-  Click(ui::WidgetControl(ProcessButton));
+  Click(ui::QtControl(ProcessButton));
   ASSERT_TRUE(DispatchQueued());
   EXPECT_EQ(ReadFileBytes(scene), expected);
   EXPECT_EQ(ImageListTexts(), (QStringList{"image list", "sub/photo.png", "sub/photo.png"}));
 }
 
 TEST_F(Window, ProcessWithNothingSelectedDoesNothing) {
-  Click(ui::WidgetControl(ProcessButton));
+  Click(ui::QtControl(ProcessButton));
   ASSERT_TRUE(DispatchQueued());
   EXPECT_FALSE(fs::exists(templates_.path() / "pov_image_read_A.txt"));
   EXPECT_EQ(ImageListTexts(), QStringList{"image list"});
@@ -174,7 +175,7 @@ TEST_F(Window, SelectedFileGetsTheSceneNameAppended) {
   ChooseInTree(file);
   EXPECT_EQ(ui::WidgetText(FolderTreeWidget), runtime::TextFromUtf8(file));
   EXPECT_EQ(FileList()->rowCount(), 0);
-  Click(ui::WidgetControl(ProcessButton));
+  Click(ui::QtControl(ProcessButton));
   ASSERT_TRUE(DispatchQueued());
   EXPECT_EQ(ReadFileBytes(file + "image_scan.pov"), "H\r\nF\r\n");
 }
@@ -185,7 +186,7 @@ TEST_F(Window, AFolderRemovedAfterItWasChosenGivesTheQuestionMarkBox) {
   fs::remove(tree_.path() / "gone");
   SeenBox seen;
   AnswerNextMessageBox(&seen);
-  Click(ui::WidgetControl(ProcessButton));
+  Click(ui::QtControl(ProcessButton));
   ASSERT_TRUE(DispatchQueued());
   EXPECT_EQ(seen.count, 1);
   EXPECT_EQ(seen.title, "");
@@ -238,7 +239,7 @@ TEST_F(Window, LineBreaksInANameAreShownAsSymbolsAndTheFileIsStillFound) {
   Tree()->setCurrentItem(item->parent());
   ASSERT_TRUE(DispatchQueued());
 
-  Click(ui::WidgetControl(ProcessButton));
+  Click(ui::QtControl(ProcessButton));
   ASSERT_TRUE(DispatchQueued());
   EXPECT_EQ(ImageListTexts(), (QStringList{"image list", shown}));
   EXPECT_NE(ReadFileBytes(tree_.str() + "/breaks/image_scan.pov").find(", 64, 32 )"), std::string::npos);
@@ -258,10 +259,10 @@ TEST_F(Window, QuitMadeDuringAScanIsActedOnAfterTheScan) {
   // The quit click lands while the process handler is busy scanning.
   int listed_at_click = -1;
   QTimer::singleShot(0, [&] {
-    Click(ui::WidgetControl(ProcessButton));
+    Click(ui::QtControl(ProcessButton));
     QTimer::singleShot(0, [&] {
       listed_at_click = ImageList()->count() - 1;
-      Click(ui::WidgetControl(QuitButton));
+      Click(ui::QtControl(QuitButton));
     });
   });
   const int code = RunEventLoop();
@@ -272,18 +273,18 @@ TEST_F(Window, QuitMadeDuringAScanIsActedOnAfterTheScan) {
   // the scan ran to its end before the quit was acted on
   const std::string scene = ReadFileBytes(tree_.str() + "/many/image_scan.pov");
   EXPECT_NE(scene.find("// foot\r\n"), std::string::npos);
-  EXPECT_EQ(ui::WindowWidget(MainWindow), nullptr);
+  EXPECT_EQ(ui::QtWindow(MainWindow), nullptr);
 }
 
 TEST_F(Window, CloseBoxEndsTheLoopWithExitCodeZero) {
-  QTimer::singleShot(0, [] { ui::WindowWidget(MainWindow)->close(); });
+  QTimer::singleShot(0, [] { ui::QtWindow(MainWindow)->close(); });
   EXPECT_EQ(RunEventLoop(), 0);
 }
 
 TEST_F(Window, QuitButtonClosesTheWindowAndEndsWithZero) {
-  QTimer::singleShot(0, [] { Click(ui::WidgetControl(QuitButton)); });
+  QTimer::singleShot(0, [] { Click(ui::QtControl(QuitButton)); });
   EXPECT_EQ(RunEventLoop(), 0);
-  EXPECT_EQ(ui::WindowWidget(MainWindow), nullptr);
+  EXPECT_EQ(ui::QtWindow(MainWindow), nullptr);
 }
 
 }  // namespace

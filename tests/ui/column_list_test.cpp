@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "tests/ui/widget_test_support.h"
+#include "ui/qt/qt_ui.h"
 
 namespace ui {
 namespace {
@@ -22,7 +23,7 @@ class ColumnListTest : public widgettest::WindowTest {
   QTableWidget* Create(uint32_t flags = 0) {
     EXPECT_NE(ColumnListCreate(kList, 10, 10, 400, 300, u"Name", 200, flags), 0);
     ColumnAdd(kList, 1, u"Size", 80);
-    auto* list = static_cast<QTableWidget*>(WidgetControl(kList));
+    auto* list = static_cast<QTableWidget*>(ui::QtControl(kList));
     EXPECT_NE(list, nullptr);
     QApplication::processEvents();
     return list;

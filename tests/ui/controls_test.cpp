@@ -17,6 +17,7 @@
 #include "ui/widget.h"
 #include "ui/window.h"
 #include "ui_test_support.h"
+#include "ui/qt/qt_ui.h"
 
 namespace {
 
@@ -38,14 +39,14 @@ class ControlsTest : public testing::Test {
     ASSERT_NE(ui::WindowCreate(0, 20, 20, 600, 600, u"controls", 0xCC0000), 0);
     ASSERT_NE(ui::ButtonCreate(3, 10, 315, 100, 30, u" p r o c e s s "), 0);
     ASSERT_NE(ui::ListBoxCreate(6, 10, 350, 500, 200), 0);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(ui::WindowWidget(0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(ui::QtWindow(0)));
     PumpAndDrain();
   }
   void TearDown() override {
     ui::WindowDestroy(runtime::AnyId);
     ui::RemoveEvents(-1, -1, -1, -1);
   }
-  static QListWidget* List() { return static_cast<QListWidget*>(ui::WidgetControl(6)); }
+  static QListWidget* List() { return static_cast<QListWidget*>(ui::QtControl(6)); }
   static QPoint ItemCentre(int row) { return List()->visualItemRect(List()->item(row)).center(); }
   static std::vector<Event> WidgetEvents() { return Only(PumpAndDrain(), ui::EventWidget); }
   static void Fill(std::initializer_list<const char16_t*> items) {
@@ -58,16 +59,16 @@ TEST_F(ControlsTest, ButtonTextIsItsCaptionExactlyAndAPressPostsALeftClick) {
   ASSERT_NE(ui::ButtonCreate(4, 310, 315, 100, 30, u" q u i t  "), 0);
   EXPECT_EQ(ui::WidgetText(4), Text(u" q u i t  "));
   EXPECT_EQ(ui::WidgetState(3), 0);
-  QTest::mouseClick(ui::WidgetControl(4), Qt::LeftButton);
+  QTest::mouseClick(ui::QtControl(4), Qt::LeftButton);
   EXPECT_EQ(WidgetEvents(), (std::vector<Event>{{ui::EventWidget, 4, 0, ui::WidgetEventLeftClick}}));
-  QTest::keyClick(ui::WidgetControl(3), Qt::Key_Space);
+  QTest::keyClick(ui::QtControl(3), Qt::Key_Space);
   EXPECT_EQ(WidgetEvents(), (std::vector<Event>{{ui::EventWidget, 3, 0, ui::WidgetEventLeftClick}}));
 }
 
 TEST_F(ControlsTest, CheckBoxStateFollowsTheUserAndTheProgramQuietly) {
   ASSERT_NE(ui::ButtonCreate(7, 10, 10, 100, 30, u"check", ui::kButtonAutoCheckBox), 0);
-  ASSERT_NE(qobject_cast<QCheckBox*>(ui::WidgetControl(7)), nullptr);
-  QTest::mouseClick(ui::WidgetControl(7), Qt::LeftButton, {}, QPoint(5, 15));
+  ASSERT_NE(qobject_cast<QCheckBox*>(ui::QtControl(7)), nullptr);
+  QTest::mouseClick(ui::QtControl(7), Qt::LeftButton, {}, QPoint(5, 15));
   EXPECT_EQ(ui::WidgetState(7), 1);
   EXPECT_EQ(WidgetEvents().size(), 1u);
   ui::WidgetSetState(7, 0);
@@ -174,7 +175,7 @@ TEST_F(ControlsTest, DragStartsOnlyBeyondTheDragDistance) {
 
 TEST_F(ControlsTest, MultiSelectionDragKeepsTheSelection) {
   ASSERT_NE(ui::ListBoxCreate(8, 10, 10, 200, 200, ui::kListBoxExtendedSelection), 0);
-  auto* l = static_cast<QListWidget*>(ui::WidgetControl(8));
+  auto* l = static_cast<QListWidget*>(ui::QtControl(8));
   for (const char16_t* t : {u"a", u"b", u"c"}) ui::ItemAdd(8, -1, t);
   QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(0)).center());
   QTest::mouseClick(l->viewport(), Qt::LeftButton, Qt::ControlModifier, l->visualItemRect(l->item(2)).center());
@@ -218,38 +219,38 @@ TEST_F(ControlsTest, ListBoxKindOperations) {
 }
 
 TEST_F(ControlsTest, DestroyedWidgetIsSilencedAndItsQueuedEventsGo) {
-  QTest::mouseClick(ui::WidgetControl(3), Qt::LeftButton);
+  QTest::mouseClick(ui::QtControl(3), Qt::LeftButton);
   ui::PostEvent(ui::EventWindowSized, 0, 0, 0);
-  QPointer<QWidget> control = ui::WidgetControl(3);
+  QPointer<QWidget> control = ui::QtControl(3);
   ui::WidgetDestroy(3);
   EXPECT_TRUE(control.isNull());
   EXPECT_EQ(ui::FindWidget(3), nullptr);
   ExpectOnlyTheSizeLeft(Drain());
   // The same when Qt deletes the control behind the registry's back.
   ASSERT_NE(ui::ButtonCreate(4, 0, 0, 10, 10, u"four"), 0);
-  QTest::mouseClick(ui::WidgetControl(4), Qt::LeftButton);
+  QTest::mouseClick(ui::QtControl(4), Qt::LeftButton);
   ui::PostEvent(ui::EventWindowSized, 0, 0, 0);
-  delete ui::WidgetControl(4);
+  delete ui::QtControl(4);
   EXPECT_EQ(ui::FindWidget(4), nullptr);
   ExpectOnlyTheSizeLeft(Drain());
   // Reusing a live fixed number replaces the old widget.
   ASSERT_NE(ui::ButtonCreate(3, 0, 0, 10, 10, u"old"), 0);
-  QPointer<QWidget> old = ui::WidgetControl(3);
+  QPointer<QWidget> old = ui::QtControl(3);
   ASSERT_NE(ui::ButtonCreate(3, 0, 0, 10, 10, u"new"), 0);
   EXPECT_TRUE(old.isNull());
   EXPECT_EQ(ui::WidgetText(3), Text(u"new"));
   // AnyId widgets are numbered by their record and carry it in "VX_ID".
   const int64_t n = ui::ButtonCreate(runtime::AnyId, 0, 0, 10, 10, u"any");
   ASSERT_NE(n, 0);
-  EXPECT_EQ(ui::WidgetControl(n)->property("VX_ID").toLongLong(), n);
-  QTest::mouseClick(ui::WidgetControl(n), Qt::LeftButton);
+  EXPECT_EQ(ui::QtControl(n)->property("VX_ID").toLongLong(), n);
+  QTest::mouseClick(ui::QtControl(n), Qt::LeftButton);
   EXPECT_EQ(WidgetEvents(), (std::vector<Event>{{ui::EventWidget, n, 0, 0}}));
   ui::WidgetDestroy(n);
   EXPECT_EQ(ui::FindWidget(n), nullptr);
 }
 
 TEST_F(ControlsTest, MessageBoxCutsLongTextAndDisablesTheProgramWhileOpen) {
-  QWidget* main_window = ui::WindowWidget(0);
+  QWidget* main_window = ui::QtWindow(0);
   Text text(70000, u'x');
   text[65533] = u'y';  // the last unit kept
   int shown_length = -1;
@@ -273,11 +274,11 @@ TEST_F(ControlsTest, MessageBoxCutsLongTextAndDisablesTheProgramWhileOpen) {
   EXPECT_FALSE(main_enabled_while_open);
   EXPECT_TRUE(box_enabled);
   EXPECT_TRUE(main_window->isEnabled());
-  EXPECT_TRUE(ui::WidgetControl(3)->isEnabled());
+  EXPECT_TRUE(ui::QtControl(3)->isEnabled());
 }
 
 TEST_F(ControlsTest, MessageBoxAnswersWithThePlatformButtonIds) {
-  QWidget* main_window = ui::WindowWidget(0);
+  QWidget* main_window = ui::QtWindow(0);
   main_window->setEnabled(false);  // a window the program disabled itself stays disabled
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&poll] {

@@ -10,6 +10,7 @@
 #include "ui/widget.h"
 #include "ui/window.h"
 #include "ui_test_support.h"
+#include "ui/qt/qt_ui.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ class EventQueueTest : public testing::Test {
     ui::WindowDestroy(runtime::AnyId);
     ui::RemoveEvents(-1, -1, -1, -1);
   }
-  static QPushButton* Button(int64_t n) { return static_cast<QPushButton*>(ui::WidgetControl(n)); }
+  static QPushButton* Button(int64_t n) { return static_cast<QPushButton*>(ui::QtControl(n)); }
 };
 
 TEST_F(EventQueueTest, IdenticalClicksCoalesceUntilFetched) {
@@ -123,7 +124,7 @@ TEST_F(EventQueueTest, WidgetWithoutIdPostsNothing) {
   QPushButton* b = Button(3);
   b->setProperty("VX_ID", QVariant::fromValue<qlonglong>(-1));
   QTest::mouseClick(b, Qt::LeftButton);
-  QPushButton stranger(ui::WindowWidget(0));
+  QPushButton stranger(ui::QtWindow(0));
   ui::PostWidgetEvent(&stranger, 0);
   EXPECT_EQ(ui::QueuedEventCount(), 0);
 }

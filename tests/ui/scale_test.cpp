@@ -9,6 +9,7 @@
 #include "ui/list_box.h"
 #include "ui/widget.h"
 #include "ui/window.h"
+#include "ui/qt/qt_ui.h"
 
 namespace {
 
@@ -27,12 +28,12 @@ TEST(ScaleAt144Dpi, RectanglesAndWidthsScaleByOneAndAHalf) {
 
 TEST(ScaleAt144Dpi, WindowsAndWidgetsAreCreatedAtTheScaledRectangle) {
   ASSERT_NE(ui::WindowCreate(0, 20, 30, 400, 300, u"scaled", 0xCC0000), 0);
-  EXPECT_EQ(ui::WindowWidget(0)->size(), QSize(600, 450));
-  EXPECT_EQ(ui::WindowWidget(0)->pos(), QPoint(30, 45));
+  EXPECT_EQ(ui::QtWindow(0)->size(), QSize(600, 450));
+  EXPECT_EQ(ui::QtWindow(0)->pos(), QPoint(30, 45));
   ASSERT_NE(ui::ButtonCreate(3, 10, 10, 200, 300, u"b"), 0);
-  EXPECT_EQ(ui::WidgetControl(3)->geometry(), QRect(15, 15, 300, 450));
+  EXPECT_EQ(ui::QtControl(3)->geometry(), QRect(15, 15, 300, 450));
   ASSERT_NE(ui::ListBoxCreate(6, 25, 1, 25, 1), 0);
-  EXPECT_EQ(ui::WidgetControl(6)->geometry(), QRect(38, 2, 38, 2));
+  EXPECT_EQ(ui::QtControl(6)->geometry(), QRect(38, 2, 38, 2));
   ui::WindowDestroy(runtime::AnyId);
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/window.h"
+#include "ui/qt/qt_ui.h"
 
 namespace ui {
 namespace {
@@ -42,7 +43,7 @@ TEST(ScreenFit, AWindowIsMovedLeftAndUpJustEnoughToFit) {
     SCOPED_TRACE(p.what);
     const QRect area = AvailableArea(p.screen);
     ASSERT_NE(WindowCreate(0, area.x() + p.x, area.y() + p.y, p.width, p.height, u"fit", 0xCC0000), 0);
-    QWidget* w = WindowWidget(0);
+    QWidget* w = ui::QtWindow(0);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     const QRect frame = w->frameGeometry();
     EXPECT_EQ(w->size(), QSize(p.width, p.height));  // only the place changes

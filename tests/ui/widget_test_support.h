@@ -13,6 +13,7 @@
 #include "ui/event_queue.h"
 #include "ui/widget.h"
 #include "ui/window.h"
+#include "ui/qt/qt_ui.h"
 
 namespace widgettest {
 
@@ -30,7 +31,7 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(ui::WindowCreate(0, 10, 10, 600, 600, u"widgets", 0xCC0000), 0);
-    window_ = ui::WindowWidget(0);
+    window_ = ui::QtWindow(0);
     ASSERT_NE(window_, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_));
   }

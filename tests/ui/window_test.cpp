@@ -16,6 +16,7 @@
 #include "ui/list_box.h"
 #include "ui/widget.h"
 #include "ui_test_support.h"
+#include "ui/qt/qt_ui.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ std::vector<Event> StateEvents(const std::vector<Event>& events) {
 
 TEST_F(WindowTest, CloseBoxTwiceGivesOneCloseEventAndTheWindowStays) {
   ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"close", 0xCC0000), 0);
-  QWidget* w = ui::WindowWidget(0);
+  QWidget* w = ui::QtWindow(0);
   ASSERT_NE(w, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
   PumpAndDrain();
@@ -56,7 +57,7 @@ TEST_F(WindowTest, CloseBoxTwiceGivesOneCloseEventAndTheWindowStays) {
   w->windowHandle()->close();
   EXPECT_EQ(Only(Drain(), ui::EventCloseWindow), (std::vector<Event>{{ui::EventCloseWindow, 0, 0, 0}}));
   EXPECT_TRUE(w->isVisible());
-  EXPECT_EQ(ui::WindowWidget(0), w);
+  EXPECT_EQ(ui::QtWindow(0), w);
   // The wake-up that followed the request ends a wait without being an event.
   EXPECT_EQ(ui::EventWait(), ui::kWaitWakeUp);
   EXPECT_EQ(ui::EventKind(), -1);
@@ -65,7 +66,7 @@ TEST_F(WindowTest, CloseBoxTwiceGivesOneCloseEventAndTheWindowStays) {
 
 TEST_F(WindowTest, MaximiseThenRestoreGivesRestoredThenOneSized) {
   ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"sizes", 0xCF0000), 0);
-  QWidget* w = ui::WindowWidget(0);
+  QWidget* w = ui::QtWindow(0);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
   PumpAndDrain();
   w->showMaximized();
@@ -97,7 +98,7 @@ TEST_F(WindowTest, MaximiseThenRestoreGivesRestoredThenOneSized) {
 
 TEST_F(WindowTest, MinimiseReportsOnlyMinimised) {
   ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"min", 0xCE0000), 0);
-  QWidget* w = ui::WindowWidget(0);
+  QWidget* w = ui::QtWindow(0);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
   PumpAndDrain();
   w->showMinimized();
@@ -111,25 +112,25 @@ TEST_F(WindowTest, AnyIdNumbersAndTheWindowProperty) {
   ASSERT_NE(a, 0);
   ASSERT_NE(b, 0);
   EXPECT_NE(a, b);
-  ASSERT_NE(ui::WindowWidget(a), nullptr);
-  EXPECT_EQ(ui::WindowWidget(a)->property("VX_WindowID").toLongLong(), a + 1);
-  EXPECT_EQ(ui::WindowWidget(a)->windowTitle(), QStringLiteral("a"));
+  ASSERT_NE(ui::QtWindow(a), nullptr);
+  EXPECT_EQ(ui::QtWindow(a)->property("VX_WindowID").toLongLong(), a + 1);
+  EXPECT_EQ(ui::QtWindow(a)->windowTitle(), QStringLiteral("a"));
   // A fixed number returns a handle, not the number.
   const int64_t handle = ui::WindowCreate(5, 0, 0, 100, 100, u"", 0);
-  EXPECT_EQ(handle, static_cast<int64_t>(reinterpret_cast<intptr_t>(ui::WindowWidget(5))));
+  EXPECT_EQ(handle, static_cast<int64_t>(reinterpret_cast<intptr_t>(ui::QtWindow(5))));
   EXPECT_EQ(ui::WindowCreate(-7, 0, 0, 100, 100, u"", 0), 0);
   ui::WindowDestroy(a);
-  EXPECT_EQ(ui::WindowWidget(a), nullptr);
-  EXPECT_NE(ui::WindowWidget(b), nullptr);
+  EXPECT_EQ(ui::QtWindow(a), nullptr);
+  EXPECT_NE(ui::QtWindow(b), nullptr);
   ui::WindowDestroy(12345);  // names nothing
   ui::WindowDestroy(runtime::AnyId);
-  EXPECT_EQ(ui::WindowWidget(b), nullptr);
-  EXPECT_EQ(ui::WindowWidget(5), nullptr);
+  EXPECT_EQ(ui::QtWindow(b), nullptr);
+  EXPECT_EQ(ui::QtWindow(5), nullptr);
 }
 
 TEST_F(WindowTest, FlagsMapOntoQtWindowFlags) {
   ASSERT_NE(ui::WindowCreate(0, 30, 40, 200, 100, u"main", 0xCC0000), 0);
-  QWidget* w = ui::WindowWidget(0);
+  QWidget* w = ui::QtWindow(0);
   const Qt::WindowFlags f = w->windowFlags();
   EXPECT_TRUE(f & Qt::WindowTitleHint);
   EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
@@ -138,18 +139,18 @@ TEST_F(WindowTest, FlagsMapOntoQtWindowFlags) {
   EXPECT_NE(w->minimumSize(), w->maximumSize());  // the sizing frame: the user may resize it
   EXPECT_EQ(w->size(), QSize(200, 100));
   EXPECT_EQ(w->pos(), QPoint(30, 40));
-  EXPECT_EQ(ui::WidgetContainer(), w);
+  EXPECT_EQ(ui::QtContainer(), w);
 
   // No sizing frame: fixed size. Flag 8: not the container. Hidden bit: not shown.
   ASSERT_NE(ui::WindowCreate(1, 0, 0, 120, 80, u"fixed", 0xC80000 | 0x8 | 0x10000000), 0);
-  QWidget* fixed = ui::WindowWidget(1);
+  QWidget* fixed = ui::QtWindow(1);
   EXPECT_EQ(fixed->minimumSize(), fixed->maximumSize());
   EXPECT_FALSE(fixed->isVisible());
-  EXPECT_EQ(ui::WidgetContainer(), w);
+  EXPECT_EQ(ui::QtContainer(), w);
 
   // A tool window loses the minimise and maximise boxes even when asked for them.
   ASSERT_NE(ui::WindowCreate(2, 0, 0, 120, 80, u"tool", 0x4 | 0xCF0000 | 0x8), 0);
-  const Qt::WindowFlags tf = ui::WindowWidget(2)->windowFlags();
+  const Qt::WindowFlags tf = ui::QtWindow(2)->windowFlags();
   EXPECT_EQ(tf & Qt::WindowType_Mask, Qt::Tool);
   EXPECT_FALSE(tf & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(tf & Qt::WindowTitleHint);
@@ -158,13 +159,13 @@ TEST_F(WindowTest, FlagsMapOntoQtWindowFlags) {
 TEST_F(WindowTest, ClicksOnTheWindowsOwnAreaAndMoves) {
   ASSERT_NE(ui::WindowCreate(2, 20, 20, 300, 200, u"clicks", 0xCC0000), 0);
   ASSERT_NE(ui::ButtonCreate(3, 0, 0, 50, 50, u"b"), 0);
-  QWidget* w = ui::WindowWidget(2);
+  QWidget* w = ui::QtWindow(2);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
   PumpAndDrain();
   QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(200, 150));
   QTest::mouseClick(w, Qt::RightButton, {}, QPoint(200, 150));
   QTest::mouseDClick(w, Qt::LeftButton, {}, QPoint(200, 150));
-  QTest::mouseClick(ui::WidgetControl(3), Qt::RightButton);  // a control's click is not the window's
+  QTest::mouseClick(ui::QtControl(3), Qt::RightButton);  // a control's click is not the window's
   const std::vector<Event> events = StateEvents(PumpAndDrain());
   EXPECT_FALSE(Only(events, ui::EventWindowLeftClick).empty());
   EXPECT_EQ(Only(events, ui::EventWindowRightClick), (std::vector<Event>{{ui::EventWindowRightClick, 0, 2, 0}}));
@@ -181,36 +182,36 @@ TEST_F(WindowTest, CentringOnTheScreenAndOnTheParent) {
   ASSERT_NE(screen, nullptr);
   const QRect sg = screen->geometry();
   ASSERT_NE(ui::WindowCreate(0, 5, 5, 200, 100, u"", 0xCC0000 | ui::kWindowCentreOnScreen), 0);
-  QWidget* parent = ui::WindowWidget(0);
+  QWidget* parent = ui::QtWindow(0);
   const QSize outer = parent->frameGeometry().size();
   EXPECT_EQ(parent->pos(), QPoint(sg.x() + (sg.width() - outer.width()) / 2, sg.y() + (sg.height() - outer.height()) / 2));
   ASSERT_NE(ui::WindowCreate(1, 5, 5, 100, 50, u"", 0xCC0000 | ui::kWindowCentreOnParent | 0x8, parent), 0);
-  const QRect child = ui::WindowWidget(1)->frameGeometry();
+  const QRect child = ui::QtWindow(1)->frameGeometry();
   EXPECT_EQ(child.center(), parent->frameGeometry().center());
-  EXPECT_EQ(ui::WidgetContainer(), parent);
+  EXPECT_EQ(ui::QtContainer(), parent);
 }
 
 TEST_F(WindowTest, IgnoredPositionIsLeftToTheWindowSystem) {
   ASSERT_NE(ui::WindowCreate(0, ui::kWindowPositionIgnore, 300, 100, 100, u"", 0x8), 0);
-  EXPECT_FALSE(ui::WindowWidget(0)->testAttribute(Qt::WA_Moved));
+  EXPECT_FALSE(ui::QtWindow(0)->testAttribute(Qt::WA_Moved));
   ASSERT_NE(ui::WindowCreate(1, 300, ui::kWindowPositionIgnore, 100, 100, u"", 0x8), 0);
-  EXPECT_FALSE(ui::WindowWidget(1)->testAttribute(Qt::WA_Moved));
+  EXPECT_FALSE(ui::QtWindow(1)->testAttribute(Qt::WA_Moved));
   ASSERT_NE(ui::WindowCreate(2, 300, 200, 100, 100, u"", 0x8), 0);
-  EXPECT_TRUE(ui::WindowWidget(2)->testAttribute(Qt::WA_Moved));
+  EXPECT_TRUE(ui::QtWindow(2)->testAttribute(Qt::WA_Moved));
 }
 
 TEST_F(WindowTest, DestroyingTheWindowDestroysItsWidgetsAndDropsTheirEvents) {
   ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"gone", 0xCC0000), 0);
   ASSERT_NE(ui::ButtonCreate(3, 10, 10, 100, 30, u"b"), 0);
   ASSERT_NE(ui::ListBoxCreate(6, 10, 50, 100, 100), 0);
-  QTest::mouseClick(ui::WidgetControl(3), Qt::LeftButton);
+  QTest::mouseClick(ui::QtControl(3), Qt::LeftButton);
   ui::PostEvent(ui::EventWindowSized, 0, 0, 0);
   ui::PostEvent(ui::EventWidget, 9, 1, 0);  // another window's event stays
   ui::WindowDestroy(0);
-  EXPECT_EQ(ui::WindowWidget(0), nullptr);
-  EXPECT_EQ(ui::WidgetControl(3), nullptr);
-  EXPECT_EQ(ui::WidgetControl(6), nullptr);
-  EXPECT_EQ(ui::WidgetContainer(), nullptr);
+  EXPECT_EQ(ui::QtWindow(0), nullptr);
+  EXPECT_EQ(ui::QtControl(3), nullptr);
+  EXPECT_EQ(ui::QtControl(6), nullptr);
+  EXPECT_EQ(ui::QtContainer(), nullptr);
   EXPECT_EQ(Drain(), (std::vector<Event>{{ui::EventWidget, 9, 1, 0}}));
   // Without a container no widget can be made, and the number stays free.
   EXPECT_EQ(ui::ButtonCreate(3, 10, 10, 100, 30, u"b"), 0);
@@ -219,7 +220,7 @@ TEST_F(WindowTest, DestroyingTheWindowDestroysItsWidgetsAndDropsTheirEvents) {
 
 TEST_F(WindowTest, TabCyclesOverEnabledVisibleWidgetsInCreationOrder) {
   ASSERT_NE(ui::WindowCreate(0, 20, 20, 400, 300, u"tabs", 0xCC0000), 0);
-  QWidget* w = ui::WindowWidget(0);
+  QWidget* w = ui::QtWindow(0);
   ASSERT_NE(ui::ButtonCreate(1, 10, 10, 80, 30, u"first"), 0);
   ASSERT_NE(ui::ListBoxCreate(2, 10, 50, 100, 100), 0);
   ASSERT_NE(ui::ButtonCreate(3, 10, 160, 80, 30, u"disabled"), 0);
@@ -227,30 +228,30 @@ TEST_F(WindowTest, TabCyclesOverEnabledVisibleWidgetsInCreationOrder) {
   ASSERT_NE(ui::ButtonCreate(5, 10, 240, 80, 30, u"last"), 0);
   // A list that keeps Tab for moving between its items, and a Qt focus chain in another order:
   // neither may change the cycle.
-  auto* list = static_cast<QListWidget*>(ui::WidgetControl(2));
+  auto* list = static_cast<QListWidget*>(ui::QtControl(2));
   list->setTabKeyNavigation(true);
   ui::ItemAdd(2, -1, u"one");
   ui::ItemAdd(2, -1, u"two");
   list->setCurrentRow(0);
-  QWidget::setTabOrder(ui::WidgetControl(5), ui::WidgetControl(2));
-  ui::WidgetControl(3)->setEnabled(false);
-  ui::WidgetControl(4)->hide();
+  QWidget::setTabOrder(ui::QtControl(5), ui::QtControl(2));
+  ui::QtControl(3)->setEnabled(false);
+  ui::QtControl(4)->hide();
   w->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-  ui::WidgetControl(1)->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), ui::WidgetControl(1));
+  ui::QtControl(1)->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), ui::QtControl(1));
   PumpAndDrain();
 
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(2));
+  EXPECT_EQ(QApplication::focusWidget(), ui::QtControl(2));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(5));
+  EXPECT_EQ(QApplication::focusWidget(), ui::QtControl(5));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(1));
+  EXPECT_EQ(QApplication::focusWidget(), ui::QtControl(1));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(5));
+  EXPECT_EQ(QApplication::focusWidget(), ui::QtControl(5));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
-  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(2));
+  EXPECT_EQ(QApplication::focusWidget(), ui::QtControl(2));
   EXPECT_TRUE(Only(PumpAndDrain(), ui::EventWidget).empty());  // focus moves are not events
 }
 
