@@ -1,3 +1,4 @@
+// Qt only: the screens are set up through the offscreen platform's configuration and found by name.
 // Windows placed at a corner on small screens: a 1366 x 768 laptop and, beside it, a 1920 x 1080
 // screen at 150 % (1280 x 720 logical), as tests/ui/small_screens.json sets them up.
 #include <QGuiApplication>

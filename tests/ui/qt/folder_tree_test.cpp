@@ -1,3 +1,4 @@
+// Qt only: these cases read the QTreeWidget itself (items, icons, expansion, the not-ready dialog).
 #include "ui/folder_tree.h"
 
 #include <QDialog>
@@ -12,7 +13,7 @@
 
 #include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
-#include "tests/ui/widget_test_support.h"
+#include "tests/ui/qt/widget_test_support.h"
 #include "ui/qt/qt_ui.h"
 
 namespace ui {

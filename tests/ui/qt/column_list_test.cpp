@@ -1,3 +1,4 @@
+// Qt only: these cases read the QTableWidget itself (cells, header, selection model, check states).
 #include "ui/column_list.h"
 
 #include <QHeaderView>
@@ -6,7 +7,7 @@
 
 #include <algorithm>
 
-#include "tests/ui/widget_test_support.h"
+#include "tests/ui/qt/widget_test_support.h"
 #include "ui/qt/qt_ui.h"
 
 namespace ui {
