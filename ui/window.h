@@ -23,7 +23,7 @@ constexpr uint32_t kWindowNotContainer = 0x8;
 constexpr uint32_t kWindowNoActivate = 0x2000000;
 constexpr uint32_t kWindowHidden = 0x10000000;
 
-// Platform window style bits that map onto Qt window flags.
+// Platform window style bits; each backend maps them onto its toolkit's window flags.
 constexpr uint32_t kStyleCaption = 0xC00000;      // title bar (border + dialog frame)
 constexpr uint32_t kStyleBorder = 0x800000;
 constexpr uint32_t kStyleSystemMenu = 0x80000;    // close box
