@@ -16,9 +16,9 @@
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <vector>
 
 #include "ui/backend.h"
