@@ -1,13 +1,15 @@
-// Qt only: these cases read the QTableWidget itself (cells, header, selection model, check states).
+// Qt only: these cases read the QTableWidget itself (column widths, properties, header, palette, pixels).
 #include "ui/column_list.h"
 
+#include <QApplication>
+#include <QTest>
 #include <QHeaderView>
 #include <QImage>
 #include <QTableWidget>
 
 #include <algorithm>
 
-#include "tests/ui/qt/widget_test_support.h"
+#include "tests/ui/widget_test_support.h"
 #include "ui/qt/qt_ui.h"
 
 namespace ui {
@@ -19,7 +21,7 @@ using Events = std::vector<std::pair<int64_t, int64_t>>;
 
 constexpr int64_t kList = 2;
 
-class ColumnListTest : public widgettest::WindowTest {
+class QtColumnListTest : public widgettest::WindowTest {
  protected:
   QTableWidget* Create(uint32_t flags = 0) {
     EXPECT_NE(ColumnListCreate(kList, 10, 10, 400, 300, u"Name", 200, flags), 0);
@@ -39,42 +41,7 @@ class ColumnListTest : public widgettest::WindowTest {
   WidgetRecord* Record() { return FindWidget(kList); }
 };
 
-TEST(ColumnTexts, SplitAtEveryLineFeed) {
-  EXPECT_EQ(SplitColumnTexts(u""), std::vector<Text>{u""});
-  EXPECT_EQ(SplitColumnTexts(u"a.jpg\n1234"), (std::vector<Text>{u"a.jpg", u"1234"}));
-  EXPECT_EQ(SplitColumnTexts(u"a\n"), (std::vector<Text>{u"a", u""}));
-  EXPECT_EQ(SplitColumnTexts(u"\n\nc"), (std::vector<Text>{u"", u"", u"c"}));
-}
-
-TEST_F(ColumnListTest, RowsSplitIntoTheirColumnsAndRowMinusOneGivesTitles) {
-  QTableWidget* list = Create();
-  DrainWidgetEvents();
-  EXPECT_EQ(ItemAdd(kList, -1, u"a.jpg\n1234"), 0);
-  ItemAdd(kList, -1, u"b.png");
-  ItemAdd(kList, 0, u"first\n1\nbeyond the last column");
-  ItemAdd(kList, 99, u"last\n7");
-  ItemAdd(kList, -1, u"");
-  EXPECT_EQ(DrainWidgetEvents(), Events{});  // adding reports nothing
-
-  ASSERT_EQ(list->rowCount(), 5);
-  EXPECT_EQ(ItemText(kList, 0, 0), u"first");
-  EXPECT_EQ(ItemText(kList, 0, 1), u"1");
-  EXPECT_EQ(ItemText(kList, 1, 0), u"a.jpg");
-  EXPECT_EQ(ItemText(kList, 1, 1), u"1234");
-  EXPECT_EQ(ItemText(kList, 2, 0), u"b.png");
-  EXPECT_EQ(ItemText(kList, 2, 1), u"");
-  EXPECT_EQ(ItemText(kList, 3, 0), u"last");
-  EXPECT_EQ(ItemText(kList, 4, 0), u"");
-  EXPECT_EQ(ItemText(kList, 5, 0), u"");
-  EXPECT_EQ(ItemText(kList, 0, 2), u"");
-  EXPECT_EQ(ItemText(kList, -1, 0), u"Name");
-  EXPECT_EQ(ItemText(kList, -1, 1), u"Size");
-  EXPECT_EQ(ItemCount(kList), 5);
-  EXPECT_EQ(WidgetState(kList), -1);
-  EXPECT_EQ(WidgetText(kList), u"");
-}
-
-TEST_F(ColumnListTest, ANewFirstColumnStartsEmptyAndOldTextsKeepTheirTitles) {
+TEST_F(QtColumnListTest, ANewFirstColumnStartsEmptyAndOldTextsKeepTheirTitles) {
   QTableWidget* list = Create();
   ItemAdd(kList, -1, u"a.jpg\n1234");
   ColumnAdd(kList, 0, u"Mark", 30);
@@ -90,7 +57,7 @@ TEST_F(ColumnListTest, ANewFirstColumnStartsEmptyAndOldTextsKeepTheirTitles) {
   EXPECT_EQ(list->columnWidth(0), ScaleX(30));
 }
 
-TEST_F(ColumnListTest, ClickingARowSelectsItAndClearingForgetsIt) {
+TEST_F(QtColumnListTest, ClickingARowSelectsItAndClearingForgetsIt) {
   QTableWidget* list = Create();
   ItemAdd(kList, -1, u"a.jpg\n1234");
   ItemAdd(kList, -1, u"b.png\n99");
@@ -114,7 +81,7 @@ TEST_F(ColumnListTest, ClickingARowSelectsItAndClearingForgetsIt) {
   EXPECT_EQ(ItemText(kList, -1, 0), u"Name");
 }
 
-TEST_F(ColumnListTest, TheDeselectionCheckReportsOnceAndThenNothing) {
+TEST_F(QtColumnListTest, TheDeselectionCheckReportsOnceAndThenNothing) {
   QTableWidget* list = Create();
   ItemAdd(kList, -1, u"a.jpg\n1234");
   ClickRow(list, 0);
@@ -134,7 +101,7 @@ TEST_F(ColumnListTest, TheDeselectionCheckReportsOnceAndThenNothing) {
 
 // A click beside the rows lets go of the selected row: the loss of the selection is one change, the
 // click itself is not reported (no row is selected), and the release adds nothing.
-TEST_F(ColumnListTest, AClickBesideTheRowsDeselectsWithOneChangeAndNoClick) {
+TEST_F(QtColumnListTest, AClickBesideTheRowsDeselectsWithOneChangeAndNoClick) {
   QTableWidget* list = Create();
   ItemAdd(kList, -1, u"a.jpg\n1234");
   ItemAdd(kList, -1, u"b.png\n99");
@@ -157,25 +124,7 @@ TEST_F(ColumnListTest, AClickBesideTheRowsDeselectsWithOneChangeAndNoClick) {
   EXPECT_EQ(DrainWidgetEvents(), Events{});
 }
 
-TEST_F(ColumnListTest, ADoubleClickOnEmptySpaceIsReported) {
-  QTableWidget* list = Create();
-  ItemAdd(kList, -1, u"a.jpg\n1234");
-  DrainWidgetEvents();
-  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, EmptySpace(list));
-  const Events events = DrainWidgetEvents();
-  EXPECT_NE(std::find(events.begin(), events.end(), std::pair<int64_t, int64_t>{kList, WidgetEventDoubleClick}),
-            events.end());
-  EXPECT_EQ(WidgetState(kList), -1);
-
-  // On a row the double-click follows the selection.
-  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0, 0)).center());
-  const Events on_row = DrainWidgetEvents();
-  EXPECT_NE(std::find(on_row.begin(), on_row.end(), std::pair<int64_t, int64_t>{kList, WidgetEventDoubleClick}),
-            on_row.end());
-  EXPECT_EQ(WidgetText(kList), u"a.jpg");
-}
-
-TEST_F(ColumnListTest, DraggingRowsReportsTheSelectedOnes) {
+TEST_F(QtColumnListTest, DraggingRowsReportsTheSelectedOnes) {
   QTableWidget* list = Create(kListMultipleSelection);
   for (const char16_t* row : {u"a\n1", u"b\n2", u"c\n3"}) ItemAdd(kList, -1, row);
   ClickRow(list, 0);
@@ -195,7 +144,7 @@ TEST_F(ColumnListTest, DraggingRowsReportsTheSelectedOnes) {
   EXPECT_EQ(rows[1].toLongLong(), 2);
 }
 
-TEST_F(ColumnListTest, HeaderClicksAreRecordedAndReported) {
+TEST_F(QtColumnListTest, HeaderClicksAreRecordedAndReported) {
   QTableWidget* list = Create();
   DrainWidgetEvents();
   QHeaderView* header = list->horizontalHeader();
@@ -208,7 +157,7 @@ TEST_F(ColumnListTest, HeaderClicksAreRecordedAndReported) {
   EXPECT_EQ(w->ops->get_attribute(w, kListAttributeColumnCount), 2);
 }
 
-TEST_F(ColumnListTest, KindTableCoversStatesColoursDataAndCheckBoxes) {
+TEST_F(QtColumnListTest, KindTableCoversStatesColoursDataAndCheckBoxes) {
   QTableWidget* list = Create(kListCheckBoxes | kListThreeStateChecks | kListGridLines);
   ItemAdd(kList, -1, u"a\n1");
   ItemAdd(kList, -1, u"b\n2");
@@ -263,11 +212,6 @@ TEST_F(ColumnListTest, KindTableCoversStatesColoursDataAndCheckBoxes) {
   EXPECT_EQ(ItemCount(kList), 2);
   w->ops->remove_column(w, 1);
   EXPECT_EQ(list->columnCount(), 1);
-}
-
-TEST_F(ColumnListTest, WithoutAWindowThereIsNowhereToPutAList) {
-  WindowDestroy(0);
-  EXPECT_EQ(ColumnListCreate(kList, 0, 0, 10, 10, u"Name", 10), 0);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Qt only: these cases read the QTreeWidget itself (items, icons, expansion, the not-ready dialog).
 #include "ui/folder_tree.h"
 
+#include <QApplication>
+#include <QTest>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -13,7 +15,7 @@
 
 #include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
-#include "tests/ui/qt/widget_test_support.h"
+#include "tests/ui/widget_test_support.h"
 #include "ui/qt/qt_ui.h"
 
 namespace ui {
@@ -374,7 +376,7 @@ TEST_F(FolderTreeTest, AnEmptyDriveOpensThePromptAndIsAskedAgainNextTime) {
   EXPECT_EQ(stick->childCount(), 0);
   EXPECT_FALSE(stick->isExpanded());
   EXPECT_FALSE(TagIsPopulated(TagOf(stick)));
-  auto* prompt = window_->findChild<QDialog*>(QStringLiteral("VX_DriveNotReady"));
+  auto* prompt = ui::QtWindow(0)->findChild<QDialog*>(QStringLiteral("VX_DriveNotReady"));
   ASSERT_NE(prompt, nullptr);
   EXPECT_TRUE(prompt->isVisible());
   EXPECT_FALSE(tree->isEnabled());
