@@ -1,12 +1,7 @@
 #include "ui/event_queue.h"
 
-#include <QCoreApplication>
-#include <QEvent>
-#include <QObject>
-#include <QVariant>
-#include <QWidget>
-
 #include "runtime/block_pool.h"
+#include "ui/backend.h"
 #include "ui/window.h"
 
 namespace ui {
@@ -33,28 +28,6 @@ struct EventState {
 
 EventState g_state{nullptr, nullptr, nullptr, 0, 0, -1, 0, -1};
 
-// Receives the wake-up that follows a close request, so that a wait blocked in the toolkit returns
-// and the request is fetched at once.
-class WakeUpTarget : public QObject {
- public:
-  static QEvent::Type Type() {
-    static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-  }
-  bool woke = false;
-
- protected:
-  bool event(QEvent* e) override {
-    if (e->type() == Type()) {
-      woke = true;
-      return true;
-    }
-    return QObject::event(e);
-  }
-};
-
-WakeUpTarget* g_wake = nullptr;
-
 void DropAllRecords() {
   if (g_state.pool != nullptr) runtime::PoolFreeAll(g_state.pool);
   g_state.head = nullptr;
@@ -80,7 +53,7 @@ bool Fetch() {
 }  // namespace
 
 bool InitEvents() {
-  if (QCoreApplication::instance() == nullptr) return false;
+  if (!BackendStartEvents()) return false;
   if (g_state.pool == nullptr) {
     g_state.pool = runtime::CreateBlockPool(sizeof(EventRecord), 16, 256, 0);
     if (g_state.pool == nullptr) return false;
@@ -91,10 +64,6 @@ bool InitEvents() {
   g_state.window = -1;
   g_state.object = 0;
   g_state.type = -1;
-  if (g_wake == nullptr) {
-    g_wake = new WakeUpTarget;
-    g_wake->setObjectName(QStringLiteral("PostEventClass"));
-  }
   return true;
 }
 
@@ -102,19 +71,12 @@ void ShutdownEvents() {
   DropAllRecords();
   if (g_state.pool != nullptr) runtime::DestroyBlockPool(g_state.pool);
   g_state.pool = nullptr;
-  delete g_wake;
-  g_wake = nullptr;
+  BackendStopEvents();
 }
 
 int32_t EventWait() {
   if (Fetch()) return g_state.code;
-  if (QCoreApplication::instance() == nullptr) return kWaitToolkitEvents;
-  if (g_wake != nullptr) g_wake->woke = false;
-  QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  // Without exec() nobody else delivers deleteLater(); do it here so widgets that Qt retires
-  // that way do not pile up.
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  return (g_wake != nullptr && g_wake->woke) ? kWaitWakeUp : kWaitToolkitEvents;
+  return BackendWaitEvents() ? kWaitWakeUp : kWaitToolkitEvents;
 }
 
 int64_t EventSource() { return g_state.object; }
@@ -140,11 +102,9 @@ void PostEvent(int32_t code, int64_t object, int64_t window, int64_t type) {
   g_state.tail = r;
 }
 
-void PostWidgetEvent(QWidget* control, int64_t type) {
+void PostWidgetEvent(void* control, int64_t type) {
   if (control == nullptr) return;
-  const QVariant id = control->property("VX_ID");
-  if (!id.isValid()) return;
-  const int64_t number = id.toLongLong();
+  const int64_t number = BackendControlNumber(control);
   if (number == -1) return;
   PostEvent(EventWidget, number, WindowNumberOf(control), type);
 }
@@ -180,10 +140,7 @@ void ResumeEvents() {
   if (g_state.suppressed > 0) --g_state.suppressed;
 }
 
-void PostWakeUp() {
-  if (g_wake == nullptr) return;
-  QCoreApplication::postEvent(g_wake, new QEvent(WakeUpTarget::Type()));
-}
+void PostWakeUp() { BackendPostWakeUp(); }
 
 int64_t QueuedEventCount() {
   int64_t n = 0;

@@ -1,12 +1,10 @@
 // The system's own event queue. Window and widget handlers turn toolkit events into numbered
 // events; the application takes them one at a time through EventWait.
 //
-// Everything here runs on the thread that owns the QApplication; nothing takes a lock.
+// Everything here runs on the thread that owns the toolkit's application; nothing takes a lock.
 #pragma once
 
 #include <cstdint>
-
-class QWidget;
 
 namespace ui {
 
@@ -40,8 +38,8 @@ constexpr int32_t kWaitToolkitEvents = 0x0400;
 // The batch included the wake-up that follows a close request, so the request is fetched next.
 constexpr int32_t kWaitWakeUp = 0xC000;
 
-// Sets up the queue, its record pool and the hidden object that receives wake-ups. Needs a
-// QApplication. Returns false when it cannot (no application, no memory). Calling it again
+// Sets up the queue, its record pool and the hidden object that receives wake-ups. Needs the
+// toolkit started. Returns false when it cannot (no application, no memory). Calling it again
 // empties the queue.
 bool InitEvents();
 // Drops every queued event and the hidden object.
@@ -64,10 +62,11 @@ int64_t EventWindow();
 // Appends an event unless events are suppressed or the identical event is already the tail.
 void PostEvent(int32_t code, int64_t object, int64_t window, int64_t type);
 
-// Posts EventWidget for a registered control: its number from "VX_ID" (nothing when the control
-// has none or -1, i.e. it is not ours or is being destroyed), its window from the nearest ancestor
-// that carries "VX_WindowID" (-1 when none does).
-void PostWidgetEvent(QWidget* control, int64_t type);
+// Posts EventWidget for a registered control (the toolkit's control: a QWidget* with Qt, an HWND on
+// Windows): its number from "VX_ID" (nothing when the control has none or -1, i.e. it is not ours or
+// is being destroyed), its window from the nearest ancestor that carries "VX_WindowID" (-1 when none
+// does).
+void PostWidgetEvent(void* control, int64_t type);
 
 // Removes every queued event that matches. -1 in code, object or type and any negative window
 // match anything.

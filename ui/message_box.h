@@ -6,8 +6,6 @@
 
 #include "runtime/text.h"
 
-class QWidget;
-
 namespace ui {
 
 // Buttons (low 4 bits of flags).
@@ -36,9 +34,9 @@ constexpr int32_t kAnswerNo = 7;
 constexpr int64_t kMessageTextLimit = 65535;
 constexpr int64_t kMessageTextKept = 65534;
 
-// Shows the box and waits for the answer. Owner: the given window, else the program's active
-// window, else none.
+// Shows the box and waits for the answer. Owner: the given window (the toolkit's window, a QWidget*
+// with Qt, an HWND on Windows), else the program's active window, else none.
 int32_t MessageBoxShow(runtime::TextView title, runtime::TextView text, uint32_t flags = 0,
-                       QWidget* owner = nullptr);
+                       void* owner = nullptr);
 
 }  // namespace ui

@@ -1,16 +1,6 @@
 #include "ui/widget.h"
 
-#include <QAbstractButton>
-#include <QAbstractScrollArea>
-#include <QApplication>
-#include <QEvent>
-#include <QFont>
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QVariant>
-#include <QWidget>
-
+#include "ui/backend.h"
 #include "ui/event_queue.h"
 
 namespace ui {
@@ -22,8 +12,7 @@ using runtime::TextView;
 namespace {
 
 runtime::ObjectRegistry* g_widgets = nullptr;
-QFont* g_font = nullptr;
-QPointer<QWidget> g_container;
+void* g_container = nullptr;
 
 // Brackets a programmatic change so that the control's own notifications post nothing.
 struct Suppressed {
@@ -33,9 +22,11 @@ struct Suppressed {
   Suppressed& operator=(const Suppressed&) = delete;
 };
 
-void WidgetDestroyed(ObjectNumber n, QObject* gone) {
+}  // namespace
+
+void ControlDestroyed(ObjectNumber n, void* control) {
   WidgetRecord* r = FindWidget(n);
-  if (r != nullptr && r->control == gone) {
+  if (r != nullptr && r->control == control) {
     if (r->ops != nullptr && r->ops->release != nullptr) r->ops->release(r);
     runtime::ReleaseObject(g_widgets, n);
   }
@@ -43,46 +34,19 @@ void WidgetDestroyed(ObjectNumber n, QObject* gone) {
   RemoveEvents(EventWidget, n, -1, -1);
 }
 
-}  // namespace
-
-// The common handler: offers every event of the control to its kind first.
-struct WidgetFilter : QObject {
-  WidgetFilter(ObjectNumber n, QObject* parent) : QObject(parent), number(n) {}
-  ObjectNumber number;
-
-  bool eventFilter(QObject* target, QEvent* e) override {
-    WidgetRecord* r = FindWidget(number);
-    if (r == nullptr || r->ops == nullptr || r->ops->notify == nullptr) return false;
-    return r->ops->notify(r, target, e) != kNotHandled;
-  }
-};
-
-Text TextFromQString(const QString& s) {
-  return Text(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size()));
-}
-
-QString QStringFromText(TextView t) {
-  return QString(reinterpret_cast<const QChar*>(t.data()), static_cast<qsizetype>(t.size()));
-}
-
 bool InitWidgets() {
-  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return false;
+  if (!BackendStartWidgets()) return false;
   if (g_widgets == nullptr) {
     g_widgets = runtime::CreateRecordRegistry<WidgetRecord>(50, &WidgetDestroy);
     if (g_widgets == nullptr) return false;
   }
-  // The font message boxes use stands for the platform's message font; without a theme entry
-  // Qt falls back to its general font.
-  delete g_font;
-  g_font = new QFont(QApplication::font("QMessageBox"));
   g_container = nullptr;
   return true;
 }
 
 void ShutdownWidgets() {
   if (g_widgets != nullptr) WidgetDestroy(runtime::AnyId);
-  delete g_font;
-  g_font = nullptr;
+  BackendStopWidgets();
   g_container = nullptr;
 }
 
@@ -91,9 +55,9 @@ WidgetRecord* AcquireWidget(ObjectNumber number) {
   return runtime::AcquireRecord<WidgetRecord>(g_widgets, number);
 }
 
-int64_t RegisterWidget(ObjectNumber number, WidgetRecord* record, QWidget* control, const WidgetKindOps* ops) {
+int64_t RegisterWidget(ObjectNumber number, WidgetRecord* record, void* control, const WidgetKindOps* ops) {
   if (record == nullptr || g_widgets == nullptr) {
-    delete control;
+    if (control != nullptr) BackendDestroyControl(control);
     return 0;
   }
   const ObjectNumber n = number == runtime::AnyId ? runtime::NumberOfRecord(record) : number;
@@ -104,13 +68,7 @@ int64_t RegisterWidget(ObjectNumber number, WidgetRecord* record, QWidget* contr
   record->control = control;
   record->ops = ops;
   record->number = n;
-  record->filter = new WidgetFilter(n, control);
-  control->installEventFilter(record->filter);
-  // Item views take their mouse input on the viewport; the kind must see it there too.
-  if (auto* area = qobject_cast<QAbstractScrollArea*>(control)) area->viewport()->installEventFilter(record->filter);
-  control->setProperty("VX_ID", QVariant::fromValue<qlonglong>(n));
-  if (g_font != nullptr) control->setFont(*g_font);
-  QObject::connect(control, &QObject::destroyed, [n](QObject* gone) { WidgetDestroyed(n, gone); });
+  BackendAttachControl(record);
   return number == runtime::AnyId ? n : static_cast<int64_t>(reinterpret_cast<intptr_t>(control));
 }
 
@@ -119,7 +77,7 @@ WidgetRecord* FindWidget(ObjectNumber number) {
   return runtime::FindRecord<WidgetRecord>(g_widgets, number);
 }
 
-QWidget* WidgetControl(ObjectNumber number) {
+void* WidgetControl(ObjectNumber number) {
   WidgetRecord* r = FindWidget(number);
   return r != nullptr ? r->control : nullptr;
 }
@@ -132,9 +90,8 @@ void WidgetDestroy(ObjectNumber number) {
   }
   WidgetRecord* r = FindWidget(number);
   if (r == nullptr) return;
-  QWidget* c = r->control;
-  c->setProperty("VX_ID", QVariant::fromValue<qlonglong>(-1));  // silences its handlers from here on
-  delete c;
+  void* c = r->control;
+  BackendDestroyControl(c);
   // The release-all walk relies on every release freeing its number.
   r = FindWidget(number);
   if (r != nullptr && r->control == c) {
@@ -144,14 +101,9 @@ void WidgetDestroy(ObjectNumber number) {
   RemoveEvents(EventWidget, number, -1, -1);
 }
 
-QWidget* WidgetContainer() { return g_container.data(); }
+void* WidgetContainer() { return g_container; }
 
-void SetWidgetContainer(QWidget* window) { g_container = window; }
-
-const QFont& WidgetFont() {
-  static const QFont fallback;
-  return g_font != nullptr ? *g_font : fallback;
-}
+void SetWidgetContainer(void* window) { g_container = window; }
 
 int64_t ColumnAdd(ObjectNumber number, int64_t position, TextView title, int64_t width) {
   WidgetRecord* r = FindWidget(number);
@@ -191,8 +143,7 @@ Text WidgetText(ObjectNumber number) {
   WidgetRecord* r = FindWidget(number);
   if (r == nullptr) return Text();
   if (r->ops != nullptr && r->ops->get_text != nullptr) return r->ops->get_text(r);
-  if (auto* b = qobject_cast<QAbstractButton*>(r->control)) return TextFromQString(b->text());
-  return TextFromQString(r->control->windowTitle());
+  return BackendControlText(r->control);
 }
 
 void WidgetSetText(ObjectNumber number, TextView text) {
@@ -200,10 +151,8 @@ void WidgetSetText(ObjectNumber number, TextView text) {
   if (r == nullptr) return;
   if (r->ops != nullptr && r->ops->set_text != nullptr) {
     r->ops->set_text(r, text);
-  } else if (auto* b = qobject_cast<QAbstractButton*>(r->control)) {
-    b->setText(QStringFromText(text));
   } else {
-    r->control->setWindowTitle(QStringFromText(text));
+    BackendSetControlText(r->control, text);
   }
 }
 

@@ -2,20 +2,16 @@
 // font, registration of a control, and the generic operations that reach a kind's own code
 // through its operation table.
 //
-// A kind's create function takes a record with AcquireWidget, builds its Qt control as a child of
+// A kind's create function takes a record with AcquireWidget, builds its control as a child of
 // WidgetContainer() at the scaled rectangle, fills its own fields and calls RegisterWidget.
+//
+// A native control is `void*` here: the toolkit's control, a QWidget* with Qt, an HWND on Windows.
 #pragma once
 
 #include <cstdint>
 
 #include "runtime/registry.h"
 #include "runtime/text.h"
-
-class QEvent;
-class QFont;
-class QObject;
-class QString;
-class QWidget;
 
 namespace ui {
 
@@ -29,9 +25,9 @@ struct WidgetKindOps;
 struct WidgetFilter;  // the common handler installed on every registered control
 
 struct WidgetRecord {
-  QWidget* control;                // live while non-null
+  void* control;                   // the toolkit's control; live while non-null
   const WidgetKindOps* ops;
-  WidgetFilter* filter;            // the common handler; passes what it does not take on to Qt
+  WidgetFilter* filter;            // the common handler; passes what it does not take on to the control
   runtime::ObjectNumber number;    // the widget number (for AnyId, the record's address)
   void* kind_data;                 // a block the kind owns (the folder tree's record); its release frees it
   int64_t kind_words[6];           // kind-specific values (colours, flags, lengths)
@@ -47,10 +43,12 @@ struct WidgetKindOps {
   int32_t kind;
   int32_t size;  // sizeof(WidgetKindOps): 328
   // 1: every event for the control (and for its viewport, when it has one) comes here first.
-  // Anything but kNotHandled stops the event from reaching the control.
-  int64_t (*notify)(WidgetRecord* w, QObject* target, QEvent* event);
+  // Anything but kNotHandled stops the event from reaching the control. The backend says what
+  // target and event are: with Qt the QObject* the event is for and the QEvent*; on Windows a
+  // message record.
+  int64_t (*notify)(WidgetRecord* w, void* target, void* event);
   // 2: runs when the control has been destroyed: frees what the kind owns (kind_data) and must
-  // not touch w->control, whose QWidget part is gone.
+  // not touch w->control, which is gone.
   void (*release)(WidgetRecord* w);
   int64_t (*get_state)(WidgetRecord* w);                                                 // 3
   void (*set_state)(WidgetRecord* w, int64_t state);                                     // 4
@@ -88,7 +86,7 @@ struct WidgetKindOps {
 };
 static_assert(sizeof(WidgetKindOps) == 328, "kind code, size and 40 slots");
 
-// Creates the shared font, the widget table and the container state. Needs a QApplication.
+// Creates the shared font, the widget table and the container state. Needs the toolkit started.
 bool InitWidgets();
 // Destroys every widget still alive and drops the font and the container state.
 void ShutdownWidgets();
@@ -100,21 +98,20 @@ WidgetRecord* AcquireWidget(runtime::ObjectNumber number);
 // Makes the control a widget: installs the common handler (on the control and on its viewport),
 // sets "VX_ID" to the widget number and gives it the shared font. Returns the number for AnyId,
 // otherwise a non-zero handle. A null control gives the record back and returns 0.
-int64_t RegisterWidget(runtime::ObjectNumber number, WidgetRecord* record, QWidget* control,
+int64_t RegisterWidget(runtime::ObjectNumber number, WidgetRecord* record, void* control,
                        const WidgetKindOps* ops);
 
 // The live record, or nullptr.
 WidgetRecord* FindWidget(runtime::ObjectNumber number);
-// The widget's control, or nullptr.
-QWidget* WidgetControl(runtime::ObjectNumber number);
+// The widget's control (a QWidget* with Qt, an HWND on Windows), or nullptr.
+void* WidgetControl(runtime::ObjectNumber number);
 
 // Destroys a widget's control (which releases its number); AnyId destroys every widget.
 void WidgetDestroy(runtime::ObjectNumber number);
 
-// The window new widgets are created in (nullptr before any window), and the font they get.
-QWidget* WidgetContainer();
-void SetWidgetContainer(QWidget* window);
-const QFont& WidgetFont();
+// The window new widgets are created in (nullptr before any window and once it is gone).
+void* WidgetContainer();
+void SetWidgetContainer(void* window);
 
 // Generic operations. A number that names no widget does nothing and returns 0 or "".
 int64_t ColumnAdd(runtime::ObjectNumber number, int64_t position, runtime::TextView title, int64_t width);
@@ -128,9 +125,5 @@ runtime::Text ItemText(runtime::ObjectNumber number, int64_t item, int64_t colum
 int64_t ItemCount(runtime::ObjectNumber number);
 // Slot 35; 0 and no change without it.
 int64_t WidgetRequiredSize(runtime::ObjectNumber number, int32_t* width, int32_t* height);
-
-// Conversions at the Qt boundary, for the kinds.
-runtime::Text TextFromQString(const QString& s);
-QString QStringFromText(runtime::TextView t);
 
 }  // namespace ui

@@ -1,5 +1,7 @@
 // Numbered top-level windows and the display scale.
 //
+// A native window is `void*` here: the toolkit's window, a QWidget* with Qt, an HWND on Windows.
+//
 // Coordinates and sizes given to windows, widgets and list columns are in 1/96 inch and scaled by
 // the screen's logical density, read once by InitWindows. With Qt's own high-DPI scaling on, Qt
 // reports 96 and scales by itself, so nothing is scaled twice.
@@ -9,12 +11,7 @@
 
 #include "runtime/registry.h"
 #include "runtime/text.h"
-
-class QObject;
-class QPoint;
-class QRect;
-class QSize;
-class QWidget;
+#include "ui/geometry.h"
 
 namespace ui {
 
@@ -26,7 +23,7 @@ constexpr uint32_t kWindowNotContainer = 0x8;
 constexpr uint32_t kWindowNoActivate = 0x2000000;
 constexpr uint32_t kWindowHidden = 0x10000000;
 
-// Platform window style bits that map onto Qt window flags.
+// Platform window style bits; each backend maps them onto its toolkit's window flags.
 constexpr uint32_t kStyleCaption = 0xC00000;      // title bar (border + dialog frame)
 constexpr uint32_t kStyleBorder = 0x800000;
 constexpr uint32_t kStyleSystemMenu = 0x80000;    // close box
@@ -44,7 +41,7 @@ constexpr int32_t kWindowPositionIgnore = -65535;
 struct WindowFilter;  // the window's event handler
 
 struct WindowRecord {
-  QWidget* window;            // live while non-null
+  void* window;               // the toolkit's window; live while non-null
   WindowFilter* filter;       // turns the window's toolkit events into queued events
   int32_t accelerator_count;  // Tab and Shift+Tab: always 2
   int32_t minimized_or_maximized;
@@ -53,7 +50,7 @@ struct WindowRecord {
   runtime::ObjectNumber number;
 };
 
-// Reads the display density and creates the window table. Needs a QApplication; false without.
+// Reads the display density and creates the window table. Needs the toolkit started; false without.
 bool InitWindows();
 // Destroys every window still open.
 void ShutdownWindows();
@@ -63,22 +60,22 @@ void ShutdownWindows();
 // available area is moved left and up just enough to fit, and to the area's top-left corner when it is
 // larger than the area. Returns the number chosen for AnyId, otherwise a non-zero handle; 0 on failure.
 int64_t WindowCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,
-                     runtime::TextView title, uint32_t flags, QWidget* parent = nullptr);
+                     runtime::TextView title, uint32_t flags, void* parent = nullptr);
 
 // Closes one window, or every window for AnyId. Numbers that name no window are ignored.
 void WindowDestroy(runtime::ObjectNumber number);
 
-// The window's Qt widget, or nullptr.
-QWidget* WindowWidget(runtime::ObjectNumber number);
+// The window's native window (a QWidget* with Qt, an HWND on Windows), or nullptr.
+void* WindowWidget(runtime::ObjectNumber number);
 
-// The number of the window that contains the object ("VX_WindowID" of the nearest ancestor minus
-// one), -1 when none.
-int64_t WindowNumberOf(const QObject* object);
+// The number of the window that contains the control ("VX_WindowID" of the nearest ancestor minus
+// one), -1 when none. `control`: the toolkit's control, a QWidget* with Qt, an HWND on Windows.
+int64_t WindowNumberOf(const void* control);
 
 // Where an outer rectangle of size `outer` wanted at `wanted` goes to lie inside `area`: moved as little
 // as it takes (past the right or bottom edge: left and up); larger than the area, its top-left corner
 // is the area's.
-QPoint FitIntoArea(QPoint wanted, QSize outer, QRect area);
+Point FitIntoArea(Point wanted, Size outer, Rect area);
 
 // MulDiv(v, density, 96): rounded to the nearest, halves away from zero.
 int32_t ScaleX(int32_t v);
@@ -88,7 +85,7 @@ struct ScaledRect {
 };
 ScaledRect ScaleRect(int32_t x, int32_t y, int32_t width, int32_t height);
 
-// The density in use (96 before InitWindows).
+// The density in use (96 before InitWindows). The backend sets it from the screen it reads.
 int32_t DisplayDensityX();
 int32_t DisplayDensityY();
 

@@ -21,6 +21,7 @@
 #include "ui/event_queue.h"
 #include "ui/widget.h"
 #include "ui/window.h"
+#include "ui/qt/qt_ui.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ QTreeWidgetItem* FindFolderItem(QTreeWidget* tree, const fs::path& folder) {
 
 // Clicks the folder's item and opens it.
 bool ChooseFolder(const fs::path& folder) {
-  auto* tree = qobject_cast<QTreeWidget*>(ui::WidgetControl(app::FolderTreeWidget));
+  auto* tree = qobject_cast<QTreeWidget*>(ui::QtControl(app::FolderTreeWidget));
   if (!tree) return false;
   QTreeWidgetItem* item = FindFolderItem(tree, folder);
   if (!item) return false;
@@ -76,10 +77,10 @@ int Fail(const char* what) {
 }
 
 int Shoot(const fs::path& folder, const char* output) {
-  QWidget* window = ui::WindowWidget(app::MainWindow);
+  QWidget* window = ui::QtWindow(app::MainWindow);
   if (!QTest::qWaitForWindowExposed(window)) return Fail("the window was never shown");
   if (!ChooseFolder(folder)) return Fail("cannot choose the folder in the tree");
-  QWidget* process = ui::WidgetControl(app::ProcessButton);
+  QWidget* process = ui::QtControl(app::ProcessButton);
   QTest::mouseClick(process, Qt::LeftButton, {}, process->rect().center());
   DispatchQueued();
   QCoreApplication::processEvents();

@@ -1,25 +1,17 @@
-// The real window, driven by simulated clicks on the offscreen platform.
-#include <QAbstractButton>
-#include <QApplication>
-#include <QHeaderView>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QScreen>
-#include <QTest>
-#include <QTimer>
-#include <QTableWidget>
-#include <QTreeWidget>
-
+// The real window, driven by simulated clicks.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <vector>
 
 #include "app/shell.h"
 #include "platform/codepage.h"
 #include "tests/app/fixtures.h"
 #include "tests/support/temp_dir.h"
+#include "tests/ui/driver.h"
 #include "ui/event_queue.h"
+#include "ui/message_box.h"
 #include "ui/widget.h"
 #include "ui/window.h"
 
@@ -32,14 +24,24 @@ using testsupport::TempDir;
 
 using apptest::Fixture;
 
-QTreeWidget* Tree() { return qobject_cast<QTreeWidget*>(ui::WidgetControl(FolderTreeWidget)); }
-QTableWidget* FileList() { return qobject_cast<QTableWidget*>(ui::WidgetControl(FileListWidget)); }
-QListWidget* ImageList() { return qobject_cast<QListWidget*>(ui::WidgetControl(ImageListBox)); }
+namespace drive = ui_driver;
+using drive::SeenMessage;
 
-QStringList ImageListTexts() {
-  QStringList texts;
-  for (int i = 0; i < ImageList()->count(); ++i) texts << ImageList()->item(i)->text();
+std::vector<Text> ImageListTexts() {
+  std::vector<Text> texts;
+  for (int64_t i = 0; i < ui::ItemCount(ImageListBox); ++i) texts.push_back(ui::ItemText(ImageListBox, i, 0));
   return texts;
+}
+
+ui::Point Centre(const ui::Rect& r) { return ui::Point{r.x + (r.width - 1) / 2, r.y + (r.height - 1) / 2}; }
+
+// The tree's pre-order position of the item with this path, -1 when it holds none.
+int64_t TreePosition(TextView path) {
+  for (int64_t i = 1;; ++i) {
+    const Text item = ui::ItemText(FolderTreeWidget, i, 0);
+    if (item.empty()) return -1;
+    if (item == path) return i;
+  }
 }
 
 // Handles every event that simulated input has queued, as the program's loop would.
@@ -47,26 +49,6 @@ bool DispatchQueued() {
   bool running = true;
   while (running && ui::QueuedEventCount() > 0) running = DispatchEvent(ui::EventWait());
   return running;
-}
-
-void Click(QWidget* widget) {
-  QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
-}
-
-// Answers the next message box with OK and returns its title and text.
-struct SeenBox {
-  QString title, text;
-  int count = 0;
-};
-void AnswerNextMessageBox(SeenBox* seen) {
-  QTimer::singleShot(20, [seen] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box) return AnswerNextMessageBox(seen);
-    seen->title = box->windowTitle();
-    seen->text = box->text();
-    ++seen->count;
-    box->button(QMessageBox::Ok)->click();
-  });
 }
 
 class Window : public ::testing::Test {
@@ -79,12 +61,23 @@ class Window : public ::testing::Test {
     char name[] = "scene-builder";
     char* argv[] = {name, nullptr};
     ASSERT_TRUE(OpenMainWindow(argc, argv));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(ui::WindowWidget(MainWindow)));
+    ASSERT_TRUE(drive::WaitForWindowShown(MainWindow));
   }
   void TearDown() override {
     if (ui::WindowWidget(MainWindow)) ShutDown();
     fs::current_path(old_cwd_);
     platform::SetAnsiCharset("");
+  }
+
+  // Clicks a tree item (a pre-order position) as a user would, and handles what that queued.
+  static void ClickTreeItem(int64_t item) {
+    ASSERT_GE(item, 0);
+    drive::ExpandItem(FolderTreeWidget, item);  // scrolls it into view
+    const ui::Rect where = drive::ItemRect(FolderTreeWidget, item);
+    ASSERT_GT(where.height, 0);
+    // Deep items are indented past the narrow tree's middle: click near the start of the label.
+    drive::ClickAt(FolderTreeWidget, {where.x + 12, where.y + (where.height - 1) / 2});
+    ASSERT_TRUE(DispatchQueued());
   }
 
   // Selects a folder (or file) in the tree with a real click on its item.
@@ -93,25 +86,20 @@ class Window : public ::testing::Test {
     // Bring the item into view through the tree's text, then click it as a user would.
     ui::WidgetSetText(FolderTreeWidget, runtime::TextFromUtf8(p.parent_path().string() + "/"));
     DispatchQueued();
-    QTreeWidgetItem* parent = Tree()->currentItem();
-    ASSERT_NE(parent, nullptr);
-    parent->setExpanded(true);
-    QTreeWidgetItem* target = nullptr;
-    for (int i = 0; i < parent->childCount(); ++i)
-      if (parent->child(i)->text(0) == QString::fromStdString(p.filename().string())) target = parent->child(i);
-    ASSERT_NE(target, nullptr) << path;
-    Tree()->scrollToItem(target);
-    QCoreApplication::processEvents();  // let the view lay out the expanded items
-    const QRect where = Tree()->visualItemRect(target);
-    // Deep items are indented past the narrow tree's middle: click near the start of the label.
-    const QPoint at(where.left() + 12, where.center().y());
-    ASSERT_TRUE(where.isValid() && Tree()->viewport()->rect().contains(at)) << path;
-    QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, at);
-    ASSERT_EQ(Tree()->currentItem(), target);
-    ASSERT_TRUE(DispatchQueued());
+    const int64_t parent = TreePosition(runtime::TextFromUtf8(p.parent_path().string() + "/"));
+    ASSERT_GE(parent, 0) << path;
+    drive::ExpandItem(FolderTreeWidget, parent);
+    const Text wanted = runtime::TextFromUtf8(path);
+    int64_t target = TreePosition(wanted);
+    if (target < 0) target = TreePosition(runtime::TextConcat({wanted, u"/"}));
+    ASSERT_GE(target, 0) << path;
+    ClickTreeItem(target);
+    ASSERT_TRUE(ui::WidgetText(FolderTreeWidget) == wanted ||
+                ui::WidgetText(FolderTreeWidget) == runtime::TextConcat({wanted, u"/"}))
+        << path;
   }
 
-    TempDir templates_;
+  TempDir templates_;
   TempDir tree_;
   fs::path old_cwd_;
 };
@@ -119,19 +107,21 @@ class Window : public ::testing::Test {
 TEST_F(Window, WidgetsHaveTheirCaptionsAndTheListBoxItsFirstItem) {
   EXPECT_EQ(ui::WidgetText(ProcessButton), u" p r o c e s s ");
   EXPECT_EQ(ui::WidgetText(QuitButton), u" q u i t  ");
-  EXPECT_EQ(ImageListTexts(), QStringList{"image list"});
+  EXPECT_EQ(ImageListTexts(), std::vector<Text>{u"image list"});
   EXPECT_EQ(ui::ItemText(FileListWidget, -1, 0), u"Name");
   EXPECT_EQ(ui::ItemText(FileListWidget, -1, 1), u"Size");
-  EXPECT_EQ(ui::WindowWidget(MainWindow)->windowTitle(), "SELECT DIRECTORTY TO SCAN FOR IMAGES");
+  EXPECT_EQ(drive::WindowTitle(MainWindow), u"SELECT DIRECTORTY TO SCAN FOR IMAGES");
 }
 
 // The offscreen screen is 800 pixels wide, too narrow for the window's designed place at x = 800.
 TEST_F(Window, TheWindowOpensInsideTheScreensAvailableArea) {
-  QWidget* window = ui::WindowWidget(MainWindow);
-  const QRect area = window->screen()->availableGeometry();
-  EXPECT_TRUE(area.contains(window->frameGeometry())) << window->frameGeometry().x();
-  EXPECT_EQ(window->frameGeometry().top(), area.top() + 100);
-  EXPECT_EQ(window->size(), QSize(600, 600));
+  const ui::Rect area = drive::ScreenArea(MainWindow);
+  const ui::Rect frame = drive::WindowFrame(MainWindow);
+  EXPECT_TRUE(frame.x >= area.x && frame.y >= area.y && frame.x + frame.width <= area.x + area.width &&
+              frame.y + frame.height <= area.y + area.height)
+      << frame.x;
+  EXPECT_EQ(frame.y, area.y + 100);
+  EXPECT_EQ(drive::WindowClientSize(MainWindow), (ui::Size{600, 600}));
 }
 
 TEST_F(Window, ChoosingAFolderListsItsFilesWithSizes) {
@@ -139,9 +129,11 @@ TEST_F(Window, ChoosingAFolderListsItsFilesWithSizes) {
   tree_.Write("pick/empty", "");
   tree_.Mkdir("pick/sub");
   ChooseInTree(tree_.str() + "/pick");
-  std::map<QString, QString> rows;
-  for (int i = 0; i < FileList()->rowCount(); ++i) rows[FileList()->item(i, 0)->text()] = FileList()->item(i, 1)->text();
-  EXPECT_EQ(rows, (std::map<QString, QString>{{"a.txt", "5"}, {"empty", "0"}}));
+  std::map<Text, Text> rows;
+  for (int64_t i = 0; i < ui::ItemCount(FileListWidget); ++i) {
+    rows[ui::ItemText(FileListWidget, i, 0)] = ui::ItemText(FileListWidget, i, 1);
+  }
+  EXPECT_EQ(rows, (std::map<Text, Text>{{u"a.txt", u"5"}, {u"empty", u"0"}}));
 }
 
 TEST_F(Window, ProcessWritesTheSceneAndListsEveryImageTwiceOnTwoPresses) {
@@ -149,22 +141,22 @@ TEST_F(Window, ProcessWritesTheSceneAndListsEveryImageTwiceOnTwoPresses) {
   templates_.Write("pov_image_read_B.txt", "// foot\r\n");
   tree_.Write("top/sub/photo.png", Fixture("photo.png"));
   ChooseInTree(tree_.str() + "/top");
-  Click(ui::WidgetControl(ProcessButton));
+  drive::Click(ProcessButton);
   ASSERT_TRUE(DispatchQueued());
   const std::string scene = tree_.str() + "/top/image_scan.pov";
   const std::string expected = "// head\r\nadd_image ( \"sub/photo.png\", 64, 32 ) \r\n// foot\r\n";
   EXPECT_EQ(ReadFileBytes(scene), expected);
-  Click(ui::WidgetControl(ProcessButton));
+  drive::Click(ProcessButton);
   ASSERT_TRUE(DispatchQueued());
   EXPECT_EQ(ReadFileBytes(scene), expected);
-  EXPECT_EQ(ImageListTexts(), (QStringList{"image list", "sub/photo.png", "sub/photo.png"}));
+  EXPECT_EQ(ImageListTexts(), (std::vector<Text>{u"image list", u"sub/photo.png", u"sub/photo.png"}));
 }
 
 TEST_F(Window, ProcessWithNothingSelectedDoesNothing) {
-  Click(ui::WidgetControl(ProcessButton));
+  drive::Click(ProcessButton);
   ASSERT_TRUE(DispatchQueued());
   EXPECT_FALSE(fs::exists(templates_.path() / "pov_image_read_A.txt"));
-  EXPECT_EQ(ImageListTexts(), QStringList{"image list"});
+  EXPECT_EQ(ImageListTexts(), std::vector<Text>{u"image list"});
 }
 
 TEST_F(Window, SelectedFileGetsTheSceneNameAppended) {
@@ -173,8 +165,8 @@ TEST_F(Window, SelectedFileGetsTheSceneNameAppended) {
   const std::string file = tree_.Write("d/a.jpg", Fixture("pic.jpg"));
   ChooseInTree(file);
   EXPECT_EQ(ui::WidgetText(FolderTreeWidget), runtime::TextFromUtf8(file));
-  EXPECT_EQ(FileList()->rowCount(), 0);
-  Click(ui::WidgetControl(ProcessButton));
+  EXPECT_EQ(ui::ItemCount(FileListWidget), 0);
+  drive::Click(ProcessButton);
   ASSERT_TRUE(DispatchQueued());
   EXPECT_EQ(ReadFileBytes(file + "image_scan.pov"), "H\r\nF\r\n");
 }
@@ -183,72 +175,72 @@ TEST_F(Window, AFolderRemovedAfterItWasChosenGivesTheQuestionMarkBox) {
   tree_.Mkdir("gone");
   ChooseInTree(tree_.str() + "/gone");
   fs::remove(tree_.path() / "gone");
-  SeenBox seen;
-  AnswerNextMessageBox(&seen);
-  Click(ui::WidgetControl(ProcessButton));
+  SeenMessage seen;
+  drive::AnswerNextMessageBox(ui::kAnswerOk, &seen);
+  drive::Click(ProcessButton);
   ASSERT_TRUE(DispatchQueued());
   EXPECT_EQ(seen.count, 1);
-  EXPECT_EQ(seen.title, "");
-  EXPECT_EQ(seen.text, "?????");
+  EXPECT_EQ(seen.title, u"");
+  EXPECT_EQ(seen.text, u"?????");
 }
 
 TEST_F(Window, DoubleClickOnARowAndOnEmptySpaceShowsTheName) {
   tree_.Write("list/only.txt", "x");
   ChooseInTree(tree_.str() + "/list");
-  QTableWidgetItem* row = FileList()->item(0, 0);
-  ASSERT_NE(row, nullptr);
-  const QPoint on_row = FileList()->visualItemRect(row).center();
-  SeenBox seen;
-  AnswerNextMessageBox(&seen);
-  QTest::mouseDClick(FileList()->viewport(), Qt::LeftButton, {}, on_row);
+  ASSERT_EQ(ui::ItemCount(FileListWidget), 1);
+  const ui::Point on_row = Centre(drive::ItemRect(FileListWidget, 0));
+  SeenMessage seen;
+  drive::AnswerNextMessageBox(ui::kAnswerOk, &seen);
+  drive::DoubleClickAt(FileListWidget, on_row);
   ASSERT_TRUE(DispatchQueued());
   EXPECT_EQ(seen.count, 1);
-  EXPECT_EQ(seen.title, "File Selected");
-  EXPECT_EQ(seen.text, "You double-clicked: only.txt");
+  EXPECT_EQ(seen.title, u"File Selected");
+  EXPECT_EQ(seen.text, u"You double-clicked: only.txt");
 
   // below the last row nothing is selected any more: the header's title stands in
-  FileList()->clearSelection();
+  ui::WidgetSetState(FileListWidget, -1);
   DispatchQueued();
-  AnswerNextMessageBox(&seen);
-  const QPoint empty(5, FileList()->viewport()->height() - 5);
-  QTest::mouseDClick(FileList()->viewport(), Qt::LeftButton, {}, empty);
+  drive::AnswerNextMessageBox(ui::kAnswerOk, &seen);
+  const ui::Point empty{5, drive::ControlGeometry(FileListWidget).height - 40};  // well below the row
+  drive::DoubleClickAt(FileListWidget, empty);
   ASSERT_TRUE(DispatchQueued());
   EXPECT_EQ(seen.count, 2);
-  EXPECT_EQ(seen.text, "You double-clicked: Name");
+  EXPECT_EQ(seen.text, u"You double-clicked: Name");
 }
 
 // A carriage return or line feed in a name is shown as its symbol everywhere on screen, while the
 // tree's path, the listing and the scan keep the real name.
 TEST_F(Window, LineBreaksInANameAreShownAsSymbolsAndTheFileIsStillFound) {
   const std::string name = "two\r\nlines.png";
-  const QString shown = QString::fromUtf8("two\u240D\u240Alines.png");
+  const Text shown = u"two\u240D\u240Alines.png";
   tree_.Write("breaks/" + name, Fixture("photo.png"));
   const uint64_t size = fs::file_size(tree_.path() / "breaks" / name);
   ChooseInTree(tree_.str() + "/breaks");
 
-  ASSERT_EQ(FileList()->rowCount(), 1);
-  EXPECT_EQ(FileList()->item(0, 0)->text(), shown);
-  EXPECT_EQ(FileList()->item(0, 1)->text(), QString::number(size));
-  Tree()->currentItem()->setExpanded(true);
-  QTreeWidgetItem* item = Tree()->currentItem()->child(0);
-  ASSERT_NE(item, nullptr);
-  EXPECT_EQ(item->text(0), shown);
-  Tree()->setCurrentItem(item);
-  EXPECT_EQ(ui::WidgetText(FolderTreeWidget), runtime::TextFromUtf8(tree_.str() + "/breaks/" + name));
-  Tree()->setCurrentItem(item->parent());
+  ASSERT_EQ(ui::ItemCount(FileListWidget), 1);
+  EXPECT_EQ(ui::ItemText(FileListWidget, 0, 0), shown);
+  EXPECT_EQ(ui::ItemText(FileListWidget, 0, 1), runtime::TextFromInteger(static_cast<int64_t>(size)));
+  const Text folder = runtime::TextFromUtf8(tree_.str() + "/breaks/");
+  drive::ExpandItem(FolderTreeWidget, TreePosition(folder));
+  const Text file = runtime::TextFromUtf8(tree_.str() + "/breaks/" + name);
+  const int64_t item = TreePosition(file);
+  ASSERT_GE(item, 0);
+  EXPECT_EQ(drive::ShownItemText(FolderTreeWidget, item), shown);
+  ClickTreeItem(item);
+  EXPECT_EQ(ui::WidgetText(FolderTreeWidget), file);
+  ClickTreeItem(TreePosition(folder));
   ASSERT_TRUE(DispatchQueued());
 
-  Click(ui::WidgetControl(ProcessButton));
+  drive::Click(ProcessButton);
   ASSERT_TRUE(DispatchQueued());
-  EXPECT_EQ(ImageListTexts(), (QStringList{"image list", shown}));
+  EXPECT_EQ(ImageListTexts(), (std::vector<Text>{u"image list", shown}));
   EXPECT_NE(ReadFileBytes(tree_.str() + "/breaks/image_scan.pov").find(", 64, 32 )"), std::string::npos);
 
-  SeenBox seen;
-  AnswerNextMessageBox(&seen);
-  const QPoint on_row = FileList()->visualItemRect(FileList()->item(0, 0)).center();
-  QTest::mouseDClick(FileList()->viewport(), Qt::LeftButton, {}, on_row);
+  SeenMessage seen;
+  drive::AnswerNextMessageBox(ui::kAnswerOk, &seen);
+  drive::DoubleClickAt(FileListWidget, Centre(drive::ItemRect(FileListWidget, 0)));
   ASSERT_TRUE(DispatchQueued());
-  EXPECT_EQ(seen.text, "You double-clicked: " + shown);
+  EXPECT_EQ(seen.text, runtime::TextConcat({u"You double-clicked: ", shown}));
 }
 
 TEST_F(Window, QuitMadeDuringAScanIsActedOnAfterTheScan) {
@@ -257,11 +249,11 @@ TEST_F(Window, QuitMadeDuringAScanIsActedOnAfterTheScan) {
   ChooseInTree(tree_.str() + "/many");
   // The quit click lands while the process handler is busy scanning.
   int listed_at_click = -1;
-  QTimer::singleShot(0, [&] {
-    Click(ui::WidgetControl(ProcessButton));
-    QTimer::singleShot(0, [&] {
-      listed_at_click = ImageList()->count() - 1;
-      Click(ui::WidgetControl(QuitButton));
+  drive::RunSoon([&] {
+    drive::Click(ProcessButton);
+    drive::RunSoon([&] {
+      listed_at_click = static_cast<int>(ui::ItemCount(ImageListBox)) - 1;
+      drive::Click(QuitButton);
     });
   });
   const int code = RunEventLoop();
@@ -276,12 +268,12 @@ TEST_F(Window, QuitMadeDuringAScanIsActedOnAfterTheScan) {
 }
 
 TEST_F(Window, CloseBoxEndsTheLoopWithExitCodeZero) {
-  QTimer::singleShot(0, [] { ui::WindowWidget(MainWindow)->close(); });
+  drive::RunSoon([] { drive::RequestClose(MainWindow); });
   EXPECT_EQ(RunEventLoop(), 0);
 }
 
 TEST_F(Window, QuitButtonClosesTheWindowAndEndsWithZero) {
-  QTimer::singleShot(0, [] { Click(ui::WidgetControl(QuitButton)); });
+  drive::RunSoon([] { drive::Click(QuitButton); });
   EXPECT_EQ(RunEventLoop(), 0);
   EXPECT_EQ(ui::WindowWidget(MainWindow), nullptr);
 }

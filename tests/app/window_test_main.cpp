@@ -1,10 +1,11 @@
-#include <QApplication>
-
 #include <gtest/gtest.h>
 
+#include "tests/ui/driver.h"
+
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
-  QApplication application(argc, argv);
-  return RUN_ALL_TESTS();
+  if (!ui_driver::StartForTests(argc, argv)) return 2;
+  const int rc = RUN_ALL_TESTS();
+  ui_driver::StopForTests();
+  return rc;
 }

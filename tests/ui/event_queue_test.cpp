@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-
+#include "tests/ui/driver.h"
 #include "ui/button.h"
 #include "ui/widget.h"
 #include "ui/window.h"
@@ -30,20 +27,19 @@ class EventQueueTest : public testing::Test {
     ui::WindowDestroy(runtime::AnyId);
     ui::RemoveEvents(-1, -1, -1, -1);
   }
-  static QPushButton* Button(int64_t n) { return static_cast<QPushButton*>(ui::WidgetControl(n)); }
 };
 
 TEST_F(EventQueueTest, IdenticalClicksCoalesceUntilFetched) {
-  QTest::mouseClick(Button(3), Qt::LeftButton);
-  QTest::mouseClick(Button(3), Qt::LeftButton);
+  ui_driver::Click(3);
+  ui_driver::Click(3);
   const std::vector<Event> first = Only(Drain(), ui::EventWidget);
   ASSERT_EQ(first.size(), 1u);
   EXPECT_EQ(first[0], (Event{ui::EventWidget, 3, 0, ui::WidgetEventLeftClick}));
 
   // Another widget in between: nothing to coalesce with.
-  QTest::mouseClick(Button(3), Qt::LeftButton);
-  QTest::mouseClick(Button(4), Qt::LeftButton);
-  QTest::mouseClick(Button(3), Qt::LeftButton);
+  ui_driver::Click(3);
+  ui_driver::Click(4);
+  ui_driver::Click(3);
   const std::vector<Event> second = Only(Drain(), ui::EventWidget);
   ASSERT_EQ(second.size(), 3u);
   EXPECT_EQ(second[0].object, 3);
@@ -52,10 +48,10 @@ TEST_F(EventQueueTest, IdenticalClicksCoalesceUntilFetched) {
 }
 
 TEST_F(EventQueueTest, SameEventAfterFetchOfTheOnlyRecordQueuesAgain) {
-  QTest::mouseClick(Button(3), Qt::LeftButton);
+  ui_driver::Click(3);
   ASSERT_EQ(ui::QueuedEventCount(), 1);
   ASSERT_EQ(ui::EventWait(), ui::EventWidget);
-  QTest::mouseClick(Button(3), Qt::LeftButton);
+  ui_driver::Click(3);
   EXPECT_EQ(ui::QueuedEventCount(), 1);
   EXPECT_EQ(ui::EventWait(), ui::EventWidget);
   EXPECT_EQ(ui::EventSource(), 3);
@@ -96,36 +92,27 @@ TEST_F(EventQueueTest, RemoveEventsMatchesWildcardsAndMovesTheTail) {
 TEST_F(EventQueueTest, SuppressionNestsAndDropsUserInput) {
   ui::SuppressEvents();
   ui::SuppressEvents();
-  QTest::mouseClick(Button(3), Qt::LeftButton);
+  ui_driver::Click(3);
   ui::ResumeEvents();
-  QTest::mouseClick(Button(3), Qt::LeftButton);
+  ui_driver::Click(3);
   EXPECT_EQ(ui::QueuedEventCount(), 0);
   ui::ResumeEvents();
   ui::ResumeEvents();  // an extra resume must not turn the counter negative
-  QTest::mouseClick(Button(4), Qt::LeftButton);
+  ui_driver::Click(4);
   EXPECT_EQ(Only(Drain(), ui::EventWidget), (std::vector<Event>{{ui::EventWidget, 4, 0, 0}}));
 }
 
 TEST_F(EventQueueTest, WaitWithoutQueuedEventReturnsNoCodeAndKindMinusOne) {
-  QTest::mouseClick(Button(4), Qt::LeftButton);
+  ui_driver::Click(4);
   ASSERT_EQ(ui::EventWait(), ui::EventWidget);
   ASSERT_EQ(ui::EventKind(), 0);
   bool ran = false;
-  QTimer::singleShot(0, [&ran] { ran = true; });
+  ui_driver::RunSoon([&ran] { ran = true; });
   const int32_t code = ui::EventWait();
   EXPECT_TRUE(ran);
   EXPECT_EQ(code, ui::kWaitToolkitEvents);
   EXPECT_EQ(ui::EventKind(), -1);
   EXPECT_EQ(ui::EventSource(), 4);  // the object of the last event fetched is kept
-}
-
-TEST_F(EventQueueTest, WidgetWithoutIdPostsNothing) {
-  QPushButton* b = Button(3);
-  b->setProperty("VX_ID", QVariant::fromValue<qlonglong>(-1));
-  QTest::mouseClick(b, Qt::LeftButton);
-  QPushButton stranger(ui::WindowWidget(0));
-  ui::PostWidgetEvent(&stranger, 0);
-  EXPECT_EQ(ui::QueuedEventCount(), 0);
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-// Runs with the screen's logical density forced to 144 dots per inch (see ui_test_main.cpp).
+// Runs with the screen's logical density forced to 144 dots per inch (see qt/ui_test_main.cpp).
 #include <gtest/gtest.h>
 
-#include <QListWidget>
-#include <QWidget>
-
+#include "tests/ui/driver.h"
 #include "ui/button.h"
 #include "ui/event_queue.h"
 #include "ui/list_box.h"
@@ -27,12 +25,13 @@ TEST(ScaleAt144Dpi, RectanglesAndWidthsScaleByOneAndAHalf) {
 
 TEST(ScaleAt144Dpi, WindowsAndWidgetsAreCreatedAtTheScaledRectangle) {
   ASSERT_NE(ui::WindowCreate(0, 20, 30, 400, 300, u"scaled", 0xCC0000), 0);
-  EXPECT_EQ(ui::WindowWidget(0)->size(), QSize(600, 450));
-  EXPECT_EQ(ui::WindowWidget(0)->pos(), QPoint(30, 45));
+  EXPECT_EQ(ui_driver::WindowClientSize(0), (ui::Size{600, 450}));
+  EXPECT_EQ(ui_driver::WindowFrame(0).x, 30);
+  EXPECT_EQ(ui_driver::WindowFrame(0).y, 45);
   ASSERT_NE(ui::ButtonCreate(3, 10, 10, 200, 300, u"b"), 0);
-  EXPECT_EQ(ui::WidgetControl(3)->geometry(), QRect(15, 15, 300, 450));
+  EXPECT_EQ(ui_driver::ControlGeometry(3), (ui::Rect{15, 15, 300, 450}));
   ASSERT_NE(ui::ListBoxCreate(6, 25, 1, 25, 1), 0);
-  EXPECT_EQ(ui::WidgetControl(6)->geometry(), QRect(38, 2, 38, 2));
+  EXPECT_EQ(ui_driver::ControlGeometry(6), (ui::Rect{38, 2, 38, 2}));
   ui::WindowDestroy(runtime::AnyId);
 }
 

@@ -1,13 +1,13 @@
-// Helpers shared by the widget-layer tests: a Qt application on the offscreen platform and a
-// way to read back what the event queue holds without ever blocking.
+// Helpers shared by the widget-layer tests: a way to read back what the event queue holds without
+// ever blocking.
 #pragma once
 
 #include <cstdint>
 #include <ostream>
 #include <vector>
 
-#include <QCoreApplication>
 
+#include "tests/ui/driver.h"
 #include "ui/event_queue.h"
 
 namespace ui_test {
@@ -34,9 +34,9 @@ inline std::vector<Event> Drain() {
   return out;
 }
 
-// Lets Qt deliver what is pending (without waiting), then fetches every queued event.
+// Lets the toolkit deliver what is pending (without waiting), then fetches every queued event.
 inline std::vector<Event> PumpAndDrain() {
-  QCoreApplication::processEvents();
+  ui_driver::Process();
   return Drain();
 }
 

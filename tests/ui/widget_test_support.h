@@ -1,15 +1,12 @@
 // Shared set-up of the widget tests: one window to hold the widgets and the events they post.
 #pragma once
 
-#include <QApplication>
-#include <QTest>
-#include <QWidget>
-
 #include <gtest/gtest.h>
 
 #include <utility>
 #include <vector>
 
+#include "tests/ui/driver.h"
 #include "ui/event_queue.h"
 #include "ui/widget.h"
 #include "ui/window.h"
@@ -18,7 +15,7 @@ namespace widgettest {
 
 // (widget number, widget event type) of every EventWidget queued so far, fetched from the queue.
 inline std::vector<std::pair<int64_t, int64_t>> DrainWidgetEvents() {
-  QApplication::processEvents();
+  ui_driver::Process();
   std::vector<std::pair<int64_t, int64_t>> events;
   while (ui::QueuedEventCount() > 0) {
     if (ui::EventWait() == ui::EventWidget) events.emplace_back(ui::EventSource(), ui::EventKind());
@@ -30,16 +27,12 @@ class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(ui::WindowCreate(0, 10, 10, 600, 600, u"widgets", 0xCC0000), 0);
-    window_ = ui::WindowWidget(0);
-    ASSERT_NE(window_, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_));
+    ASSERT_TRUE(ui_driver::WaitForWindowShown(0));
   }
   void TearDown() override {
     ui::WindowDestroy(0);
     DrainWidgetEvents();
   }
-
-  QWidget* window_ = nullptr;
 };
 
 }  // namespace widgettest

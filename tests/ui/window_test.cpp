@@ -2,15 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QListWidget>
-#include <QPushButton>
-#include <QScreen>
-#include <QGuiApplication>
-#include <QTest>
-#include <QWidget>
-#include <QWindow>
-
+#include "tests/ui/driver.h"
 #include "ui/button.h"
 #include "ui/event_queue.h"
 #include "ui/list_box.h"
@@ -18,6 +10,8 @@
 #include "ui_test_support.h"
 
 namespace {
+
+namespace drive = ui_driver;
 
 using ui_test::Drain;
 using ui_test::Event;
@@ -47,15 +41,14 @@ std::vector<Event> StateEvents(const std::vector<Event>& events) {
 
 TEST_F(WindowTest, CloseBoxTwiceGivesOneCloseEventAndTheWindowStays) {
   ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"close", 0xCC0000), 0);
-  QWidget* w = ui::WindowWidget(0);
+  void* w = ui::WindowWidget(0);
   ASSERT_NE(w, nullptr);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  ASSERT_TRUE(drive::WaitForWindowShown(0));
   PumpAndDrain();
-  // QWindow::close() takes the window system's road: the same request as the close box.
-  w->windowHandle()->close();
-  w->windowHandle()->close();
+  drive::RequestClose(0);
+  drive::RequestClose(0);
   EXPECT_EQ(Only(Drain(), ui::EventCloseWindow), (std::vector<Event>{{ui::EventCloseWindow, 0, 0, 0}}));
-  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(drive::WindowVisible(0));
   EXPECT_EQ(ui::WindowWidget(0), w);
   // The wake-up that followed the request ends a wait without being an event.
   EXPECT_EQ(ui::EventWait(), ui::kWaitWakeUp);
@@ -65,31 +58,31 @@ TEST_F(WindowTest, CloseBoxTwiceGivesOneCloseEventAndTheWindowStays) {
 
 TEST_F(WindowTest, MaximiseThenRestoreGivesRestoredThenOneSized) {
   ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"sizes", 0xCF0000), 0);
-  QWidget* w = ui::WindowWidget(0);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  ASSERT_TRUE(drive::WaitForWindowShown(0));
   PumpAndDrain();
-  w->showMaximized();
-  QTRY_VERIFY(w->isMaximized());
+  auto maximized = [] { return drive::WindowMaximized(0); };
+  drive::MaximizeWindow(0);
+  ASSERT_TRUE(drive::WaitUntil(maximized));
   const std::vector<Event> maximised = StateEvents(PumpAndDrain());
   ASSERT_FALSE(maximised.empty());
   EXPECT_EQ(maximised.front(), (Event{ui::EventWindowMaximized, 0, 0, 0}));
   EXPECT_EQ(maximised.back(), (Event{ui::EventWindowSized, 0, 0, 0}));
 
-  w->showNormal();
-  w->resize(w->width() + 10, w->height());  // more size messages before the fetch
-  w->resize(w->width() + 10, w->height());
-  QTRY_VERIFY(!w->isMaximized());
-  QCoreApplication::processEvents();
+  drive::RestoreWindow(0);
+  drive::GrowWindow(0, 10);  // more size messages before the fetch
+  drive::GrowWindow(0, 10);
+  ASSERT_TRUE(drive::WaitUntil([] { return !drive::WindowMaximized(0); }));
+  drive::Process();
   const std::vector<Event> restored = StateEvents(PumpAndDrain());
   EXPECT_EQ(restored, (std::vector<Event>{{ui::EventWindowRestored, 0, 0, 0}, {ui::EventWindowSized, 0, 0, 0}}));
 
   // Unfetched, the size reported with the maximisation goes too: one size, the last.
-  w->showMaximized();
-  QTRY_VERIFY(w->isMaximized());
-  QCoreApplication::processEvents();
-  w->showNormal();
-  QTRY_VERIFY(!w->isMaximized());
-  QCoreApplication::processEvents();
+  drive::MaximizeWindow(0);
+  ASSERT_TRUE(drive::WaitUntil(maximized));
+  drive::Process();
+  drive::RestoreWindow(0);
+  ASSERT_TRUE(drive::WaitUntil([] { return !drive::WindowMaximized(0); }));
+  drive::Process();
   EXPECT_EQ(StateEvents(PumpAndDrain()), (std::vector<Event>{{ui::EventWindowMaximized, 0, 0, 0},
                                                               {ui::EventWindowRestored, 0, 0, 0},
                                                               {ui::EventWindowSized, 0, 0, 0}}));
@@ -97,11 +90,10 @@ TEST_F(WindowTest, MaximiseThenRestoreGivesRestoredThenOneSized) {
 
 TEST_F(WindowTest, MinimiseReportsOnlyMinimised) {
   ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"min", 0xCE0000), 0);
-  QWidget* w = ui::WindowWidget(0);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  ASSERT_TRUE(drive::WaitForWindowShown(0));
   PumpAndDrain();
-  w->showMinimized();
-  QTRY_VERIFY(w->isMinimized());
+  drive::MinimizeWindow(0);
+  ASSERT_TRUE(drive::WaitUntil([] { return drive::WindowMinimized(0); }));
   EXPECT_EQ(StateEvents(PumpAndDrain()), (std::vector<Event>{{ui::EventWindowMinimized, 0, 0, 0}}));
 }
 
@@ -112,8 +104,8 @@ TEST_F(WindowTest, AnyIdNumbersAndTheWindowProperty) {
   ASSERT_NE(b, 0);
   EXPECT_NE(a, b);
   ASSERT_NE(ui::WindowWidget(a), nullptr);
-  EXPECT_EQ(ui::WindowWidget(a)->property("VX_WindowID").toLongLong(), a + 1);
-  EXPECT_EQ(ui::WindowWidget(a)->windowTitle(), QStringLiteral("a"));
+  EXPECT_EQ(ui::WindowNumberOf(ui::WindowWidget(a)), a);
+  EXPECT_EQ(drive::WindowTitle(a), runtime::Text(u"a"));
   // A fixed number returns a handle, not the number.
   const int64_t handle = ui::WindowCreate(5, 0, 0, 100, 100, u"", 0);
   EXPECT_EQ(handle, static_cast<int64_t>(reinterpret_cast<intptr_t>(ui::WindowWidget(5))));
@@ -127,83 +119,56 @@ TEST_F(WindowTest, AnyIdNumbersAndTheWindowProperty) {
   EXPECT_EQ(ui::WindowWidget(5), nullptr);
 }
 
-TEST_F(WindowTest, FlagsMapOntoQtWindowFlags) {
-  ASSERT_NE(ui::WindowCreate(0, 30, 40, 200, 100, u"main", 0xCC0000), 0);
-  QWidget* w = ui::WindowWidget(0);
-  const Qt::WindowFlags f = w->windowFlags();
-  EXPECT_TRUE(f & Qt::WindowTitleHint);
-  EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
-  EXPECT_FALSE(f & Qt::WindowMinimizeButtonHint);
-  EXPECT_FALSE(f & Qt::WindowMaximizeButtonHint);
-  EXPECT_NE(w->minimumSize(), w->maximumSize());  // the sizing frame: the user may resize it
-  EXPECT_EQ(w->size(), QSize(200, 100));
-  EXPECT_EQ(w->pos(), QPoint(30, 40));
-  EXPECT_EQ(ui::WidgetContainer(), w);
-
-  // No sizing frame: fixed size. Flag 8: not the container. Hidden bit: not shown.
-  ASSERT_NE(ui::WindowCreate(1, 0, 0, 120, 80, u"fixed", 0xC80000 | 0x8 | 0x10000000), 0);
-  QWidget* fixed = ui::WindowWidget(1);
-  EXPECT_EQ(fixed->minimumSize(), fixed->maximumSize());
-  EXPECT_FALSE(fixed->isVisible());
-  EXPECT_EQ(ui::WidgetContainer(), w);
-
-  // A tool window loses the minimise and maximise boxes even when asked for them.
-  ASSERT_NE(ui::WindowCreate(2, 0, 0, 120, 80, u"tool", 0x4 | 0xCF0000 | 0x8), 0);
-  const Qt::WindowFlags tf = ui::WindowWidget(2)->windowFlags();
-  EXPECT_EQ(tf & Qt::WindowType_Mask, Qt::Tool);
-  EXPECT_FALSE(tf & Qt::WindowMaximizeButtonHint);
-  EXPECT_TRUE(tf & Qt::WindowTitleHint);
-}
-
 TEST_F(WindowTest, ClicksOnTheWindowsOwnAreaAndMoves) {
   ASSERT_NE(ui::WindowCreate(2, 20, 20, 300, 200, u"clicks", 0xCC0000), 0);
   ASSERT_NE(ui::ButtonCreate(3, 0, 0, 50, 50, u"b"), 0);
-  QWidget* w = ui::WindowWidget(2);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  ASSERT_TRUE(drive::WaitForWindowShown(2));
   PumpAndDrain();
-  QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(200, 150));
-  QTest::mouseClick(w, Qt::RightButton, {}, QPoint(200, 150));
-  QTest::mouseDClick(w, Qt::LeftButton, {}, QPoint(200, 150));
-  QTest::mouseClick(ui::WidgetControl(3), Qt::RightButton);  // a control's click is not the window's
+  drive::ClickWindowAt(2, {200, 150});
+  drive::ClickWindowAt(2, {200, 150}, drive::Mouse::Right);
+  drive::DoubleClickWindowAt(2, {200, 150});
+  drive::Click(3, drive::Mouse::Right);  // a control's click is not the window's
   const std::vector<Event> events = StateEvents(PumpAndDrain());
   EXPECT_FALSE(Only(events, ui::EventWindowLeftClick).empty());
   EXPECT_EQ(Only(events, ui::EventWindowRightClick), (std::vector<Event>{{ui::EventWindowRightClick, 0, 2, 0}}));
   EXPECT_EQ(Only(events, ui::EventWindowLeftDoubleClick).size(), 1u);
-  w->move(60, 70);
-  QTRY_COMPARE(w->pos(), QPoint(60, 70));
+  drive::MoveWindow(2, {60, 70});
+  ASSERT_TRUE(drive::WaitUntil([] { return drive::WindowFrame(2).x == 60 && drive::WindowFrame(2).y == 70; }));
   const std::vector<Event> moved = Only(PumpAndDrain(), ui::EventWindowMoved);
   ASSERT_FALSE(moved.empty());
   EXPECT_EQ(moved.back(), (Event{ui::EventWindowMoved, 2, 2, 0}));
 }
 
 TEST_F(WindowTest, CentringOnTheScreenAndOnTheParent) {
-  QScreen* screen = QGuiApplication::primaryScreen();
-  ASSERT_NE(screen, nullptr);
-  const QRect sg = screen->geometry();
+  const ui::Rect sg = drive::PrimaryScreen();
+  ASSERT_GT(sg.width, 0);
   ASSERT_NE(ui::WindowCreate(0, 5, 5, 200, 100, u"", 0xCC0000 | ui::kWindowCentreOnScreen), 0);
-  QWidget* parent = ui::WindowWidget(0);
-  const QSize outer = parent->frameGeometry().size();
-  EXPECT_EQ(parent->pos(), QPoint(sg.x() + (sg.width() - outer.width()) / 2, sg.y() + (sg.height() - outer.height()) / 2));
+  void* parent = ui::WindowWidget(0);
+  const ui::Rect outer = drive::WindowFrame(0);
+  EXPECT_EQ(outer.x, sg.x + (sg.width - outer.width) / 2);
+  EXPECT_EQ(outer.y, sg.y + (sg.height - outer.height) / 2);
   ASSERT_NE(ui::WindowCreate(1, 5, 5, 100, 50, u"", 0xCC0000 | ui::kWindowCentreOnParent | 0x8, parent), 0);
-  const QRect child = ui::WindowWidget(1)->frameGeometry();
-  EXPECT_EQ(child.center(), parent->frameGeometry().center());
+  const ui::Rect child = drive::WindowFrame(1);
+  // Centres as whole pixels: each side's leftover halved, rounded down.
+  EXPECT_EQ(child.x, outer.x + (outer.width - child.width) / 2);
+  EXPECT_EQ(child.y, outer.y + (outer.height - child.height) / 2);
   EXPECT_EQ(ui::WidgetContainer(), parent);
 }
 
 TEST_F(WindowTest, IgnoredPositionIsLeftToTheWindowSystem) {
   ASSERT_NE(ui::WindowCreate(0, ui::kWindowPositionIgnore, 300, 100, 100, u"", 0x8), 0);
-  EXPECT_FALSE(ui::WindowWidget(0)->testAttribute(Qt::WA_Moved));
+  EXPECT_FALSE(drive::WindowPlacedByProgram(0));
   ASSERT_NE(ui::WindowCreate(1, 300, ui::kWindowPositionIgnore, 100, 100, u"", 0x8), 0);
-  EXPECT_FALSE(ui::WindowWidget(1)->testAttribute(Qt::WA_Moved));
+  EXPECT_FALSE(drive::WindowPlacedByProgram(1));
   ASSERT_NE(ui::WindowCreate(2, 300, 200, 100, 100, u"", 0x8), 0);
-  EXPECT_TRUE(ui::WindowWidget(2)->testAttribute(Qt::WA_Moved));
+  EXPECT_TRUE(drive::WindowPlacedByProgram(2));
 }
 
 TEST_F(WindowTest, DestroyingTheWindowDestroysItsWidgetsAndDropsTheirEvents) {
   ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"gone", 0xCC0000), 0);
   ASSERT_NE(ui::ButtonCreate(3, 10, 10, 100, 30, u"b"), 0);
   ASSERT_NE(ui::ListBoxCreate(6, 10, 50, 100, 100), 0);
-  QTest::mouseClick(ui::WidgetControl(3), Qt::LeftButton);
+  drive::Click(3);
   ui::PostEvent(ui::EventWindowSized, 0, 0, 0);
   ui::PostEvent(ui::EventWidget, 9, 1, 0);  // another window's event stays
   ui::WindowDestroy(0);
@@ -215,43 +180,6 @@ TEST_F(WindowTest, DestroyingTheWindowDestroysItsWidgetsAndDropsTheirEvents) {
   // Without a container no widget can be made, and the number stays free.
   EXPECT_EQ(ui::ButtonCreate(3, 10, 10, 100, 30, u"b"), 0);
   EXPECT_EQ(ui::FindWidget(3), nullptr);
-}
-
-TEST_F(WindowTest, TabCyclesOverEnabledVisibleWidgetsInCreationOrder) {
-  ASSERT_NE(ui::WindowCreate(0, 20, 20, 400, 300, u"tabs", 0xCC0000), 0);
-  QWidget* w = ui::WindowWidget(0);
-  ASSERT_NE(ui::ButtonCreate(1, 10, 10, 80, 30, u"first"), 0);
-  ASSERT_NE(ui::ListBoxCreate(2, 10, 50, 100, 100), 0);
-  ASSERT_NE(ui::ButtonCreate(3, 10, 160, 80, 30, u"disabled"), 0);
-  ASSERT_NE(ui::ButtonCreate(4, 10, 200, 80, 30, u"hidden"), 0);
-  ASSERT_NE(ui::ButtonCreate(5, 10, 240, 80, 30, u"last"), 0);
-  // A list that keeps Tab for moving between its items, and a Qt focus chain in another order:
-  // neither may change the cycle.
-  auto* list = static_cast<QListWidget*>(ui::WidgetControl(2));
-  list->setTabKeyNavigation(true);
-  ui::ItemAdd(2, -1, u"one");
-  ui::ItemAdd(2, -1, u"two");
-  list->setCurrentRow(0);
-  QWidget::setTabOrder(ui::WidgetControl(5), ui::WidgetControl(2));
-  ui::WidgetControl(3)->setEnabled(false);
-  ui::WidgetControl(4)->hide();
-  w->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(w));
-  ui::WidgetControl(1)->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), ui::WidgetControl(1));
-  PumpAndDrain();
-
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(2));
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(5));
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(1));
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(5));
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
-  EXPECT_EQ(QApplication::focusWidget(), ui::WidgetControl(2));
-  EXPECT_TRUE(Only(PumpAndDrain(), ui::EventWidget).empty());  // focus moves are not events
 }
 
 TEST(MulDivTest, RoundsHalvesAwayFromZeroAndRefusesWhatDoesNotFit) {

@@ -1,3 +1,4 @@
+// Qt only: the screens are set up through the offscreen platform's configuration and found by name.
 // Windows placed at a corner on small screens: a 1366 x 768 laptop and, beside it, a 1920 x 1080
 // screen at 150 % (1280 x 720 logical), as tests/ui/small_screens.json sets them up.
 #include <QGuiApplication>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/window.h"
+#include "ui/qt/qt_ui.h"
 
 namespace ui {
 namespace {
@@ -42,7 +44,7 @@ TEST(ScreenFit, AWindowIsMovedLeftAndUpJustEnoughToFit) {
     SCOPED_TRACE(p.what);
     const QRect area = AvailableArea(p.screen);
     ASSERT_NE(WindowCreate(0, area.x() + p.x, area.y() + p.y, p.width, p.height, u"fit", 0xCC0000), 0);
-    QWidget* w = WindowWidget(0);
+    QWidget* w = ui::QtWindow(0);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
     const QRect frame = w->frameGeometry();
     EXPECT_EQ(w->size(), QSize(p.width, p.height));  // only the place changes

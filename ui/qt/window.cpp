@@ -16,12 +16,14 @@
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <vector>
 
+#include "ui/backend.h"
 #include "ui/event_queue.h"
+#include "ui/qt/qt_ui.h"
 #include "ui/widget.h"
 
 namespace ui {
@@ -31,8 +33,6 @@ using runtime::ObjectNumber;
 namespace {
 
 runtime::ObjectRegistry* g_windows = nullptr;
-int32_t g_density_x = 96;
-int32_t g_density_y = 96;
 
 int64_t PropertyNumber(const QObject* o, const char* name) {
   const QVariant v = o->property(name);
@@ -74,6 +74,7 @@ struct WindowFilter : QObject {
   bool eventFilter(QObject* target, QEvent* e) override {
     WindowRecord* r = Record();
     if (r == nullptr || target != r->window) return false;
+    auto* window = static_cast<QWidget*>(r->window);
     const ObjectNumber n = number;
     switch (e->type()) {
       case QEvent::Close:
@@ -90,7 +91,7 @@ struct WindowFilter : QObject {
         break;
       case QEvent::WindowStateChange: {
         if (r->ready == 0) break;
-        const Qt::WindowStates s = r->window->windowState();
+        const Qt::WindowStates s = window->windowState();
         if (s & Qt::WindowMinimized) {
           r->minimized_or_maximized = 1;
           PostEvent(EventWindowMinimized, 0, n, 0);
@@ -108,7 +109,7 @@ struct WindowFilter : QObject {
       case QEvent::Resize:
         // Qt reports the new size apart from the state change; either order leaves one
         // EventWindowSized behind the state event.
-        if (r->ready != 0 && !r->window->isMinimized()) Sized();
+        if (r->ready != 0 && !window->isMinimized()) Sized();
         break;
       case QEvent::Move:
         if (r->ready != 0) PostEvent(EventWindowMoved, n, n, 0);
@@ -116,20 +117,20 @@ struct WindowFilter : QObject {
       case QEvent::Paint:
         // Qt paints the window beneath a child that repaints; only its own uncovered area
         // counts as its background being erased.
-        if (OwnAreaPainted(r->window, static_cast<QPaintEvent*>(e)->region())) {
+        if (OwnAreaPainted(window, static_cast<QPaintEvent*>(e)->region())) {
           PostEvent(EventWindowRepaint, 0, n, 0);
         }
         break;
       case QEvent::MouseButtonRelease: {
         const auto* m = static_cast<QMouseEvent*>(e);
-        if (!OwnArea(r->window, m)) break;
+        if (!OwnArea(window, m)) break;
         if (m->button() == Qt::LeftButton) PostEvent(EventWindowLeftClick, 0, n, 0);
         if (m->button() == Qt::RightButton) PostEvent(EventWindowRightClick, 0, n, 0);
         break;
       }
       case QEvent::MouseButtonDblClick: {
         const auto* m = static_cast<QMouseEvent*>(e);
-        if (OwnArea(r->window, m) && m->button() == Qt::LeftButton) PostEvent(EventWindowLeftDoubleClick, 0, n, 0);
+        if (OwnArea(window, m) && m->button() == Qt::LeftButton) PostEvent(EventWindowLeftDoubleClick, 0, n, 0);
         break;
       }
       default:
@@ -217,11 +218,16 @@ QRect AvailableAreaAt(QPoint point) {
 void KeepOnScreen(QWidget* w, QPoint wanted) {
   const QRect area = AvailableAreaAt(wanted);
   if (area.isEmpty()) return;
-  const QPoint corner = FitIntoArea(wanted, w->frameGeometry().size(), area);
+  const QSize outer = w->frameGeometry().size();
+  const Point fit = FitIntoArea(Point{wanted.x(), wanted.y()}, Size{outer.width(), outer.height()},
+                                Rect{area.x(), area.y(), area.width(), area.height()});
+  const QPoint corner(fit.x, fit.y);
   if (w->frameGeometry().topLeft() != corner) w->move(corner);
 }
 
-void ReleaseWindowNumber(ObjectNumber n, QObject* destroyed) {
+void ReleaseWindowNumber(ObjectNumber n, QWidget* destroyed) {
+  // New widgets must not be made inside a window that is gone.
+  if (WidgetContainer() == destroyed) SetWidgetContainer(nullptr);
   WindowRecord* r = runtime::FindRecord<WindowRecord>(g_windows, n);
   if (r != nullptr && r->window == destroyed) runtime::ReleaseObject(g_windows, n);
   RemoveEvents(-1, -1, n, -1);
@@ -229,49 +235,17 @@ void ReleaseWindowNumber(ObjectNumber n, QObject* destroyed) {
 
 }  // namespace
 
-QPoint FitIntoArea(QPoint wanted, QSize outer, QRect area) {
-  auto fit = [](int want, int size, int start, int extent) {
-    const int last = start + extent - size;  // the farthest corner that still fits
-    return std::max(start, std::min(want, last));
-  };
-  return QPoint(fit(wanted.x(), outer.width(), area.x(), area.width()),
-                fit(wanted.y(), outer.height(), area.y(), area.height()));
-}
-
-int32_t MulDiv(int32_t value, int32_t numerator, int32_t denominator) {
-  if (denominator == 0) return -1;
-  const int64_t product = int64_t{value} * numerator;
-  const bool negative = (product < 0) != (denominator < 0);
-  const uint64_t p = product < 0 ? 0 - static_cast<uint64_t>(product) : static_cast<uint64_t>(product);
-  const uint64_t d = denominator < 0 ? 0 - static_cast<uint64_t>(int64_t{denominator})
-                                     : static_cast<uint64_t>(denominator);
-  const uint64_t q = (p + d / 2) / d;  // halves away from zero
-  if (q > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return -1;
-  return negative ? -static_cast<int32_t>(q) : static_cast<int32_t>(q);
-}
-
-int32_t ScaleX(int32_t v) { return MulDiv(v, g_density_x, 96); }
-int32_t ScaleY(int32_t v) { return MulDiv(v, g_density_y, 96); }
-
-ScaledRect ScaleRect(int32_t x, int32_t y, int32_t width, int32_t height) {
-  return ScaledRect{ScaleX(x), ScaleY(y), ScaleX(width), ScaleY(height)};
-}
-
-int32_t DisplayDensityX() { return g_density_x; }
-int32_t DisplayDensityY() { return g_density_y; }
-
 bool InitWindows() {
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return false;
   // The logical density, never the physical one: Qt's own high-DPI scaling keeps it at 96 and
   // scales by itself, so sizes are scaled once either way.
-  g_density_x = 96;
-  g_density_y = 96;
+  int32_t dx = 96;
+  int32_t dy = 96;
   if (QScreen* s = QGuiApplication::primaryScreen()) {
-    const int32_t dx = static_cast<int32_t>(std::lround(s->logicalDotsPerInchX()));
-    const int32_t dy = static_cast<int32_t>(std::lround(s->logicalDotsPerInchY()));
-    if (dx > 0) g_density_x = dx;
-    if (dy > 0) g_density_y = dy;
+    dx = static_cast<int32_t>(std::lround(s->logicalDotsPerInchX()));
+    dy = static_cast<int32_t>(std::lround(s->logicalDotsPerInchY()));
   }
+  SetDisplayDensity(dx, dy);
   if (g_windows == nullptr) {
     g_windows = runtime::CreateRecordRegistry<WindowRecord>(16, &WindowDestroy);
     if (g_windows == nullptr) return false;
@@ -290,7 +264,8 @@ void ShutdownWindows() {
 }
 
 int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,
-                     runtime::TextView title, uint32_t flags, QWidget* parent) {
+                     runtime::TextView title, uint32_t flags, void* parent_window) {
+  auto* parent = static_cast<QWidget*>(parent_window);
   if (g_windows == nullptr) return 0;
   if (number < 0 && number != runtime::AnyId) return 0;
   WindowRecord* r = runtime::AcquireRecord<WindowRecord>(g_windows, number);
@@ -333,7 +308,7 @@ int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, i
   if (style & kStyleDisabled) w->setEnabled(false);
   r->filter = new WindowFilter(n, w);
   w->installEventFilter(r->filter);
-  QObject::connect(w, &QObject::destroyed, [n](QObject* gone) { ReleaseWindowNumber(n, gone); });
+  QObject::connect(w, &QObject::destroyed, [n, w] { ReleaseWindowNumber(n, w); });
 
   const int32_t client_w = ScaleX(width);
   const int32_t client_h = ScaleY(height);
@@ -398,7 +373,7 @@ void WindowDestroy(ObjectNumber number) {
   }
   WindowRecord* r = runtime::FindRecord<WindowRecord>(g_windows, number);
   if (r == nullptr) return;
-  QWidget* w = r->window;
+  auto* w = static_cast<QWidget*>(r->window);
   if (QWidget* owner = w->parentWidget()) owner->activateWindow();
   // Deleting the window deletes its widgets first; its destroyed() then gives the number back.
   delete w;
@@ -408,14 +383,14 @@ void WindowDestroy(ObjectNumber number) {
   if (r != nullptr && r->window == w) runtime::ReleaseObject(g_windows, number);
 }
 
-QWidget* WindowWidget(ObjectNumber number) {
+void* WindowWidget(ObjectNumber number) {
   if (g_windows == nullptr) return nullptr;
   WindowRecord* r = runtime::FindRecord<WindowRecord>(g_windows, number);
   return r != nullptr ? r->window : nullptr;
 }
 
-int64_t WindowNumberOf(const QObject* object) {
-  for (const QObject* o = object; o != nullptr; o = o->parent()) {
+int64_t WindowNumberOf(const void* control) {
+  for (const QObject* o = static_cast<const QWidget*>(control); o != nullptr; o = o->parent()) {
     const QVariant v = o->property("VX_WindowID");
     if (v.isValid()) return v.toLongLong() - 1;
   }

@@ -33,6 +33,7 @@
 #include "platform/unicode.h"
 #include "ui/event_queue.h"
 #include "ui/shown_name.h"
+#include "ui/qt/qt_ui.h"
 #include "ui/widget.h"
 #include "ui/window.h"
 
@@ -433,7 +434,9 @@ int64_t PreOrderPosition(const QTreeWidget* tree, const QTreeWidgetItem* target)
 
 // Kind operations.
 
-int64_t TreeNotify(WidgetRecord* w, QObject* target, QEvent* event) {
+int64_t TreeNotify(WidgetRecord* w, void* target_object, void* qt_event) {
+  auto* target = static_cast<QObject*>(target_object);
+  auto* event = static_cast<QEvent*>(qt_event);
   FolderTreeRecord* r = RecordOf(w);
   if (!r || r->dying || target != r->tree->viewport()) return kNotHandled;
   switch (event->type()) {
@@ -660,7 +663,7 @@ void FolderTreeMountsChanged() {
 
 int64_t FolderTreeCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,
                          runtime::TextView path, uint32_t flags) {
-  QWidget* container = WidgetContainer();
+  QWidget* container = QtContainer();
   if (!container || !qApp) return 0;
   TreeLibrary* lib = Library();
   WidgetRecord* w = AcquireWidget(number);

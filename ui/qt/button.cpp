@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "ui/event_queue.h"
+#include "ui/qt/qt_ui.h"
 #include "ui/widget.h"
 #include "ui/window.h"
 
@@ -57,7 +58,7 @@ int64_t ButtonCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_t
                      runtime::TextView text, uint32_t flags) {
   WidgetRecord* record = AcquireWidget(number);
   if (record == nullptr) return 0;
-  QWidget* parent = WidgetContainer();
+  QWidget* parent = QtContainer();
   if (parent == nullptr) return RegisterWidget(number, record, nullptr, nullptr);
 
   QAbstractButton* b = nullptr;

@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "ui/event_queue.h"
+#include "ui/qt/qt_ui.h"
 #include "ui/widget.h"
 #include "ui/window.h"
 
@@ -158,7 +159,9 @@ void RememberLeftPress(ColumnListControl* list, const QMouseEvent* e) {
 
 // Kind operations.
 
-int64_t ListNotify(WidgetRecord* w, QObject* target, QEvent* event) {
+int64_t ListNotify(WidgetRecord* w, void* target_object, void* qt_event) {
+  auto* target = static_cast<QObject*>(target_object);
+  auto* event = static_cast<QEvent*>(qt_event);
   if (w->kind_words[kWordAlive] == 0) return kNotHandled;
   ColumnListControl* list = ControlOf(w);
   if (target != list->viewport()) return kNotHandled;
@@ -481,7 +484,7 @@ std::vector<Text> SplitColumnTexts(TextView text) {
 
 int64_t ColumnListCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,
                          TextView first_title, int32_t first_width, uint32_t flags) {
-  QWidget* container = WidgetContainer();
+  QWidget* container = QtContainer();
   if (!container || !qApp) return 0;
   WidgetRecord* w = AcquireWidget(number);
   if (!w) return 0;

@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include "ui/event_queue.h"
+#include "ui/qt/qt_ui.h"
 #include "ui/widget.h"
 #include "ui/window.h"
 
@@ -61,7 +62,9 @@ int64_t FirstSelected(QListWidget* l) {
   return -1;
 }
 
-int64_t ListNotify(WidgetRecord* w, QObject* target, QEvent* e) {
+int64_t ListNotify(WidgetRecord* w, void* target_object, void* qt_event) {
+  auto* target = static_cast<QObject*>(target_object);
+  auto* e = static_cast<QEvent*>(qt_event);
   const QEvent::Type type = e->type();
   if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) {
     return kNotHandled;
@@ -294,7 +297,7 @@ int64_t ListBoxCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_
                       uint32_t flags) {
   WidgetRecord* record = AcquireWidget(number);
   if (record == nullptr) return 0;
-  QWidget* parent = WidgetContainer();
+  QWidget* parent = QtContainer();
   if (parent == nullptr) return RegisterWidget(number, record, nullptr, nullptr);
 
   auto* l = new QListWidget(parent);

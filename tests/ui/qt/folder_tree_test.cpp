@@ -1,5 +1,8 @@
+// Qt only: these cases read the QTreeWidget itself (items, icons, expansion, the not-ready dialog).
 #include "ui/folder_tree.h"
 
+#include <QApplication>
+#include <QTest>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -13,6 +16,7 @@
 #include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/widget_test_support.h"
+#include "ui/qt/qt_ui.h"
 
 namespace ui {
 namespace {
@@ -89,7 +93,7 @@ class FolderTreeTest : public widgettest::WindowTest {
 
   QTreeWidget* Create(uint32_t flags = 0, TextView path = u"") {
     EXPECT_NE(FolderTreeCreate(kTree, 10, 10, 400, 300, path, flags), 0);
-    auto* tree = static_cast<QTreeWidget*>(WidgetControl(kTree));
+    auto* tree = static_cast<QTreeWidget*>(ui::QtControl(kTree));
     EXPECT_NE(tree, nullptr);
     QApplication::processEvents();
     return tree;
@@ -372,7 +376,7 @@ TEST_F(FolderTreeTest, AnEmptyDriveOpensThePromptAndIsAskedAgainNextTime) {
   EXPECT_EQ(stick->childCount(), 0);
   EXPECT_FALSE(stick->isExpanded());
   EXPECT_FALSE(TagIsPopulated(TagOf(stick)));
-  auto* prompt = window_->findChild<QDialog*>(QStringLiteral("VX_DriveNotReady"));
+  auto* prompt = ui::QtWindow(0)->findChild<QDialog*>(QStringLiteral("VX_DriveNotReady"));
   ASSERT_NE(prompt, nullptr);
   EXPECT_TRUE(prompt->isVisible());
   EXPECT_FALSE(tree->isEnabled());
@@ -447,7 +451,7 @@ TEST_F(FolderTreeTest, ColoursAreKeptAndReported) {
   w->ops->set_colour(w, kTreeColourLines, 0x123456);
   EXPECT_EQ(w->ops->get_colour(w, kTreeColourText), 0x0000ff);
   EXPECT_EQ(w->ops->get_colour(w, kTreeColourLines), 0x123456);
-  auto* tree = static_cast<QTreeWidget*>(WidgetControl(kTree));
+  auto* tree = static_cast<QTreeWidget*>(ui::QtControl(kTree));
   EXPECT_EQ(tree->palette().color(QPalette::Text), QColor(255, 0, 0));
   EXPECT_EQ(tree->palette().color(QPalette::Base), QColor(0, 255, 0));
   w->ops->set_colour(w, kTreeColourText, -1);

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "ui/qt/qt_ui.h"
 #include "ui/widget.h"
 
 namespace ui {
@@ -80,7 +81,8 @@ struct Suspended {
 
 }  // namespace
 
-int32_t MessageBoxShow(runtime::TextView title, runtime::TextView text, uint32_t flags, QWidget* owner) {
+int32_t MessageBoxShow(runtime::TextView title, runtime::TextView text, uint32_t flags, void* owner_window) {
+  auto* owner = static_cast<QWidget*>(owner_window);
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return 0;
   if (owner == nullptr) owner = QApplication::activeWindow();
   if (static_cast<int64_t>(text.size()) > kMessageTextLimit) text = text.substr(0, kMessageTextKept);
