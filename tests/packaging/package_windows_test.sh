@@ -30,7 +30,7 @@ scene-builder.exe"
 check "the installer holds the program, the templates, the readme and the uninstaller" \
   test "$(listing "$installer")" = "$(printf '%s\nUninstall.exe' "$files" | sort)"
 check "the zip holds the same files in one folder" \
-  test "$(listing "$zip" | grep -v '/$' | grep /)" = "$(sed "s#^#scene-builder-$version-win64/#" <<< "$files")"
+  test "$(listing "$zip" | grep -v '/$' | grep /)" = "$(sed "s#^#scene-builder-$version-win64/#" <<< "$files" | sort)"
 check "the installer's default folder is Program Files\\scene-builder" \
   grep -qF 'InstallDir "$PROGRAMFILES64\scene-builder"' "$work/out/_CPack_Packages/win64/NSIS/project.nsi"
 
