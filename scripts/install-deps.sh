@@ -15,6 +15,8 @@ packages=(
   xauth
   # The Windows build: cross compiler, zlib, the tests' runner, and apt-get source's unpacker.
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine dpkg-dev
+  # The Windows installer and zip, and their lister; the icon script draws with rsvg-convert.
+  nsis p7zip-full librsvg2-bin
 )
 
 missing=()
