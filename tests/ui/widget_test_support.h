@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/ui/driver.h"
+#include "tests/ui/ui_test_support.h"
 #include "ui/event_queue.h"
 #include "ui/widget.h"
 #include "ui/window.h"

@@ -6,7 +6,11 @@
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QPushButton>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QScreen>
@@ -17,6 +21,7 @@
 #include <QTreeWidgetItemIterator>
 #include <QWindow>
 
+#include <algorithm>
 #include <memory>
 
 #include "ui/event_queue.h"
@@ -56,6 +61,18 @@ void SendKey(QWidget* target, Key key) {
     case Key::Space:
       QTest::keyClick(target, Qt::Key_Space);
       break;
+    case Key::Up:
+      QTest::keyClick(target, Qt::Key_Up);
+      break;
+    case Key::Down:
+      QTest::keyClick(target, Qt::Key_Down);
+      break;
+    case Key::Left:
+      QTest::keyClick(target, Qt::Key_Left);
+      break;
+    case Key::Right:
+      QTest::keyClick(target, Qt::Key_Right);
+      break;
   }
 }
 
@@ -66,6 +83,23 @@ QTreeWidgetItem* TreeItem(QTreeWidget* tree, int64_t item) {
   }
   return nullptr;
 }
+
+int64_t PositionOf(QTreeWidget* tree, const QTreeWidgetItem* item) {
+  int64_t position = 0;
+  for (QTreeWidgetItemIterator it(tree); *it; ++it, ++position) {
+    if (*it == item) return position;
+  }
+  return -1;
+}
+
+QTreeWidget* Tree(int64_t widget) { return qobject_cast<QTreeWidget*>(ui::QtControl(widget)); }
+
+QTreeWidgetItem* TreeItemOf(int64_t widget, int64_t item) {
+  QTreeWidget* tree = Tree(widget);
+  return tree != nullptr ? TreeItem(tree, item) : nullptr;
+}
+
+QTableWidget* Table(int64_t widget) { return qobject_cast<QTableWidget*>(ui::QtControl(widget)); }
 
 }  // namespace
 
@@ -101,6 +135,37 @@ void ClickWindowAt(int64_t window, ui::Point at, Mouse button) {
 
 void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) {
   if (QWidget* w = ui::QtWindow(window)) QTest::mouseDClick(w, ButtonOf(button), {}, QPoint(at.x, at.y));
+}
+
+void ControlClickAt(int64_t widget, ui::Point at) {
+  if (QWidget* t = InputTarget(widget)) QTest::mouseClick(t, Qt::LeftButton, Qt::ControlModifier, QPoint(at.x, at.y));
+}
+
+void PressAt(int64_t widget, ui::Point at) {
+  if (QWidget* t = InputTarget(widget)) QTest::mousePress(t, Qt::LeftButton, {}, QPoint(at.x, at.y));
+}
+
+void ReleaseAt(int64_t widget, ui::Point at) {
+  if (QWidget* t = InputTarget(widget)) QTest::mouseRelease(t, Qt::LeftButton, {}, QPoint(at.x, at.y));
+}
+
+void DragAt(int64_t widget, ui::Point from, ui::Point to) {
+  QWidget* t = InputTarget(widget);
+  if (t == nullptr) return;
+  QTest::mousePress(t, Qt::LeftButton, {}, QPoint(from.x, from.y));
+  QTest::mouseMove(t, QPoint(to.x, to.y));
+  QTest::mouseRelease(t, Qt::LeftButton, {}, QPoint(to.x, to.y));
+}
+
+int32_t DragDistance() { return QApplication::startDragDistance(); }
+
+void ClickColumnHeader(int64_t widget, int64_t column) {
+  QTableWidget* table = Table(widget);
+  if (table == nullptr) return;
+  QHeaderView* header = table->horizontalHeader();
+  const int c = static_cast<int>(column);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(c) + header->sectionSize(c) / 2, header->height() / 2));
 }
 
 void PressKey(int64_t window, Key key) {
@@ -157,6 +222,10 @@ void EnableWidget(int64_t widget, bool enabled) {
   if (QWidget* c = ui::QtControl(widget)) c->setEnabled(enabled);
 }
 
+void EnableWindow(int64_t window, bool enabled) {
+  if (QWidget* w = ui::QtWindow(window)) w->setEnabled(enabled);
+}
+
 void Process(int ms) {
   QCoreApplication::processEvents();
   if (ms > 0) QTest::qWait(ms);
@@ -183,6 +252,10 @@ void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {
     seen->title = ui::TextFromQString(box->windowTitle());
     seen->text = ui::TextFromQString(box->text());
     ++seen->count;
+    seen->others_enabled = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w != box && w->isVisible() && w->isEnabled()) seen->others_enabled = true;
+    }
     const QMessageBox::StandardButton which = answer == ui::kAnswerCancel ? QMessageBox::Cancel
                                               : answer == ui::kAnswerYes  ? QMessageBox::Yes
                                               : answer == ui::kAnswerNo   ? QMessageBox::No
@@ -236,9 +309,23 @@ bool WindowMinimized(int64_t window) {
   return w != nullptr && w->isMinimized();
 }
 
-bool WindowResizable(int64_t window) {
+WindowDecorations DecorationsOf(int64_t window) {
   QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->minimumSize() != w->maximumSize();
+  if (w == nullptr) return WindowDecorations{};
+  const Qt::WindowFlags f = w->windowFlags();
+  return WindowDecorations{(f & Qt::WindowTitleHint) != 0,         (f & Qt::WindowCloseButtonHint) != 0,
+                           (f & Qt::WindowMinimizeButtonHint) != 0, (f & Qt::WindowMaximizeButtonHint) != 0,
+                           w->minimumSize() != w->maximumSize(),     (f & Qt::WindowType_Mask) == Qt::Tool};
+}
+
+bool WindowEnabled(int64_t window) {
+  QWidget* w = ui::QtWindow(window);
+  return w != nullptr && w->isEnabled();
+}
+
+bool WidgetEnabled(int64_t widget) {
+  QWidget* c = ui::QtControl(widget);
+  return c != nullptr && c->isEnabled();
 }
 
 bool WindowPlacedByProgram(int64_t window) {
@@ -300,6 +387,106 @@ void ExpandItem(int64_t widget, int64_t item) {
   i->setExpanded(true);
   tree->scrollToItem(i);
   QCoreApplication::processEvents();  // let the view lay out the expanded items
+}
+
+void ScrollToItem(int64_t widget, int64_t item) {
+  QTreeWidgetItem* i = TreeItemOf(widget, item);
+  if (i == nullptr) return;
+  Tree(widget)->scrollToItem(i);
+  QCoreApplication::processEvents();
+}
+
+int64_t ItemTotal(int64_t widget) {
+  QWidget* c = ui::QtControl(widget);
+  if (auto* list = qobject_cast<QListWidget*>(c)) return list->count();
+  if (auto* table = qobject_cast<QTableWidget*>(c)) return table->rowCount();
+  int64_t total = 0;
+  if (auto* tree = qobject_cast<QTreeWidget*>(c)) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) ++total;
+  }
+  return total;
+}
+
+int64_t ColumnTotal(int64_t widget) {
+  auto* view = qobject_cast<QAbstractItemView*>(ui::QtControl(widget));
+  return view != nullptr && view->model() != nullptr ? view->model()->columnCount() : 0;
+}
+
+runtime::Text ColumnTitle(int64_t widget, int64_t column) {
+  QTableWidget* table = Table(widget);
+  QTableWidgetItem* h = table != nullptr ? table->horizontalHeaderItem(static_cast<int>(column)) : nullptr;
+  return h != nullptr ? ui::TextFromQString(h->text()) : runtime::Text();
+}
+
+int32_t ColumnWidth(int64_t widget, int64_t column) {
+  QTableWidget* table = Table(widget);
+  return table != nullptr ? table->columnWidth(static_cast<int>(column)) : 0;
+}
+
+int64_t ChildCount(int64_t widget, int64_t item) {
+  QTreeWidgetItem* i = TreeItemOf(widget, item);
+  return i != nullptr ? i->childCount() : 0;
+}
+
+int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
+  QTreeWidgetItem* i = TreeItemOf(widget, item);
+  QTreeWidgetItem* child = i != nullptr && index >= 0 ? i->child(static_cast<int>(index)) : nullptr;
+  return child != nullptr ? PositionOf(Tree(widget), child) : -1;
+}
+
+int64_t ParentItem(int64_t widget, int64_t item) {
+  QTreeWidgetItem* i = TreeItemOf(widget, item);
+  return i != nullptr && i->parent() != nullptr ? PositionOf(Tree(widget), i->parent()) : -1;
+}
+
+bool ItemExpanded(int64_t widget, int64_t item) {
+  QTreeWidgetItem* i = TreeItemOf(widget, item);
+  return i != nullptr && i->isExpanded();
+}
+
+bool ItemHasExpandButton(int64_t widget, int64_t item) {
+  QTreeWidgetItem* i = TreeItemOf(widget, item);
+  return i != nullptr && (i->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator || i->childCount() > 0);
+}
+
+uint32_t ItemTag(int64_t widget, int64_t item) {
+  QTreeWidgetItem* i = TreeItemOf(widget, item);
+  return i != nullptr ? i->data(0, Qt::UserRole).toUInt() : 0;
+}
+
+std::vector<int64_t> SelectedItems(int64_t widget) {
+  std::vector<int64_t> out;
+  QWidget* c = ui::QtControl(widget);
+  if (auto* tree = qobject_cast<QTreeWidget*>(c)) {
+    for (QTreeWidgetItem* i : tree->selectedItems()) out.push_back(PositionOf(tree, i));
+  } else if (auto* view = qobject_cast<QAbstractItemView*>(c)) {
+    for (const QModelIndex& row : view->selectionModel()->selectedRows()) out.push_back(row.row());
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::vector<int64_t> DraggedItems(int64_t widget) {
+  std::vector<int64_t> out;
+  QWidget* c = ui::QtControl(widget);
+  if (c == nullptr) return out;
+  for (const QVariant& v : c->property("VX_DragItems").toList()) out.push_back(v.toLongLong());
+  return out;
+}
+
+bool DrivePromptOpen(int64_t window) {
+  QWidget* w = ui::QtWindow(window);
+  auto* prompt = w != nullptr ? w->findChild<QDialog*>(QStringLiteral("VX_DriveNotReady")) : nullptr;
+  return prompt != nullptr && prompt->isVisible();
+}
+
+void CancelDrivePrompt(int64_t window) {
+  QWidget* w = ui::QtWindow(window);
+  auto* prompt = w != nullptr ? w->findChild<QDialog*>(QStringLiteral("VX_DriveNotReady")) : nullptr;
+  auto* buttons = prompt != nullptr ? prompt->findChild<QDialogButtonBox*>() : nullptr;
+  if (buttons == nullptr || buttons->button(QDialogButtonBox::Cancel) == nullptr) return;
+  buttons->button(QDialogButtonBox::Cancel)->click();
+  QCoreApplication::processEvents();
 }
 
 }  // namespace ui_driver
