@@ -106,17 +106,13 @@ ui::Rect ItemRect(int64_t widget, int64_t item);
 runtime::Text ShownItemText(int64_t widget, int64_t item);
 void ExpandItem(int64_t widget, int64_t item);
 void ScrollToItem(int64_t widget, int64_t item);
-// How many items (tree: in pre-order) and columns the control holds; a column's title and width in
-// pixels.
-int64_t ItemTotal(int64_t widget);
+// How many columns the control has; a column's title and width in pixels.
 int64_t ColumnTotal(int64_t widget);
 runtime::Text ColumnTitle(int64_t widget, int64_t column);
 int32_t ColumnWidth(int64_t widget, int64_t column);
-// Tree structure by pre-order position: children (-1 past the last), parent (-1 for a top item),
-// whether the item is open and shows an expand button, and the tag it carries (folder_tree_rules.h).
+// Tree structure by pre-order position: children (-1 past the last), whether the item is open and shows an expand button, and the tag it carries (folder_tree_rules.h).
 int64_t ChildCount(int64_t widget, int64_t item);
 int64_t ChildAt(int64_t widget, int64_t item, int64_t index);
-int64_t ParentItem(int64_t widget, int64_t item);
 bool ItemExpanded(int64_t widget, int64_t item);
 bool ItemHasExpandButton(int64_t widget, int64_t item);
 uint32_t ItemTag(int64_t widget, int64_t item);

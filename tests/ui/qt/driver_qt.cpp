@@ -46,34 +46,13 @@ QWidget* InputTarget(int64_t widget) {
 
 ui::Rect RectOf(const QRect& r) { return ui::Rect{r.x(), r.y(), r.width(), r.height()}; }
 
+// The Qt key of each Key, in the enum's order.
+constexpr Qt::Key kQtKeys[] = {Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Space,
+                               Qt::Key_Up,  Qt::Key_Down,    Qt::Key_Left,   Qt::Key_Right};
+
 void SendKey(QWidget* target, Key key) {
   if (target == nullptr) return;
-  switch (key) {
-    case Key::Tab:
-      QTest::keyClick(target, Qt::Key_Tab);
-      break;
-    case Key::ShiftTab:
-      QTest::keyClick(target, Qt::Key_Backtab, Qt::ShiftModifier);
-      break;
-    case Key::Enter:
-      QTest::keyClick(target, Qt::Key_Return);
-      break;
-    case Key::Space:
-      QTest::keyClick(target, Qt::Key_Space);
-      break;
-    case Key::Up:
-      QTest::keyClick(target, Qt::Key_Up);
-      break;
-    case Key::Down:
-      QTest::keyClick(target, Qt::Key_Down);
-      break;
-    case Key::Left:
-      QTest::keyClick(target, Qt::Key_Left);
-      break;
-    case Key::Right:
-      QTest::keyClick(target, Qt::Key_Right);
-      break;
-  }
+  QTest::keyClick(target, kQtKeys[static_cast<int>(key)], key == Key::ShiftTab ? Qt::ShiftModifier : Qt::NoModifier);
 }
 
 QTreeWidgetItem* TreeItem(QTreeWidget* tree, int64_t item) {
@@ -100,6 +79,22 @@ QTreeWidgetItem* TreeItemOf(int64_t widget, int64_t item) {
 }
 
 QTableWidget* Table(int64_t widget) { return qobject_cast<QTableWidget*>(ui::QtControl(widget)); }
+
+bool WindowIs(int64_t window, bool (QWidget::*test)() const) {
+  QWidget* w = ui::QtWindow(window);
+  return w != nullptr && (w->*test)();
+}
+
+// The index of a row, or of a tree item, at a pre-order position over the model's rows.
+QModelIndex IndexAt(const QAbstractItemModel* model, const QModelIndex& parent, int64_t& left) {
+  for (int row = 0; row < model->rowCount(parent); ++row) {
+    const QModelIndex i = model->index(row, 0, parent);
+    if (left-- == 0) return i;
+    const QModelIndex found = IndexAt(model, i, left);
+    if (found.isValid()) return found;
+  }
+  return QModelIndex();
+}
 
 }  // namespace
 
@@ -289,25 +284,13 @@ ui::Rect PrimaryScreen() {
   return s != nullptr ? RectOf(s->geometry()) : ui::Rect{};
 }
 
-bool WindowVisible(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->isVisible();
-}
+bool WindowVisible(int64_t window) { return WindowIs(window, &QWidget::isVisible); }
 
-bool WindowActive(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->isActiveWindow();
-}
+bool WindowActive(int64_t window) { return WindowIs(window, &QWidget::isActiveWindow); }
 
-bool WindowMaximized(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->isMaximized();
-}
+bool WindowMaximized(int64_t window) { return WindowIs(window, &QWidget::isMaximized); }
 
-bool WindowMinimized(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->isMinimized();
-}
+bool WindowMinimized(int64_t window) { return WindowIs(window, &QWidget::isMinimized); }
 
 WindowDecorations DecorationsOf(int64_t window) {
   QWidget* w = ui::QtWindow(window);
@@ -318,10 +301,7 @@ WindowDecorations DecorationsOf(int64_t window) {
                            w->minimumSize() != w->maximumSize(),     (f & Qt::WindowType_Mask) == Qt::Tool};
 }
 
-bool WindowEnabled(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->isEnabled();
-}
+bool WindowEnabled(int64_t window) { return WindowIs(window, &QWidget::isEnabled); }
 
 bool WidgetEnabled(int64_t widget) {
   QWidget* c = ui::QtControl(widget);
@@ -347,64 +327,27 @@ int64_t FocusedWidget() {
 }
 
 ui::Rect ItemRect(int64_t widget, int64_t item) {
-  QWidget* c = ui::QtControl(widget);
-  if (auto* list = qobject_cast<QListWidget*>(c)) {
-    QListWidgetItem* i = list->item(static_cast<int>(item));
-    return i != nullptr ? RectOf(list->visualItemRect(i)) : ui::Rect{};
-  }
-  if (auto* table = qobject_cast<QTableWidget*>(c)) {
-    QTableWidgetItem* i = table->item(static_cast<int>(item), 0);
-    return i != nullptr ? RectOf(table->visualItemRect(i)) : ui::Rect{};
-  }
-  if (auto* tree = qobject_cast<QTreeWidget*>(c)) {
-    QTreeWidgetItem* i = TreeItem(tree, item);
-    return i != nullptr ? RectOf(tree->visualItemRect(i)) : ui::Rect{};
-  }
-  return ui::Rect{};
+  auto* view = qobject_cast<QAbstractItemView*>(ui::QtControl(widget));
+  const QModelIndex i = view != nullptr ? IndexAt(view->model(), QModelIndex(), item) : QModelIndex();
+  return i.isValid() ? RectOf(view->visualRect(i)) : ui::Rect{};
 }
 
 runtime::Text ShownItemText(int64_t widget, int64_t item) {
-  QWidget* c = ui::QtControl(widget);
-  if (auto* list = qobject_cast<QListWidget*>(c)) {
-    QListWidgetItem* i = list->item(static_cast<int>(item));
-    return i != nullptr ? ui::TextFromQString(i->text()) : runtime::Text();
-  }
-  if (auto* table = qobject_cast<QTableWidget*>(c)) {
-    QTableWidgetItem* i = table->item(static_cast<int>(item), 0);
-    return i != nullptr ? ui::TextFromQString(i->text()) : runtime::Text();
-  }
-  if (auto* tree = qobject_cast<QTreeWidget*>(c)) {
-    QTreeWidgetItem* i = TreeItem(tree, item);
-    return i != nullptr ? ui::TextFromQString(i->text(0)) : runtime::Text();
-  }
-  return runtime::Text();
-}
-
-void ExpandItem(int64_t widget, int64_t item) {
-  auto* tree = qobject_cast<QTreeWidget*>(ui::QtControl(widget));
-  QTreeWidgetItem* i = tree != nullptr ? TreeItem(tree, item) : nullptr;
-  if (i == nullptr) return;
-  i->setExpanded(true);
-  tree->scrollToItem(i);
-  QCoreApplication::processEvents();  // let the view lay out the expanded items
+  auto* view = qobject_cast<QAbstractItemView*>(ui::QtControl(widget));
+  const QModelIndex i = view != nullptr ? IndexAt(view->model(), QModelIndex(), item) : QModelIndex();
+  return i.isValid() ? ui::TextFromQString(i.data().toString()) : runtime::Text();
 }
 
 void ScrollToItem(int64_t widget, int64_t item) {
   QTreeWidgetItem* i = TreeItemOf(widget, item);
   if (i == nullptr) return;
   Tree(widget)->scrollToItem(i);
-  QCoreApplication::processEvents();
+  QCoreApplication::processEvents();  // let the view lay out what it shows now
 }
 
-int64_t ItemTotal(int64_t widget) {
-  QWidget* c = ui::QtControl(widget);
-  if (auto* list = qobject_cast<QListWidget*>(c)) return list->count();
-  if (auto* table = qobject_cast<QTableWidget*>(c)) return table->rowCount();
-  int64_t total = 0;
-  if (auto* tree = qobject_cast<QTreeWidget*>(c)) {
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) ++total;
-  }
-  return total;
+void ExpandItem(int64_t widget, int64_t item) {
+  if (QTreeWidgetItem* i = TreeItemOf(widget, item)) i->setExpanded(true);
+  ScrollToItem(widget, item);
 }
 
 int64_t ColumnTotal(int64_t widget) {
@@ -432,11 +375,6 @@ int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
   QTreeWidgetItem* i = TreeItemOf(widget, item);
   QTreeWidgetItem* child = i != nullptr && index >= 0 ? i->child(static_cast<int>(index)) : nullptr;
   return child != nullptr ? PositionOf(Tree(widget), child) : -1;
-}
-
-int64_t ParentItem(int64_t widget, int64_t item) {
-  QTreeWidgetItem* i = TreeItemOf(widget, item);
-  return i != nullptr && i->parent() != nullptr ? PositionOf(Tree(widget), i->parent()) : -1;
 }
 
 bool ItemExpanded(int64_t widget, int64_t item) {
