@@ -55,7 +55,12 @@ void SendKey(QWidget* target, Key key) {
   QTest::keyClick(target, kQtKeys[static_cast<int>(key)], key == Key::ShiftTab ? Qt::ShiftModifier : Qt::NoModifier);
 }
 
-QTreeWidgetItem* TreeItem(QTreeWidget* tree, int64_t item) {
+QTreeWidget* Tree(int64_t widget) { return qobject_cast<QTreeWidget*>(ui::QtControl(widget)); }
+
+// A tree's items by pre-order position, and the other way round (-1: not in the tree).
+QTreeWidgetItem* TreeItemOf(int64_t widget, int64_t item) {
+  QTreeWidget* tree = Tree(widget);
+  if (tree == nullptr) return nullptr;
   int64_t position = 0;
   for (QTreeWidgetItemIterator it(tree); *it; ++it, ++position) {
     if (position == item) return *it;
@@ -71,11 +76,9 @@ int64_t PositionOf(QTreeWidget* tree, const QTreeWidgetItem* item) {
   return -1;
 }
 
-QTreeWidget* Tree(int64_t widget) { return qobject_cast<QTreeWidget*>(ui::QtControl(widget)); }
-
-QTreeWidgetItem* TreeItemOf(int64_t widget, int64_t item) {
-  QTreeWidget* tree = Tree(widget);
-  return tree != nullptr ? TreeItem(tree, item) : nullptr;
+QDialog* DrivePrompt(int64_t window) {
+  QWidget* w = ui::QtWindow(window);
+  return w != nullptr ? w->findChild<QDialog*>(QStringLiteral("VX_DriveNotReady")) : nullptr;
 }
 
 QTableWidget* Table(int64_t widget) { return qobject_cast<QTableWidget*>(ui::QtControl(widget)); }
@@ -412,16 +415,10 @@ std::vector<int64_t> DraggedItems(int64_t widget) {
   return out;
 }
 
-bool DrivePromptOpen(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  auto* prompt = w != nullptr ? w->findChild<QDialog*>(QStringLiteral("VX_DriveNotReady")) : nullptr;
-  return prompt != nullptr && prompt->isVisible();
-}
+bool DrivePromptOpen(int64_t window) { return DrivePrompt(window) != nullptr && DrivePrompt(window)->isVisible(); }
 
 void CancelDrivePrompt(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  auto* prompt = w != nullptr ? w->findChild<QDialog*>(QStringLiteral("VX_DriveNotReady")) : nullptr;
-  auto* buttons = prompt != nullptr ? prompt->findChild<QDialogButtonBox*>() : nullptr;
+  auto* buttons = DrivePrompt(window) != nullptr ? DrivePrompt(window)->findChild<QDialogButtonBox*>() : nullptr;
   if (buttons == nullptr || buttons->button(QDialogButtonBox::Cancel) == nullptr) return;
   buttons->button(QDialogButtonBox::Cancel)->click();
   QCoreApplication::processEvents();
