@@ -48,11 +48,9 @@ Names ChildNames(int64_t item) {
 }
 
 int64_t Child(int64_t item, TextView name) {
-  for (int64_t i = 0; i < drive::ChildCount(kTree, item); ++i) {
-    const int64_t child = drive::ChildAt(kTree, item, i);
-    if (drive::ShownItemText(kTree, child) == name) return child;
-  }
-  return -1;
+  const Names names = ChildNames(item);
+  const auto at = std::find(names.begin(), names.end(), name);
+  return at != names.end() ? drive::ChildAt(kTree, item, at - names.begin()) : -1;
 }
 
 int64_t Drive(int64_t index) { return drive::ChildAt(kTree, 0, index); }
@@ -68,10 +66,6 @@ void ClickItem(int64_t item, drive::Mouse button = drive::Mouse::Left) {
 }
 
 void Key(drive::Key key) { drive::PressKeyOn(kTree, key); }
-
-bool Posted(const Events& events, int64_t type) {
-  return std::find(events.begin(), events.end(), std::pair<int64_t, int64_t>{kTree, type}) != events.end();
-}
 
 class FolderTreeTest : public widgettest::WindowTest {
  protected:
@@ -286,7 +280,7 @@ TEST_F(FolderTreeTest, AClickOnAnUnselectedItemReportsChangeThenLeftClick) {
 
   drive::ScrollToItem(kTree, Drive(2));
   drive::DoubleClickAt(kTree, ui_test::ItemCentre(kTree, Drive(2)));
-  EXPECT_TRUE(Posted(DrainWidgetEvents(), WidgetEventDoubleClick));
+  EXPECT_TRUE(widgettest::Posted(DrainWidgetEvents(), kTree, WidgetEventDoubleClick));
   EXPECT_EQ(Selected(), Drive(2));
 }
 
@@ -295,7 +289,7 @@ TEST_F(FolderTreeTest, DraggingAnItemSelectsItAndReportsItsPosition) {
   DrainWidgetEvents();
   const Point from = ui_test::ItemCentre(kTree, Drive(1));
   drive::DragAt(kTree, from, Point{from.x, from.y + drive::DragDistance() + 20});
-  EXPECT_TRUE(Posted(DrainWidgetEvents(), WidgetEventDragStart));
+  EXPECT_TRUE(widgettest::Posted(DrainWidgetEvents(), kTree, WidgetEventDragStart));
   EXPECT_EQ(Selected(), Drive(1));
   EXPECT_EQ(drive::DraggedItems(kTree), std::vector<int64_t>{2});
 }

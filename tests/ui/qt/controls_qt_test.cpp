@@ -3,11 +3,9 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
-#include <QTreeWidget>
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/button.h"

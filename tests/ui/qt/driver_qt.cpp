@@ -76,6 +76,13 @@ int64_t PositionOf(QTreeWidget* tree, const QTreeWidgetItem* item) {
   return -1;
 }
 
+// What `read` gives for the tree item at a pre-order position, `none` without one.
+template <class Result, class Read>
+Result OnItem(int64_t widget, int64_t item, Result none, Read read) {
+  const QTreeWidgetItem* i = TreeItemOf(widget, item);
+  return i != nullptr ? read(i) : none;
+}
+
 QDialog* DrivePrompt(int64_t window) {
   QWidget* w = ui::QtWindow(window);
   return w != nullptr ? w->findChild<QDialog*>(QStringLiteral("VX_DriveNotReady")) : nullptr;
@@ -370,8 +377,7 @@ int32_t ColumnWidth(int64_t widget, int64_t column) {
 }
 
 int64_t ChildCount(int64_t widget, int64_t item) {
-  QTreeWidgetItem* i = TreeItemOf(widget, item);
-  return i != nullptr ? i->childCount() : 0;
+  return OnItem(widget, item, 0, [](const QTreeWidgetItem* i) { return i->childCount(); });
 }
 
 int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
@@ -381,18 +387,17 @@ int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
 }
 
 bool ItemExpanded(int64_t widget, int64_t item) {
-  QTreeWidgetItem* i = TreeItemOf(widget, item);
-  return i != nullptr && i->isExpanded();
+  return OnItem(widget, item, false, [](const QTreeWidgetItem* i) { return i->isExpanded(); });
 }
 
 bool ItemHasExpandButton(int64_t widget, int64_t item) {
-  QTreeWidgetItem* i = TreeItemOf(widget, item);
-  return i != nullptr && (i->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator || i->childCount() > 0);
+  return OnItem(widget, item, false, [](const QTreeWidgetItem* i) {
+    return i->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator || i->childCount() > 0;
+  });
 }
 
 uint32_t ItemTag(int64_t widget, int64_t item) {
-  QTreeWidgetItem* i = TreeItemOf(widget, item);
-  return i != nullptr ? i->data(0, Qt::UserRole).toUInt() : 0;
+  return OnItem(widget, item, 0u, [](const QTreeWidgetItem* i) { return i->data(0, Qt::UserRole).toUInt(); });
 }
 
 std::vector<int64_t> SelectedItems(int64_t widget) {
