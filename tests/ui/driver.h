@@ -100,8 +100,8 @@ runtime::Text WindowTitle(int64_t window);
 int64_t FocusedWidget();                   // -1 when no widget of ours has the focus
 
 // Items of list boxes, column lists (rows) and folder trees (pre-order positions): where one is in
-// the control's content area (empty when not shown), the text it shows, and opening a tree item and
-// scrolling it into view.
+// the control's content area (empty when not shown), the text it shows, opening a tree item and
+// scrolling it into view, and only scrolling.
 ui::Rect ItemRect(int64_t widget, int64_t item);
 runtime::Text ShownItemText(int64_t widget, int64_t item);
 void ExpandItem(int64_t widget, int64_t item);
@@ -110,7 +110,8 @@ void ScrollToItem(int64_t widget, int64_t item);
 int64_t ColumnTotal(int64_t widget);
 runtime::Text ColumnTitle(int64_t widget, int64_t column);
 int32_t ColumnWidth(int64_t widget, int64_t column);
-// Tree structure by pre-order position: children (-1 past the last), whether the item is open and shows an expand button, and the tag it carries (folder_tree_rules.h).
+// Tree structure by pre-order position: children (-1 past the last), whether the item is open and
+// shows an expand button, and the tag it carries (folder_tree_rules.h).
 int64_t ChildCount(int64_t widget, int64_t item);
 int64_t ChildAt(int64_t widget, int64_t item, int64_t index);
 bool ItemExpanded(int64_t widget, int64_t item);
