@@ -40,6 +40,12 @@ inline std::vector<Event> PumpAndDrain() {
   return Drain();
 }
 
+// The middle of a list row or tree item, where a click lands on it.
+inline ui::Point ItemCentre(int64_t widget, int64_t item) {
+  const ui::Rect r = ui_driver::ItemRect(widget, item);
+  return ui::Point{r.x + (r.width - 1) / 2, r.y + (r.height - 1) / 2};
+}
+
 // Only the events of one code.
 inline std::vector<Event> Only(const std::vector<Event>& events, int32_t code) {
   std::vector<Event> out;

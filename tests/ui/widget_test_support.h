@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "tests/ui/driver.h"
+#include "tests/ui/ui_test_support.h"
 #include "ui/event_queue.h"
 #include "ui/widget.h"
 #include "ui/window.h"
@@ -21,6 +23,11 @@ inline std::vector<std::pair<int64_t, int64_t>> DrainWidgetEvents() {
     if (ui::EventWait() == ui::EventWidget) events.emplace_back(ui::EventSource(), ui::EventKind());
   }
   return events;
+}
+
+// Whether `events` hold one of `type` from `widget`.
+inline bool Posted(const std::vector<std::pair<int64_t, int64_t>>& events, int64_t widget, int64_t type) {
+  return std::find(events.begin(), events.end(), std::pair<int64_t, int64_t>{widget, type}) != events.end();
 }
 
 class WindowTest : public ::testing::Test {

@@ -182,6 +182,59 @@ TEST_F(WindowTest, DestroyingTheWindowDestroysItsWidgetsAndDropsTheirEvents) {
   EXPECT_EQ(ui::FindWidget(3), nullptr);
 }
 
+TEST_F(WindowTest, StyleBitsGiveTheFrameTheyName) {
+  const struct {
+    const char* what;
+    uint32_t style;
+    drive::WindowDecorations frame;
+    bool shown;
+  } windows[] = {
+      {"title bar, close box and sizing frame", 0xCC0000, {true, true, false, false, true, false}, true},
+      {"no sizing frame, not the container, hidden", 0xC80000 | ui::kWindowNotContainer | ui::kWindowHidden,
+       {true, true, false, false, false, false}, false},
+      {"a tool window loses the minimise and maximise boxes", ui::kWindowTool | 0xCF0000 | ui::kWindowNotContainer,
+       {true, true, false, false, true, true}, true},
+  };
+  for (int64_t n = 0; n < 3; ++n) {
+    SCOPED_TRACE(windows[n].what);
+    ASSERT_NE(ui::WindowCreate(n, 30, 40, 200, 100, u"frame", windows[n].style), 0);
+    EXPECT_EQ(drive::DecorationsOf(n), windows[n].frame);
+    EXPECT_EQ(drive::WindowVisible(n), windows[n].shown);
+    EXPECT_EQ(drive::WindowClientSize(n).width, 200);
+    EXPECT_EQ(drive::WindowClientSize(n).height, 100);
+  }
+  EXPECT_EQ(drive::WindowFrame(0).x, 30);
+  EXPECT_EQ(drive::WindowFrame(0).y, 40);
+  EXPECT_EQ(ui::WidgetContainer(), ui::WindowWidget(0));
+}
+
+TEST_F(WindowTest, TabCyclesOverEnabledVisibleWidgetsInCreationOrder) {
+  ASSERT_NE(ui::WindowCreate(0, 20, 20, 400, 300, u"tabs", 0xCC0000), 0);
+  ASSERT_NE(ui::ButtonCreate(1, 10, 10, 80, 30, u"first"), 0);
+  ASSERT_NE(ui::ListBoxCreate(2, 10, 50, 100, 100), 0);
+  ASSERT_NE(ui::ButtonCreate(3, 10, 160, 80, 30, u"disabled"), 0);
+  ASSERT_NE(ui::ButtonCreate(4, 10, 200, 80, 30, u"hidden"), 0);
+  ASSERT_NE(ui::ButtonCreate(5, 10, 240, 80, 30, u"last"), 0);
+  ui::ItemAdd(2, -1, u"one");
+  ui::ItemAdd(2, -1, u"two");
+  drive::EnableWidget(3, false);
+  drive::ShowWidget(4, false);
+  ASSERT_TRUE(drive::ActivateWindow(0));
+  drive::FocusWidget(1);
+  ASSERT_EQ(drive::FocusedWidget(), 1);
+  PumpAndDrain();
+
+  const struct {
+    drive::Key key;
+    int64_t focused;
+  } steps[] = {{drive::Key::Tab, 2}, {drive::Key::Tab, 5}, {drive::Key::Tab, 1}, {drive::Key::ShiftTab, 5}};
+  for (const auto& step : steps) {
+    drive::PressKey(0, step.key);
+    EXPECT_EQ(drive::FocusedWidget(), step.focused);
+  }
+  EXPECT_TRUE(Only(PumpAndDrain(), ui::EventWidget).empty());  // focus moves are not events
+}
+
 TEST(MulDivTest, RoundsHalvesAwayFromZeroAndRefusesWhatDoesNotFit) {
   EXPECT_EQ(ui::MulDiv(25, 144, 96), 38);
   EXPECT_EQ(ui::MulDiv(-25, 144, 96), -38);

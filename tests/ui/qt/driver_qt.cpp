@@ -6,7 +6,11 @@
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QPushButton>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QScreen>
@@ -17,6 +21,7 @@
 #include <QTreeWidgetItemIterator>
 #include <QWindow>
 
+#include <algorithm>
 #include <memory>
 
 #include "ui/event_queue.h"
@@ -41,30 +46,64 @@ QWidget* InputTarget(int64_t widget) {
 
 ui::Rect RectOf(const QRect& r) { return ui::Rect{r.x(), r.y(), r.width(), r.height()}; }
 
+// The Qt key of each Key, in the enum's order.
+constexpr Qt::Key kQtKeys[] = {Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Space,
+                               Qt::Key_Up,  Qt::Key_Down,    Qt::Key_Left,   Qt::Key_Right};
+
 void SendKey(QWidget* target, Key key) {
   if (target == nullptr) return;
-  switch (key) {
-    case Key::Tab:
-      QTest::keyClick(target, Qt::Key_Tab);
-      break;
-    case Key::ShiftTab:
-      QTest::keyClick(target, Qt::Key_Backtab, Qt::ShiftModifier);
-      break;
-    case Key::Enter:
-      QTest::keyClick(target, Qt::Key_Return);
-      break;
-    case Key::Space:
-      QTest::keyClick(target, Qt::Key_Space);
-      break;
-  }
+  QTest::keyClick(target, kQtKeys[static_cast<int>(key)], key == Key::ShiftTab ? Qt::ShiftModifier : Qt::NoModifier);
 }
 
-QTreeWidgetItem* TreeItem(QTreeWidget* tree, int64_t item) {
+QTreeWidget* Tree(int64_t widget) { return qobject_cast<QTreeWidget*>(ui::QtControl(widget)); }
+
+// A tree's items by pre-order position, and the other way round (-1: not in the tree).
+QTreeWidgetItem* TreeItemOf(int64_t widget, int64_t item) {
+  QTreeWidget* tree = Tree(widget);
+  if (tree == nullptr) return nullptr;
   int64_t position = 0;
   for (QTreeWidgetItemIterator it(tree); *it; ++it, ++position) {
     if (position == item) return *it;
   }
   return nullptr;
+}
+
+int64_t PositionOf(QTreeWidget* tree, const QTreeWidgetItem* item) {
+  int64_t position = 0;
+  for (QTreeWidgetItemIterator it(tree); *it; ++it, ++position) {
+    if (*it == item) return position;
+  }
+  return -1;
+}
+
+// What `read` gives for the tree item at a pre-order position, `none` without one.
+template <class Result, class Read>
+Result OnItem(int64_t widget, int64_t item, Result none, Read read) {
+  const QTreeWidgetItem* i = TreeItemOf(widget, item);
+  return i != nullptr ? read(i) : none;
+}
+
+QDialog* DrivePrompt(int64_t window) {
+  QWidget* w = ui::QtWindow(window);
+  return w != nullptr ? w->findChild<QDialog*>(QStringLiteral("VX_DriveNotReady")) : nullptr;
+}
+
+QTableWidget* Table(int64_t widget) { return qobject_cast<QTableWidget*>(ui::QtControl(widget)); }
+
+bool WindowIs(int64_t window, bool (QWidget::*test)() const) {
+  QWidget* w = ui::QtWindow(window);
+  return w != nullptr && (w->*test)();
+}
+
+// The index of a row, or of a tree item, at a pre-order position over the model's rows.
+QModelIndex IndexAt(const QAbstractItemModel* model, const QModelIndex& parent, int64_t& left) {
+  for (int row = 0; row < model->rowCount(parent); ++row) {
+    const QModelIndex i = model->index(row, 0, parent);
+    if (left-- == 0) return i;
+    const QModelIndex found = IndexAt(model, i, left);
+    if (found.isValid()) return found;
+  }
+  return QModelIndex();
 }
 
 }  // namespace
@@ -101,6 +140,37 @@ void ClickWindowAt(int64_t window, ui::Point at, Mouse button) {
 
 void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) {
   if (QWidget* w = ui::QtWindow(window)) QTest::mouseDClick(w, ButtonOf(button), {}, QPoint(at.x, at.y));
+}
+
+void ControlClickAt(int64_t widget, ui::Point at) {
+  if (QWidget* t = InputTarget(widget)) QTest::mouseClick(t, Qt::LeftButton, Qt::ControlModifier, QPoint(at.x, at.y));
+}
+
+void PressAt(int64_t widget, ui::Point at) {
+  if (QWidget* t = InputTarget(widget)) QTest::mousePress(t, Qt::LeftButton, {}, QPoint(at.x, at.y));
+}
+
+void ReleaseAt(int64_t widget, ui::Point at) {
+  if (QWidget* t = InputTarget(widget)) QTest::mouseRelease(t, Qt::LeftButton, {}, QPoint(at.x, at.y));
+}
+
+void DragAt(int64_t widget, ui::Point from, ui::Point to) {
+  QWidget* t = InputTarget(widget);
+  if (t == nullptr) return;
+  QTest::mousePress(t, Qt::LeftButton, {}, QPoint(from.x, from.y));
+  QTest::mouseMove(t, QPoint(to.x, to.y));
+  QTest::mouseRelease(t, Qt::LeftButton, {}, QPoint(to.x, to.y));
+}
+
+int32_t DragDistance() { return QApplication::startDragDistance(); }
+
+void ClickColumnHeader(int64_t widget, int64_t column) {
+  QTableWidget* table = Table(widget);
+  if (table == nullptr) return;
+  QHeaderView* header = table->horizontalHeader();
+  const int c = static_cast<int>(column);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(c) + header->sectionSize(c) / 2, header->height() / 2));
 }
 
 void PressKey(int64_t window, Key key) {
@@ -157,6 +227,10 @@ void EnableWidget(int64_t widget, bool enabled) {
   if (QWidget* c = ui::QtControl(widget)) c->setEnabled(enabled);
 }
 
+void EnableWindow(int64_t window, bool enabled) {
+  if (QWidget* w = ui::QtWindow(window)) w->setEnabled(enabled);
+}
+
 void Process(int ms) {
   QCoreApplication::processEvents();
   if (ms > 0) QTest::qWait(ms);
@@ -183,6 +257,10 @@ void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {
     seen->title = ui::TextFromQString(box->windowTitle());
     seen->text = ui::TextFromQString(box->text());
     ++seen->count;
+    seen->others_enabled = false;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w != box && w->isVisible() && w->isEnabled()) seen->others_enabled = true;
+    }
     const QMessageBox::StandardButton which = answer == ui::kAnswerCancel ? QMessageBox::Cancel
                                               : answer == ui::kAnswerYes  ? QMessageBox::Yes
                                               : answer == ui::kAnswerNo   ? QMessageBox::No
@@ -216,29 +294,28 @@ ui::Rect PrimaryScreen() {
   return s != nullptr ? RectOf(s->geometry()) : ui::Rect{};
 }
 
-bool WindowVisible(int64_t window) {
+bool WindowVisible(int64_t window) { return WindowIs(window, &QWidget::isVisible); }
+
+bool WindowActive(int64_t window) { return WindowIs(window, &QWidget::isActiveWindow); }
+
+bool WindowMaximized(int64_t window) { return WindowIs(window, &QWidget::isMaximized); }
+
+bool WindowMinimized(int64_t window) { return WindowIs(window, &QWidget::isMinimized); }
+
+WindowDecorations DecorationsOf(int64_t window) {
   QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->isVisible();
+  if (w == nullptr) return WindowDecorations{};
+  const Qt::WindowFlags f = w->windowFlags();
+  return WindowDecorations{(f & Qt::WindowTitleHint) != 0,         (f & Qt::WindowCloseButtonHint) != 0,
+                           (f & Qt::WindowMinimizeButtonHint) != 0, (f & Qt::WindowMaximizeButtonHint) != 0,
+                           w->minimumSize() != w->maximumSize(),     (f & Qt::WindowType_Mask) == Qt::Tool};
 }
 
-bool WindowActive(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->isActiveWindow();
-}
+bool WindowEnabled(int64_t window) { return WindowIs(window, &QWidget::isEnabled); }
 
-bool WindowMaximized(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->isMaximized();
-}
-
-bool WindowMinimized(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->isMinimized();
-}
-
-bool WindowResizable(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->minimumSize() != w->maximumSize();
+bool WidgetEnabled(int64_t widget) {
+  QWidget* c = ui::QtControl(widget);
+  return c != nullptr && c->isEnabled();
 }
 
 bool WindowPlacedByProgram(int64_t window) {
@@ -260,46 +337,96 @@ int64_t FocusedWidget() {
 }
 
 ui::Rect ItemRect(int64_t widget, int64_t item) {
-  QWidget* c = ui::QtControl(widget);
-  if (auto* list = qobject_cast<QListWidget*>(c)) {
-    QListWidgetItem* i = list->item(static_cast<int>(item));
-    return i != nullptr ? RectOf(list->visualItemRect(i)) : ui::Rect{};
-  }
-  if (auto* table = qobject_cast<QTableWidget*>(c)) {
-    QTableWidgetItem* i = table->item(static_cast<int>(item), 0);
-    return i != nullptr ? RectOf(table->visualItemRect(i)) : ui::Rect{};
-  }
-  if (auto* tree = qobject_cast<QTreeWidget*>(c)) {
-    QTreeWidgetItem* i = TreeItem(tree, item);
-    return i != nullptr ? RectOf(tree->visualItemRect(i)) : ui::Rect{};
-  }
-  return ui::Rect{};
+  auto* view = qobject_cast<QAbstractItemView*>(ui::QtControl(widget));
+  const QModelIndex i = view != nullptr ? IndexAt(view->model(), QModelIndex(), item) : QModelIndex();
+  return i.isValid() ? RectOf(view->visualRect(i)) : ui::Rect{};
 }
 
 runtime::Text ShownItemText(int64_t widget, int64_t item) {
-  QWidget* c = ui::QtControl(widget);
-  if (auto* list = qobject_cast<QListWidget*>(c)) {
-    QListWidgetItem* i = list->item(static_cast<int>(item));
-    return i != nullptr ? ui::TextFromQString(i->text()) : runtime::Text();
-  }
-  if (auto* table = qobject_cast<QTableWidget*>(c)) {
-    QTableWidgetItem* i = table->item(static_cast<int>(item), 0);
-    return i != nullptr ? ui::TextFromQString(i->text()) : runtime::Text();
-  }
-  if (auto* tree = qobject_cast<QTreeWidget*>(c)) {
-    QTreeWidgetItem* i = TreeItem(tree, item);
-    return i != nullptr ? ui::TextFromQString(i->text(0)) : runtime::Text();
-  }
-  return runtime::Text();
+  auto* view = qobject_cast<QAbstractItemView*>(ui::QtControl(widget));
+  const QModelIndex i = view != nullptr ? IndexAt(view->model(), QModelIndex(), item) : QModelIndex();
+  return i.isValid() ? ui::TextFromQString(i.data().toString()) : runtime::Text();
+}
+
+void ScrollToItem(int64_t widget, int64_t item) {
+  QTreeWidgetItem* i = TreeItemOf(widget, item);
+  if (i == nullptr) return;
+  Tree(widget)->scrollToItem(i);
+  QCoreApplication::processEvents();  // let the view lay out what it shows now
 }
 
 void ExpandItem(int64_t widget, int64_t item) {
-  auto* tree = qobject_cast<QTreeWidget*>(ui::QtControl(widget));
-  QTreeWidgetItem* i = tree != nullptr ? TreeItem(tree, item) : nullptr;
-  if (i == nullptr) return;
-  i->setExpanded(true);
-  tree->scrollToItem(i);
-  QCoreApplication::processEvents();  // let the view lay out the expanded items
+  if (QTreeWidgetItem* i = TreeItemOf(widget, item)) i->setExpanded(true);
+  ScrollToItem(widget, item);
+}
+
+int64_t ColumnTotal(int64_t widget) {
+  auto* view = qobject_cast<QAbstractItemView*>(ui::QtControl(widget));
+  return view != nullptr && view->model() != nullptr ? view->model()->columnCount() : 0;
+}
+
+runtime::Text ColumnTitle(int64_t widget, int64_t column) {
+  QTableWidget* table = Table(widget);
+  QTableWidgetItem* h = table != nullptr ? table->horizontalHeaderItem(static_cast<int>(column)) : nullptr;
+  return h != nullptr ? ui::TextFromQString(h->text()) : runtime::Text();
+}
+
+int32_t ColumnWidth(int64_t widget, int64_t column) {
+  QTableWidget* table = Table(widget);
+  return table != nullptr ? table->columnWidth(static_cast<int>(column)) : 0;
+}
+
+int64_t ChildCount(int64_t widget, int64_t item) {
+  return OnItem(widget, item, 0, [](const QTreeWidgetItem* i) { return i->childCount(); });
+}
+
+int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
+  QTreeWidgetItem* i = TreeItemOf(widget, item);
+  QTreeWidgetItem* child = i != nullptr && index >= 0 ? i->child(static_cast<int>(index)) : nullptr;
+  return child != nullptr ? PositionOf(Tree(widget), child) : -1;
+}
+
+bool ItemExpanded(int64_t widget, int64_t item) {
+  return OnItem(widget, item, false, [](const QTreeWidgetItem* i) { return i->isExpanded(); });
+}
+
+bool ItemHasExpandButton(int64_t widget, int64_t item) {
+  return OnItem(widget, item, false, [](const QTreeWidgetItem* i) {
+    return i->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator || i->childCount() > 0;
+  });
+}
+
+uint32_t ItemTag(int64_t widget, int64_t item) {
+  return OnItem(widget, item, 0u, [](const QTreeWidgetItem* i) { return i->data(0, Qt::UserRole).toUInt(); });
+}
+
+std::vector<int64_t> SelectedItems(int64_t widget) {
+  std::vector<int64_t> out;
+  QWidget* c = ui::QtControl(widget);
+  if (auto* tree = qobject_cast<QTreeWidget*>(c)) {
+    for (QTreeWidgetItem* i : tree->selectedItems()) out.push_back(PositionOf(tree, i));
+  } else if (auto* view = qobject_cast<QAbstractItemView*>(c)) {
+    for (const QModelIndex& row : view->selectionModel()->selectedRows()) out.push_back(row.row());
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::vector<int64_t> DraggedItems(int64_t widget) {
+  std::vector<int64_t> out;
+  QWidget* c = ui::QtControl(widget);
+  if (c == nullptr) return out;
+  for (const QVariant& v : c->property("VX_DragItems").toList()) out.push_back(v.toLongLong());
+  return out;
+}
+
+bool DrivePromptOpen(int64_t window) { return DrivePrompt(window) != nullptr && DrivePrompt(window)->isVisible(); }
+
+void CancelDrivePrompt(int64_t window) {
+  auto* buttons = DrivePrompt(window) != nullptr ? DrivePrompt(window)->findChild<QDialogButtonBox*>() : nullptr;
+  if (buttons == nullptr || buttons->button(QDialogButtonBox::Cancel) == nullptr) return;
+  buttons->button(QDialogButtonBox::Cancel)->click();
+  QCoreApplication::processEvents();
 }
 
 }  // namespace ui_driver
