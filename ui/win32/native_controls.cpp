@@ -1,5 +1,7 @@
 #include "ui/win32/native_controls.h"
 
+#include <objbase.h>
+
 namespace ui::win32 {
 namespace {
 
@@ -35,6 +37,9 @@ bool MessageFontFor(UINT dpi, LOGFONTW* font) {
 }  // namespace
 
 bool NativeInitControls() {
+  // The shell's icon queries need the component services on this thread; S_FALSE (already
+  // initialised) is as good as S_OK.
+  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return false;
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
   return InitCommonControlsEx(&icc) != FALSE;
 }

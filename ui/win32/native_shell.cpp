@@ -15,10 +15,20 @@ HICON NativeShellIcon(const wchar_t* path) {
 HICON NativeStockIcon(int stock_id) {
   SHSTOCKICONINFO info = {};
   info.cbSize = sizeof info;
-  if (FAILED(SHGetStockIconInfo(static_cast<SHSTOCKICONID>(stock_id), SHGSI_ICON | SHGSI_SMALLICON, &info))) {
-    return nullptr;
+  if (SUCCEEDED(SHGetStockIconInfo(static_cast<SHSTOCKICONID>(stock_id), SHGSI_ICON | SHGSI_SMALLICON, &info)) &&
+      info.hIcon) {
+    return info.hIcon;
   }
-  return info.hIcon;
+  // Some systems (wine among them) answer for a stock icon without handing out the icon. The
+  // system folder's own icon is a plain folder's, and every system has that folder.
+  if (stock_id != SIID_FOLDER && stock_id != SIID_FOLDEROPEN) return nullptr;
+  wchar_t folder[MAX_PATH + 1];
+  const UINT length = GetWindowsDirectoryW(folder, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return nullptr;
+  SHFILEINFOW file = {};
+  const UINT open = stock_id == SIID_FOLDEROPEN ? SHGFI_OPENICON : 0;
+  if (!SHGetFileInfoW(folder, 0, &file, sizeof file, SHGFI_ICON | SHGFI_SMALLICON | open)) return nullptr;
+  return file.hIcon;
 }
 
 std::vector<NativeDriveRecord> NativeDrives() {

@@ -1,7 +1,5 @@
 #include "ui/win32/native_window.h"
 
-#include <dbt.h>
-
 namespace ui::win32 {
 namespace {
 
