@@ -105,7 +105,7 @@ bool NativeWindowTest::PumpUntil(const std::function<bool()>& done) {
 }
 
 void NativeWindowTest::PumpIdle() {
-  while (NativeWaitMessages(20) != NativeWaitResult::Timeout) {
+  for (int i = 0; i < 100 && NativeWaitMessages(20) != NativeWaitResult::Timeout; ++i) {
   }
 }
 
