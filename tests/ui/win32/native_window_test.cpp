@@ -113,6 +113,22 @@ TEST_F(NativeWindowTest, NumbersAreNamedWindowProperties) {
   EXPECT_EQ(NativeNumber(window_, L"VX_WindowID"), 0);
 }
 
+TEST_F(NativeWindowTest, DensityIsTheScreensAndScalesTheMessageFont) {
+  EXPECT_EQ(NativeWindowDpi(window_), NativeScreenDpiX());
+  EXPECT_EQ(NativeWindowDpi(nullptr), NativeScreenDpiX());
+  int heights[2];
+  const UINT dpis[2] = {96, 192};
+  for (int i = 0; i < 2; ++i) {
+    HFONT font = NativeMessageFont(dpis[i]);
+    LOGFONTW f = {};
+    ASSERT_TRUE(GetObjectW(font, sizeof f, &f));
+    heights[i] = f.lfHeight < 0 ? -f.lfHeight : f.lfHeight;
+    DeleteObject(font);
+  }
+  EXPECT_GT(heights[0], 0);
+  EXPECT_NEAR(heights[1], 2 * heights[0], 1);
+}
+
 TEST(NativeScale, RoundsHalvesAwayFromZero) {
   struct Case {
     int value;
