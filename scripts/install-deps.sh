@@ -12,8 +12,9 @@ packages=(
   imagemagick povray
   time python3-pil
   desktop-file-utils man-db dpkg-dev
-  xauth
-  # The Windows build: cross compiler, zlib, the tests' runner, and apt-get source's unpacker.
+  xauth xvfb
+  # The Windows build: cross compiler, zlib, the tests' runner, and apt-get source's unpacker;
+  # xvfb (with xauth above) gives its window tests a display.
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine dpkg-dev
   # The Windows installer and zip, and their lister; the icon script draws with rsvg-convert.
   nsis p7zip-full librsvg2-bin
