@@ -6,38 +6,36 @@
 
 #include <csetjmp>
 #include <cstdlib>
-#include <cstring>
 #include <stdexcept>
 
 namespace testimg {
 namespace {
+
+int PngChannels(int color_type) {
+  return color_type == PNG_COLOR_TYPE_RGB ? 3 : color_type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+         : color_type == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 1;
+}
+
+// Samples packed big-endian into rows of the PNG's bit depth.
+Bytes PackRows(const PngSource& s, size_t row_bytes) {
+  const int per_row = s.width * PngChannels(s.color_type);
+  Bytes rows(row_bytes * s.height, 0);
+  for (int y = 0; y < s.height; ++y) {
+    uint8_t* row = rows.data() + y * row_bytes;
+    for (int i = 0; i < per_row; ++i) {
+      const uint16_t v = s.samples[size_t(y) * per_row + i];
+      if (s.bit_depth == 16) row[2 * i] = uint8_t(v >> 8), row[2 * i + 1] = uint8_t(v);
+      else row[i * s.bit_depth / 8] |= uint8_t(v << (8 - s.bit_depth - i * s.bit_depth % 8));
+    }
+  }
+  return rows;
+}
 
 void AppendPng(png_structp png, png_bytep data, size_t length) {
   auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
   out->insert(out->end(), data, data + length);
 }
 void FlushNothing(png_structp) {}
-
-Bytes PackRows(const PngSource& s, int channels) {
-  size_t row_bytes = (size_t(s.width) * channels * s.bit_depth + 7) / 8;
-  Bytes rows(row_bytes * s.height, 0);
-  for (int y = 0; y < s.height; ++y) {
-    uint8_t* row = rows.data() + y * row_bytes;
-    for (int i = 0; i < s.width * channels; ++i) {
-      uint16_t v = s.samples[size_t(y) * s.width * channels + i];
-      if (s.bit_depth == 16) {
-        row[2 * i] = uint8_t(v >> 8);
-        row[2 * i + 1] = uint8_t(v);
-      } else if (s.bit_depth == 8) {
-        row[i] = uint8_t(v);
-      } else {
-        int bit = i * s.bit_depth;
-        row[bit / 8] |= uint8_t(v << (8 - s.bit_depth - bit % 8));
-      }
-    }
-  }
-  return rows;
-}
 
 // Plain locals only: libpng's errors longjmp here.
 bool WritePng(const PngSource& s, png_bytepp row_pointers, Bytes* out) {
@@ -51,23 +49,13 @@ bool WritePng(const PngSource& s, png_bytepp row_pointers, Bytes* out) {
   png_set_IHDR(png, info, s.width, s.height, s.bit_depth, s.color_type,
                s.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
-  if (!s.palette.empty()) {
-    png_color colours[256];
-    for (size_t i = 0; i < s.palette.size(); ++i) {
-      colours[i] = png_color{s.palette[i][0], s.palette[i][1], s.palette[i][2]};
-    }
-    png_set_PLTE(png, info, colours, int(s.palette.size()));
-  }
-  if (!s.palette_alpha.empty()) {
-    png_set_tRNS(png, info, s.palette_alpha.data(), int(s.palette_alpha.size()), nullptr);
-  } else if (s.trns) {
-    png_color_16 colour{};
-    colour.gray = (*s.trns)[0];
-    colour.red = (*s.trns)[0];
-    colour.green = (*s.trns)[1];
-    colour.blue = (*s.trns)[2];
-    png_set_tRNS(png, info, nullptr, 0, &colour);
-  }
+  png_color colours[256];
+  for (size_t i = 0; i < s.palette.size(); ++i) colours[i] = {s.palette[i][0], s.palette[i][1], s.palette[i][2]};
+  if (!s.palette.empty()) png_set_PLTE(png, info, colours, int(s.palette.size()));
+  png_color_16 colour{};
+  if (s.trns) colour.gray = colour.red = (*s.trns)[0], colour.green = (*s.trns)[1], colour.blue = (*s.trns)[2];
+  if (!s.palette_alpha.empty() || s.trns)
+    png_set_tRNS(png, info, s.palette_alpha.data(), int(s.palette_alpha.size()), s.trns ? &colour : nullptr);
   png_write_info(png, info);
   png_write_image(png, row_pointers);
   png_write_end(png, info);
@@ -75,34 +63,22 @@ bool WritePng(const PngSource& s, png_bytepp row_pointers, Bytes* out) {
   return true;
 }
 
-int PngChannels(int color_type) {
-  switch (color_type) {
-    case PNG_COLOR_TYPE_RGB: return 3;
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
-    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
-    default: return 1;
-  }
-}
-
 int AppendGif(GifFileType* gif, const GifByteType* data, int length) {
-  auto* out = static_cast<Bytes*>(gif->UserData);
-  out->insert(out->end(), data, data + length);
+  static_cast<Bytes*>(gif->UserData)->insert(static_cast<Bytes*>(gif->UserData)->end(), data, data + length);
   return length;
 }
 
 ColorMapObject* MakeMap(const std::vector<GifColorType>& colours) {
-  if (colours.empty()) return nullptr;
-  return GifMakeMapObject(int(colours.size()), colours.data());
+  return colours.empty() ? nullptr : GifMakeMapObject(int(colours.size()), colours.data());
 }
 
 }  // namespace
 
 Bytes EncodePng(const PngSource& s) {
-  Bytes rows = PackRows(s, PngChannels(s.color_type));
-  size_t row_bytes = rows.size() / s.height;
+  const size_t row_bytes = (size_t(s.width) * PngChannels(s.color_type) * s.bit_depth + 7) / 8;
+  Bytes rows = PackRows(s, row_bytes), out;
   std::vector<png_bytep> pointers;
   for (int y = 0; y < s.height; ++y) pointers.push_back(rows.data() + y * row_bytes);
-  Bytes out;
   if (!WritePng(s, pointers.data(), &out)) throw std::runtime_error("libpng could not write the test image");
   return out;
 }
@@ -124,8 +100,7 @@ Bytes EncodeJpeg(const JpegSource& s) {
   jpeg_set_quality(&info, s.quality, TRUE);
   if (s.progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
-  size_t stride = size_t(s.width) * s.components;
-  size_t rows = s.samples.size() / stride;
+  const size_t stride = size_t(s.width) * s.components, rows = s.samples.size() / stride;
   while (info.next_scanline < info.image_height) {
     JSAMPROW row = const_cast<JSAMPROW>(s.samples.data() + info.next_scanline % rows * stride);
     jpeg_write_scanlines(&info, &row, 1);
@@ -150,44 +125,34 @@ Bytes EncodeGif(const GifSource& s) {
     if (f.control) {
       GraphicsControlBlock control{f.disposal, false, f.delay, f.transparent};
       GifByteType block[4];
-      size_t length = EGifGCBToExtension(&control, block);
+      const size_t length = EGifGCBToExtension(&control, block);
       ok = ok && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), block) == GIF_OK;
     }
     ColorMapObject* local = MakeMap(f.local_map);
     ok = ok && EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, false, local) == GIF_OK;
     GifFreeMapObject(local);
-    for (int y = 0; ok && y < f.height; ++y) {
+    for (int y = 0; ok && y < f.height; ++y)
       ok = EGifPutLine(gif, const_cast<GifPixelType*>(f.indices.data() + size_t(y) * f.width), f.width) == GIF_OK;
-    }
   }
   ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
   if (!ok) throw std::runtime_error("giflib could not write the test image");
   return out;
 }
 
-namespace {
-
-size_t SkipBlocks(const Bytes& gif, size_t at) {
-  while (gif.at(at) != 0) at += gif[at] + 1u;
-  return at + 1;
-}
-
-size_t ColourMapBytes(uint8_t flags) { return flags & 0x80 ? 3u << ((flags & 7) + 1) : 0; }
-
-}  // namespace
-
 Bytes CutGifFrameShort(const Bytes& gif, int frame) {
-  size_t at = 13 + ColourMapBytes(gif.at(10));
-  for (int seen = 0;; ++seen) {
-    while (gif.at(at) == 0x21) at = SkipBlocks(gif, at + 2);
+  const auto skip_blocks = [&gif](size_t at) {
+    while (gif.at(at) != 0) at += gif[at] + 1u;
+    return at + 1;
+  };
+  const auto map_bytes = [](uint8_t flags) { return flags & 0x80 ? 3u << ((flags & 7) + 1) : 0; };
+  for (size_t at = 13 + map_bytes(gif.at(10)), seen = 0;; ++seen) {
+    while (gif.at(at) == 0x21) at = skip_blocks(at + 2);  // extensions
     if (gif[at] != 0x2C) throw std::runtime_error("the GIF has no such frame");
-    size_t blocks = at + 10 + ColourMapBytes(gif.at(at + 9)) + 1;
-    size_t end = SkipBlocks(gif, blocks);
-    if (seen == frame) {
-      size_t half = gif[blocks] / 2u;
+    const size_t blocks = at + 10 + map_bytes(gif.at(at + 9)) + 1, end = skip_blocks(blocks);
+    if (seen == size_t(frame)) {
       Bytes cut(gif.begin(), gif.begin() + long(blocks));
-      cut.push_back(uint8_t(half));
-      cut.insert(cut.end(), gif.begin() + long(blocks) + 1, gif.begin() + long(blocks + 1 + half));
+      cut.push_back(uint8_t(gif[blocks] / 2));
+      cut.insert(cut.end(), gif.begin() + long(blocks) + 1, gif.begin() + long(blocks + 1 + gif[blocks] / 2));
       cut.push_back(0);
       cut.insert(cut.end(), gif.begin() + long(end), gif.end());
       return cut;
@@ -205,26 +170,19 @@ Decoded DecodeWith(const image::ImageDecoder& decoder, const Bytes& bytes, bool 
   result.accepted = decoder.check(&state);
   if (!result.accepted) return result;
   state.decoder = &decoder;
-  result.width = state.width;
-  result.height = state.height;
-  result.depth = state.depth;
-  result.source_depth = state.source_depth;
-  result.frame_count = state.frame_count;
-  size_t row_bytes = size_t(state.width) * state.depth / 8;
-  size_t pitch = (row_bytes + 3) / 4 * 4 + 8;  // room past each row shows stray writes
+  result.width = state.width, result.height = state.height, result.depth = state.depth;
+  result.source_depth = state.source_depth, result.frame_count = state.frame_count;
+  const size_t row_bytes = size_t(state.width) * state.depth / 8, pitch = (row_bytes + 3) / 4 * 4 + 8;
   for (int frame = 0; frame < state.frame_count; ++frame) {
-    Bytes buffer(pitch * state.height, 0xEE);
-    int ok = decoder.decode(&state, buffer.data(), uint32_t(pitch), top_down ? 0 : image::DecodeBottomUp);
-    result.frame_ok.push_back(ok);
+    Bytes buffer(pitch * state.height, 0xEE);  // the room past each row shows stray writes
+    const uint32_t flags = top_down ? 0 : image::DecodeBottomUp;
+    result.frame_ok.push_back(decoder.decode(&state, buffer.data(), uint32_t(pitch), flags));
     result.delays.push_back(state.frame_delay);
     Bytes rows;
     for (int y = 0; y < state.height; ++y) {
-      size_t source_row = top_down ? size_t(y) : size_t(state.height - 1 - y);
-      const uint8_t* row = buffer.data() + source_row * pitch;
+      const uint8_t* row = buffer.data() + size_t(top_down ? y : state.height - 1 - y) * pitch;
       rows.insert(rows.end(), row, row + row_bytes);
-      for (size_t i = row_bytes; i < pitch; ++i) {
-        if (row[i] != 0xEE) result.padding_intact = false;
-      }
+      for (size_t i = row_bytes; i < pitch; ++i) result.padding_intact &= row[i] == 0xEE;
     }
     result.frames.push_back(std::move(rows));
   }

@@ -15,51 +15,48 @@ namespace testimg {
 
 using Bytes = std::vector<uint8_t>;
 
-// Samples in the PNG's own bit depth, `channels` per pixel, rows top first.
+// Samples in the PNG's own bit depth, one per channel, rows top first.
 struct PngSource {
-  int width = 0;
-  int height = 0;
+  int width = 0, height = 0;
   int color_type = 0;  // PNG_COLOR_TYPE_*
   int bit_depth = 8;
   bool interlaced = false;
-  std::vector<uint16_t> samples;
-  std::vector<std::array<uint8_t, 3>> palette;  // red, green, blue
-  std::vector<uint8_t> palette_alpha;           // tRNS for a palette image
-  std::optional<std::array<uint16_t, 3>> trns;  // tRNS for gray (first value) or RGB
+  std::vector<uint16_t> samples = {};
+  std::vector<std::array<uint8_t, 3>> palette = {};  // red, green, blue
+  std::vector<uint8_t> palette_alpha = {};      // tRNS for a palette image
+  std::optional<std::array<uint16_t, 3>> trns = {};  // tRNS for gray (first value) or RGB
 };
 Bytes EncodePng(const PngSource& source);
 
 struct JpegSource {
-  int width = 0;
-  int height = 0;
-  int components = 3;       // 1 gray, 3 RGB, 4 CMYK (as stored, Adobe-inverted)
-  int stored_space = 0;     // 0: the writer's default for the input; else a J_COLOR_SPACE
+  int width = 0, height = 0;
+  int components = 3;    // 1 gray, 3 RGB, 4 CMYK (as stored, Adobe-inverted)
+  int stored_space = 0;  // 0: the writer's default for the input; else a J_COLOR_SPACE
   bool progressive = false;
   int quality = 95;
-  std::vector<uint8_t> samples;  // rows top first; fewer rows than the height repeat from the top
+  std::vector<uint8_t> samples = {};  // rows top first; fewer rows than the height repeat from the top
 };
 Bytes EncodeJpeg(const JpegSource& source);
 
 struct GifFrameSource {
   int left = 0, top = 0, width = 0, height = 0;
-  std::vector<uint8_t> indices;
-  std::vector<GifColorType> local_map;  // empty: none; size a power of two
+  std::vector<uint8_t> indices = {};
+  std::vector<GifColorType> local_map = {};  // empty: none; size a power of two
   bool control = false;                 // write a graphics control extension
   int disposal = 0;
-  int delay = 0;                        // hundredths of a second
+  int delay = 0;  // hundredths of a second
   int transparent = -1;
 };
 struct GifSource {
-  int width = 0, height = 0;
-  int background = 0;
+  int width = 0, height = 0, background = 0;
   bool gif89 = true;
-  std::vector<GifColorType> global_map;  // empty: none
-  std::vector<GifFrameSource> frames;
+  std::vector<GifColorType> global_map = {};  // empty: none
+  std::vector<GifFrameSource> frames = {};
 };
 Bytes EncodeGif(const GifSource& source);
 
 // The GIF with frame `frame`'s data stopping short: its first data block keeps half its bytes and
-// its block list ends there, the records after it follow unchanged. giflib's first reading stops
+// its block list ends there; the records after it follow unchanged. giflib's first reading stops
 // inside that frame and its second reads on from the next record.
 Bytes CutGifFrameShort(const Bytes& gif, int frame);
 

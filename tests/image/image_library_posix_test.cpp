@@ -9,16 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "image/image.h"
-#include "platform/bitmap.h"
 #include "runtime/text.h"
 #include "tests/support/temp_dir.h"
 
 namespace image {
 namespace {
-
-using testsupport::TempDir;
-
-std::u16string Path(const std::string& s) { return runtime::TextFromUtf8(s); }
 
 class ImageLibraryPosix : public ::testing::Test {
  protected:
@@ -27,10 +22,10 @@ class ImageLibraryPosix : public ::testing::Test {
 };
 
 TEST_F(ImageLibraryPosix, FifoNamedLikeAnImageFailsAtOnce) {
-  TempDir dir;
+  testsupport::TempDir dir;
   const std::string fifo = dir.str() + "/pipe.bmp";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  auto load = std::async(std::launch::async, [&] { return LoadImageFile(AnyId, Path(fifo)); });
+  auto load = std::async(std::launch::async, [&] { return LoadImageFile(AnyId, runtime::TextFromUtf8(fifo)); });
   if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
     // Let the blocked open go before failing.
     const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 
 #include "image/decoders.h"
 #include "image/image.h"
@@ -15,137 +17,79 @@ using testimg::JpegSource;
 
 namespace {
 
-JpegSource Flat(int width, int height, std::vector<uint8_t> pixel) {
-  JpegSource s;
-  s.width = width;
-  s.height = height;
-  s.components = int(pixel.size());
-  s.quality = 100;
+JpegSource Flat(int width, int height, std::vector<uint8_t> pixel, int stored_space = 0) {
+  JpegSource s{width, height, int(pixel.size()), stored_space, false, 100, {}};
   for (int i = 0; i < width * height; ++i) s.samples.insert(s.samples.end(), pixel.begin(), pixel.end());
   return s;
 }
 
-JpegSource Noise(int width, int height, int components) {
-  JpegSource s;
-  s.width = width;
-  s.height = height;
-  s.components = components;
+JpegSource Noise(int width, int height, bool progressive = false) {
+  JpegSource s{width, height, 3, 0, progressive, 95, {}};
   uint32_t seed = 12345;
-  for (int i = 0; i < width * height * components; ++i) {
-    seed = seed * 1103515245u + 12345u;
-    s.samples.push_back(uint8_t(seed >> 16));
-  }
+  for (int i = 0; i < width * height * 3; ++i) s.samples.push_back(uint8_t((seed = seed * 1103515245u + 12345u) >> 16));
   return s;
 }
 
-TEST(JpegDecoder, GrayscaleLoadsAs24BitWithEqualChannels) {
-  JpegSource s;
-  s.width = 40;
-  s.height = 24;
-  s.components = 1;
-  for (int y = 0; y < s.height; ++y) {
-    for (int x = 0; x < s.width; ++x) s.samples.push_back(uint8_t(x * 5 + y * 2));
-  }
-  testimg::Decoded d = DecodeWith(image::kJpegDecoder, EncodeJpeg(s));
-  ASSERT_TRUE(d.accepted);
-  EXPECT_EQ(d.width, 40);
-  EXPECT_EQ(d.height, 24);
-  EXPECT_EQ(d.depth, 24);
-  EXPECT_EQ(d.source_depth, 24);
-  ASSERT_EQ(d.frame_ok, std::vector<int>{1});
-  EXPECT_TRUE(d.padding_intact);
-  const Bytes& f = d.frames[0];
-  for (size_t p = 0; p < s.samples.size(); ++p) {
-    ASSERT_EQ(f[3 * p], f[3 * p + 1]) << p;
-    ASSERT_EQ(f[3 * p], f[3 * p + 2]) << p;
-    ASSERT_NEAR(f[3 * p], s.samples[p], 3) << p;
-  }
-}
-
-TEST(JpegDecoder, ColourRowsComeOutBlueGreenRed) {
-  // Left half orange, right half teal, in whole 16-pixel blocks so chroma stays clean.
-  JpegSource s = Flat(32, 16, {255, 128, 0});
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 16; x < 32; ++x) {
-      uint8_t* p = &s.samples[size_t(y * 32 + x) * 3];
-      p[0] = 0, p[1] = 128, p[2] = 160;
-    }
-  }
-  testimg::Decoded d = DecodeWith(image::kJpegDecoder, EncodeJpeg(s));
-  ASSERT_EQ(d.frame_ok, std::vector<int>{1});
-  const uint8_t* left = &d.frames[0][(8 * 32 + 4) * 3];
-  const uint8_t* right = &d.frames[0][(8 * 32 + 28) * 3];
-  EXPECT_NEAR(left[0], 0, 4);
-  EXPECT_NEAR(left[1], 128, 4);
-  EXPECT_NEAR(left[2], 255, 4);
-  EXPECT_NEAR(right[0], 160, 4);
-  EXPECT_NEAR(right[1], 128, 4);
-  EXPECT_NEAR(right[2], 0, 4);
-}
-
-TEST(JpegDecoder, AdobeCmykUsesTheStoredInvertedBytesTimesBlack) {
-  // Stored bytes C=200, M=100, Y=50, K=128, as Adobe writers store them (inverted).
-  for (int space : {int(JCS_CMYK), int(JCS_YCCK)}) {
-    SCOPED_TRACE(space == JCS_CMYK ? "stored as CMYK" : "stored as YCCK");
-    JpegSource s = Flat(16, 16, {200, 100, 50, 128});
-    s.stored_space = space;
-    testimg::Decoded d = DecodeWith(image::kJpegDecoder, EncodeJpeg(s));
+// Every colour space comes out as 24-bit blue, green, red; Adobe CMYK is stored inverted, so each
+// stored byte times the black byte is the channel's intensity.
+TEST(JpegDecoder, EveryColourSpaceComesOutBlueGreenRed) {
+  const struct {
+    const char* name;
+    JpegSource source;
+    int source_depth;
+    std::array<int, 3> want;  // blue, green, red
+  } cases[] = {
+      {"gray", Flat(16, 16, {90}), 24, {90, 90, 90}},
+      {"colour", Flat(16, 16, {255, 128, 0}), 24, {0, 128, 255}},
+      {"CMYK", Flat(16, 16, {200, 100, 50, 128}, JCS_CMYK), 32, {50 * 128 / 255, 100 * 128 / 255, 200 * 128 / 255}},
+      {"YCCK", Flat(16, 16, {200, 100, 50, 128}, JCS_YCCK), 32, {50 * 128 / 255, 100 * 128 / 255, 200 * 128 / 255}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const testimg::Decoded d = DecodeWith(image::kJpegDecoder, EncodeJpeg(c.source));
     ASSERT_TRUE(d.accepted);
+    EXPECT_EQ(d.width, 16);
     EXPECT_EQ(d.depth, 24);
-    EXPECT_EQ(d.source_depth, 32);
+    EXPECT_EQ(d.source_depth, c.source_depth);
     ASSERT_EQ(d.frame_ok, std::vector<int>{1});
-    const uint8_t* p = &d.frames[0][(8 * 16 + 8) * 3];
-    EXPECT_NEAR(p[2], 200 * 128 / 255, 2);  // red from cyan
-    EXPECT_NEAR(p[1], 100 * 128 / 255, 2);  // green from magenta
-    EXPECT_NEAR(p[0], 50 * 128 / 255, 2);   // blue from yellow
+    EXPECT_TRUE(d.padding_intact);
+    for (size_t p = 0; p < 16 * 16; ++p)
+      for (int channel = 0; channel < 3; ++channel) ASSERT_NEAR(d.frames[0][3 * p + channel], c.want[channel], 4) << p;
   }
 }
 
 TEST(JpegDecoder, FileCutInsideItsScanLoadsAtFullSize) {
   for (bool progressive : {false, true}) {
     SCOPED_TRACE(progressive ? "progressive" : "baseline");
-    JpegSource s = Noise(64, 64, 3);
-    s.progressive = progressive;
-    Bytes whole = EncodeJpeg(s);
-    Bytes cut(whole.begin(), whole.begin() + whole.size() * 6 / 10);
-    testimg::Decoded full = DecodeWith(image::kJpegDecoder, whole);
-    testimg::Decoded part = DecodeWith(image::kJpegDecoder, cut);
+    const Bytes whole = EncodeJpeg(Noise(64, 64, progressive));
+    const testimg::Decoded full = DecodeWith(image::kJpegDecoder, whole);
+    const Bytes cut(whole.begin(), whole.begin() + whole.size() * 6 / 10);
+    const testimg::Decoded part = DecodeWith(image::kJpegDecoder, cut);
     ASSERT_TRUE(part.accepted);
     EXPECT_EQ(part.width, 64);
     EXPECT_EQ(part.height, 64);
     ASSERT_EQ(part.frame_ok, std::vector<int>{1});
     EXPECT_NE(part.frames[0], full.frames[0]);
-    if (!progressive) {
-      // The rows whose data arrived decode exactly as in the whole file.
-      EXPECT_TRUE(std::equal(full.frames[0].begin(), full.frames[0].begin() + 16 * 64 * 3, part.frames[0].begin()));
-    }
+    EXPECT_EQ(DecodeWith(image::kJpegDecoder, whole, /*top_down=*/true).frames, full.frames);
+    // The rows whose data arrived decode exactly as in the whole file.
+    if (progressive) continue;
+    EXPECT_TRUE(std::equal(full.frames[0].begin(), full.frames[0].begin() + 16 * 64 * 3, part.frames[0].begin()));
   }
 }
 
 TEST(JpegDecoder, RejectsWhatIsNoImage) {
-  Bytes whole = EncodeJpeg(Flat(8, 8, {1, 2, 3}));
-  EXPECT_FALSE(DecodeWith(image::kJpegDecoder, Bytes{0xFF, 0xD8}).accepted);
-  EXPECT_FALSE(DecodeWith(image::kJpegDecoder, Bytes{0xFF}).accepted);
-  EXPECT_FALSE(DecodeWith(image::kJpegDecoder, Bytes(whole.begin(), whole.begin() + 20)).accepted);
+  const Bytes whole = EncodeJpeg(Flat(8, 8, {1, 2, 3}));
   Bytes other = whole;
   other[1] = 0xD9;
-  EXPECT_FALSE(DecodeWith(image::kJpegDecoder, other).accepted);
-}
-
-// Where the frame header keeps its height and width: after FF C0 (baseline) or FF C2 (progressive),
-// the length and the precision.
-size_t FrameHeader(const Bytes& jpeg) {
-  for (size_t i = 2; i + 9 < jpeg.size(); ++i) {
-    if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) return i;
-  }
-  return 0;
+  for (const Bytes& bytes : {Bytes{0xFF, 0xD8}, Bytes{0xFF}, Bytes(whole.begin(), whole.begin() + 20), other})
+    EXPECT_FALSE(DecodeWith(image::kJpegDecoder, bytes).accepted) << bytes.size();
 }
 
 // A few hundred bytes may declare an image whose bitmap could never be made; the check refuses it
 // from its header, before libjpeg sets up buffers (for a progressive file, all its coefficients).
 // 32768 x 21845 at 24 bits is the largest such bitmap that stays within the 2 GiB image budget.
 TEST(JpegDecoder, HeaderWhoseBitmapWouldPassTheImageBudgetIsRefused) {
-  struct Case {
+  const struct {
     bool progressive;
     unsigned width, height;
     bool accepted;
@@ -155,24 +99,25 @@ TEST(JpegDecoder, HeaderWhoseBitmapWouldPassTheImageBudgetIsRefused) {
       {true, 32768, 21846, false}, {true, 60000, 60000, false},
       {true, 1000, 1000, true, 3000 * 1000}, {true, 1000, 1001, false, 3000 * 1000},
   };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + (c.progressive ? " progressive" : ""));
-    image::SetImageByteBudget(c.budget);
-    JpegSource s = Noise(16, 16, 3);
-    s.progressive = c.progressive;
-    Bytes jpeg = EncodeJpeg(s);
-    size_t sof = FrameHeader(jpeg);
-    ASSERT_NE(sof, 0u);
+    Bytes jpeg = EncodeJpeg(Noise(16, 16, c.progressive));
+    // The frame header (FF C0 baseline, FF C2 progressive) keeps height and width after its length
+    // and precision.
+    size_t sof = 2;
+    while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && (jpeg[sof + 1] == 0xC0 || jpeg[sof + 1] == 0xC2))) ++sof;
+    ASSERT_LT(sof + 9, jpeg.size());
     jpeg[sof + 5] = uint8_t(c.height >> 8), jpeg[sof + 6] = uint8_t(c.height);
     jpeg[sof + 7] = uint8_t(c.width >> 8), jpeg[sof + 8] = uint8_t(c.width);
     // Only checked, never decoded: the accepted one would fill a 2 GiB bitmap.
+    image::SetImageByteBudget(c.budget);
     image::DecoderState state{};
     state.data = jpeg.data();
     state.size = int32_t(jpeg.size());
     const int accepted = image::kJpegDecoder.check(&state);
     image::SetImageByteBudget(image::kImageMaxBytes);
     ASSERT_EQ(accepted != 0, c.accepted);
-    if (!c.accepted) continue;
+    if (!accepted) continue;
     EXPECT_EQ(state.width, int32_t(c.width));
     EXPECT_EQ(state.height, int32_t(c.height));
     image::kJpegDecoder.release(&state, &image::kJpegDecoder);
