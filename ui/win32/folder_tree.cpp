@@ -3,6 +3,8 @@
 // reach the kind through the parent window (Win32Message::from_parent).
 #include "ui/folder_tree.h"
 
+#include <windows.h>
+
 #include <dbt.h>
 #include <shlobj.h>
 #include <shellapi.h>
