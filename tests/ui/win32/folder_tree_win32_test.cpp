@@ -193,7 +193,7 @@ TEST_F(FolderTreeWin32Test, DeviceChangesAddRemoveAndRefreshDrives) {
     std::vector<MountEntry> drives;
     WPARAM event;
     DWORD units;
-    std::vector<uint32_t> tags;
+    std::vector<uint32_t> kinds;
     bool c_populated;
   } steps[] = {
       // N: arrives: its item goes last, after the documents.
@@ -213,8 +213,8 @@ TEST_F(FolderTreeWin32Test, DeviceChangesAddRemoveAndRefreshDrives) {
       FolderTreeMountsChanged();
     }
     std::vector<uint32_t> tags;
-    for (int64_t i = 0; i < drive::ChildCount(kTree, 0); ++i) tags.push_back(drive::ItemTag(kTree, Drive(i)));
-    EXPECT_EQ(tags, step.tags) << step.units;
+    for (int64_t i = 0; i < drive::ChildCount(kTree, 0); ++i) tags.push_back(TagKind(drive::ItemTag(kTree, Drive(i))));
+    EXPECT_EQ(tags, step.kinds) << step.units;
     EXPECT_EQ(TagIsPopulated(drive::ItemTag(kTree, Drive(0))), step.c_populated) << step.units;
   }
   EXPECT_EQ(drive::ChildCount(kTree, Drive(0)), 0);
