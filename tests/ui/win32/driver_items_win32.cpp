@@ -1,15 +1,15 @@
 // The driver's item functions over the system's list box, list view and tree view, asked through
 // their own messages; tree items are counted in pre-order over every item the control holds.
-#include <windows.h>
-
-#include <commctrl.h>
+#include "tests/ui/driver.h"
 
 #include <cstring>
 #include <string>
 
-#include "tests/ui/driver.h"
+// The system's headers come with the backend's own.
 #include "tests/ui/win32/driver_win32.h"
 #include "ui/win32/win32_ui.h"
+
+#include <commctrl.h>
 
 namespace ui_driver {
 
