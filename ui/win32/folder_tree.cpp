@@ -26,7 +26,7 @@ namespace {
 constexpr uint32_t kDriveLetters = 26;
 constexpr UINT_PTR kDeviceWatchId = 0x5644;  // "VD"
 // Posted to the tree after NM_CLICK, so that the click is reported after the selection it causes.
-constexpr UINT kReportLeftClick = WM_APP + 0x5646;
+constexpr UINT kReportLeftClick = WM_APP + 0x46;
 
 struct FolderTreeRecord {
   HWND tree = nullptr;

@@ -185,6 +185,29 @@ TEST_F(FolderTreeWin32Test, ADriveWithoutAMediumPromptsAndIsAskedAgainNextTime) 
   EXPECT_TRUE(drive::WidgetEnabled(kTree));
 }
 
+// The control reports a left click before it selects; the click is passed on after the selection, so
+// that the events come in the order every toolkit reports them.
+TEST_F(FolderTreeWin32Test, AClickReportsTheSelectionItCausesFirst) {
+  using Events = std::vector<std::pair<int64_t, int64_t>>;
+  Create();
+  widgettest::DrainWidgetEvents();
+  const struct {
+    int64_t item;
+    drive::Mouse button;
+    Events events;
+  } steps[] = {
+      {Drive(1), drive::Mouse::Left, {{kTree, WidgetEventChange}, {kTree, WidgetEventLeftClick}}},
+      {Drive(1), drive::Mouse::Left, {{kTree, WidgetEventLeftClick}}},
+      // The right button selects the item first, so the tree's text is the item clicked.
+      {Drive(0), drive::Mouse::Right, {{kTree, WidgetEventChange}, {kTree, WidgetEventRightClick}}},
+  };
+  for (const auto& step : steps) {
+    drive::ClickAt(kTree, ui_test::ItemCentre(kTree, step.item), step.button);
+    EXPECT_EQ(widgettest::DrainWidgetEvents(), step.events) << step.item;
+  }
+  EXPECT_EQ(WidgetText(kTree), u"C:\\");
+}
+
 TEST_F(FolderTreeWin32Test, DeviceChangesAddRemoveAndRefreshDrives) {
   Create();
   drive::ExpandItem(kTree, Drive(0));
