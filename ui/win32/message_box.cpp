@@ -8,7 +8,7 @@
 namespace ui {
 namespace {
 
-// What the box changed on one of the program's other windows, so that it can be put back.
+// One of the program's other windows as it was before the box, so that it can be put back.
 struct Suspended {
   HWND window;
   bool was_enabled;
@@ -17,16 +17,10 @@ struct Suspended {
 
 BOOL CALLBACK Suspend(HWND w, LPARAM list) {
   if (!IsWindowVisible(w)) return TRUE;
-  Suspended s{w, false, false};
-  if (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) {
-    s.was_on_top = true;
-    SetWindowPos(w, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  }
-  if (IsWindowEnabled(w)) {
-    s.was_enabled = true;
-    EnableWindow(w, FALSE);
-  }
-  if (s.was_enabled || s.was_on_top) reinterpret_cast<std::vector<Suspended>*>(list)->push_back(s);
+  const Suspended s{w, IsWindowEnabled(w) != FALSE, (GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0};
+  if (s.was_on_top) SetWindowPos(w, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  EnableWindow(w, FALSE);
+  reinterpret_cast<std::vector<Suspended>*>(list)->push_back(s);
   return TRUE;
 }
 
@@ -53,7 +47,8 @@ int32_t MessageBoxShow(runtime::TextView title, runtime::TextView text, uint32_t
     if (it->was_on_top) {
       SetWindowPos(it->window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    if (it->was_enabled) EnableWindow(it->window, TRUE);
+    // Exactly as before: closing the box enables its owner again, even one the program had disabled.
+    EnableWindow(it->window, it->was_enabled ? TRUE : FALSE);
   }
   if (owner != nullptr && IsWindow(owner)) SetActiveWindow(owner);
   return answer;

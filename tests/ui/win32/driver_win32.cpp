@@ -4,6 +4,7 @@
 #include "tests/ui/driver.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <utility>
@@ -65,11 +66,26 @@ POINT ScreenPoint(HWND h, ui::Point at) {
   return p;
 }
 
-void MouseAt(HWND h, ui::Point at, std::initializer_list<DWORD> flags) {
+// Where and when the last press went. A press close to it in place and time would be the second
+// half of a double-click; the user's separate presses are further apart in time.
+POINT g_last_press{-100000, -100000};
+ULONGLONG g_last_press_time = 0;
+
+void BeforePress(POINT p) {
+  const bool close_by = std::abs(p.x - g_last_press.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+                    std::abs(p.y - g_last_press.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
+  const ULONGLONG apart = static_cast<ULONGLONG>(GetDoubleClickTime()) + 20;
+  while (close_by && GetTickCount64() < g_last_press_time + apart) PumpIdle();
+  g_last_press = p;
+  g_last_press_time = GetTickCount64();
+}
+
+void MouseAt(HWND h, ui::Point at, DWORD flags) {
   if (h == nullptr) return;
   Foreground(h);
   const POINT p = ScreenPoint(h, at);
-  for (DWORD f : flags) SendInputs({MouseInput(f, p)});
+  if (flags & MOUSEEVENTF_LEFTDOWN) BeforePress(p);
+  SendInputs({MouseInput(flags, p)});
   PumpIdle();
 }
 
@@ -77,6 +93,7 @@ void ClickOn(HWND h, ui::Point at, Mouse button, int times) {
   if (h == nullptr) return;
   Foreground(h);
   const POINT p = ScreenPoint(h, at);
+  BeforePress(p);
   for (int i = 0; i < times; ++i) SendInputs({MouseInput(DownFlag(button), p), MouseInput(UpFlag(button), p)});
   PumpIdle();
 }
@@ -247,15 +264,15 @@ void ControlClickAt(int64_t widget, ui::Point at) {
   PumpIdle();
 }
 
-void PressAt(int64_t widget, ui::Point at) { MouseAt(Win32Control(widget), at, {MOUSEEVENTF_LEFTDOWN}); }
+void PressAt(int64_t widget, ui::Point at) { MouseAt(Win32Control(widget), at, MOUSEEVENTF_LEFTDOWN); }
 
-void ReleaseAt(int64_t widget, ui::Point at) { MouseAt(Win32Control(widget), at, {MOUSEEVENTF_LEFTUP}); }
+void ReleaseAt(int64_t widget, ui::Point at) { MouseAt(Win32Control(widget), at, MOUSEEVENTF_LEFTUP); }
 
 void DragAt(int64_t widget, ui::Point from, ui::Point to) {
   HWND c = Win32Control(widget);
-  MouseAt(c, from, {MOUSEEVENTF_LEFTDOWN});
-  MouseAt(c, to, {0});
-  MouseAt(c, to, {MOUSEEVENTF_LEFTUP});
+  MouseAt(c, from, MOUSEEVENTF_LEFTDOWN);
+  MouseAt(c, to, 0);
+  MouseAt(c, to, MOUSEEVENTF_LEFTUP);
 }
 
 int32_t DragDistance() { return GetSystemMetrics(SM_CXDRAG); }
