@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/shell.h"
 #include "platform/arguments.h"
+#include "platform/console.h"
 
 int main(int argc, char** argv) {
   // UTF-8 on every system, so that a folder named outside the ANSI code page reaches the scan whole.
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
   std::vector<const char*> pointers;
   for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
   const app::CommandLineRecord command = app::ParseCommandLine(static_cast<int>(pointers.size()), pointers.data());
+  // What is printed from here on belongs on the console of the command line that started the program.
+  if (command.action != app::CommandAction::kWindow) platform::AttachParentConsole();
   switch (command.action) {
     case app::CommandAction::kWindow:
       return app::RunWindow(argc, argv);

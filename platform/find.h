@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -33,7 +34,8 @@ bool FindNextFile(FindHandle handle, FindData* entry);
 
 void FindClose(FindHandle handle);
 
-// The POSIX enumeration's matcher (on Windows the system matches):
+// The POSIX enumeration's matcher, also the folder tree's file patterns on every system (FindFirstFileW
+// matches by itself):
 // "?" matches one unit, "*" any run; letters A-Z and a-z match ignoring case. "*.*" matches every
 // name, with or without a dot, as on the platform this contract comes from.
 bool WildcardMatch(std::u16string_view pattern, std::u16string_view name);

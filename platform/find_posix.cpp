@@ -30,8 +30,6 @@ struct FindState {
 
 namespace {
 
-char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
-
 // Kind and size as find-next reports them. Follows links, so that a link to a folder is a folder; a
 // dangling link is reported as itself.
 void DescribeEntry(int dir_fd, const char* name, FindData* entry) {
@@ -66,28 +64,6 @@ bool ReadAllMatching(FindState* state, std::u16string_view pattern) {
 }
 
 }  // namespace
-
-bool WildcardMatch(std::u16string_view pattern, std::u16string_view name) {
-  if (pattern == u"*" || pattern == u"*.*") return true;
-  // Iterative matcher with one backtrack point: linear in practice, never recursive.
-  size_t p = 0, n = 0, star = std::u16string_view::npos, resume = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == u'*') {
-      star = p++;
-      resume = n;
-    } else if (p < pattern.size() && (pattern[p] == u'?' || FoldAscii(pattern[p]) == FoldAscii(name[n]))) {
-      ++p;
-      ++n;
-    } else if (star != std::u16string_view::npos) {
-      p = star + 1;
-      n = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == u'*') ++p;
-  return p == pattern.size();
-}
 
 FindHandle FindFirstFile(const std::u16string& search_path, FindData* entry, FindError* error) {
   const size_t slash = search_path.rfind(u'/');

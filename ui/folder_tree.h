@@ -1,5 +1,8 @@
 // Folder trees (kind 24): the computer root, its drives (the root file system and the user-visible
 // mounted volumes), the home folder, and below them folders and files listed on first expansion.
+// On Windows the drives are the drive letters (tag = letter index, path "C:\"), shown by volume label
+// and letter, and the home folder's place is taken by the documents folder; there "\" separates and
+// a path to select is found with its drive letter in upper case.
 //
 // The tree's text is the path of the selected item: a drive or folder ends in "/", a file is its full
 // path, the computer root and "nothing selected" are "". Its state is 0 (nothing selected), 1 (a file)
@@ -42,6 +45,12 @@ int64_t FolderTreeCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int
 // Where the trees learn the mount table and ask a volume whether it is ready. The defaults read the
 // system's mount table and call statvfs; tests substitute their own. `nullptr` restores the default.
 // A new reader is first used at the next reading (the first tree, or FolderTreeMountsChanged).
+//
+// On Windows the reader lists the drives instead of GetLogicalDrives: an entry's mount point names a
+// drive root ("C:\", "C:" or "c:\"; other entries are ignored) and its label is the volume label;
+// the default asks GetLogicalDrives and GetVolumeInformationW. The space query gets the drive root
+// and returns 0 or the system error of GetDiskFreeSpaceW; ERROR_NOT_READY (21) means "no medium"
+// and opens the prompt, any other failure only leaves the drive unlisted.
 using MountTableReader = std::vector<MountEntry> (*)();
 using VolumeSpaceQuery = int (*)(runtime::TextView mount_point);  // 0, or the errno of the failure
 void SetMountTableReader(MountTableReader reader);
@@ -49,7 +58,8 @@ void SetVolumeSpaceQuery(VolumeSpaceQuery query);
 
 // Reads the mount table again and brings every tree in line: arrived volumes get a drive item (or
 // have theirs refreshed and emptied), removed ones lose theirs. The trees call it themselves when the
-// system's mount table changes.
+// system's mount table changes; on Windows when the watched top-level window gets WM_DEVICECHANGE
+// for a volume, which also refreshes and empties the drives it names that stayed (a medium changed).
 void FolderTreeMountsChanged();
 
 }  // namespace ui

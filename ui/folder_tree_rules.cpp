@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/find.h"
+#include "platform/path.h"
 #include "platform/unicode.h"
 
 namespace ui {
@@ -14,6 +15,20 @@ namespace {
 char16_t UpperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
 
 bool IsDotEntry(TextView name) { return name == u"." || name == u".."; }
+
+size_t FindSeparator(TextView text, size_t from) {
+  for (size_t i = from; i < text.size(); ++i) {
+    if (platform::IsPathSeparator(text[i])) return i;
+  }
+  return TextView::npos;
+}
+
+size_t FindLastSeparator(TextView text) {
+  for (size_t i = text.size(); i > 0; --i) {
+    if (platform::IsPathSeparator(text[i - 1])) return i - 1;
+  }
+  return TextView::npos;
+}
 
 // Calls `visit` for every entry of the folder until it returns false.
 template <typename Visit>
@@ -48,17 +63,22 @@ bool FolderHasChildren(TextView folder_path, const std::vector<Text>& patterns, 
 uint64_t TreePathLimit() { return PATH_MAX - 1; }
 
 bool PathFits(TextView path) {
+#if defined(_WIN32)
+  // The system's own paths count UTF-16 units.
+  return path.size() <= TreePathLimit();
+#else
   // A unit never takes fewer than one byte, so most paths are settled without encoding them.
   if (path.size() > TreePathLimit()) return false;
   if (path.size() * 3 <= TreePathLimit()) return true;
   return platform::Utf16ToUtf8(path).size() <= TreePathLimit();
+#endif
 }
 
 bool PrependItemPath(Text* path, uint32_t tag, TextView name, TextView drive_path, TextView home_path) {
   if (TagKind(tag) == TagKind(kTagComputer)) return false;
   switch (TagKind(tag)) {
     case kTagFolder:
-      *path = runtime::TextConcat({name, u"/", *path});
+      *path = runtime::TextConcat({name, platform::kPathSeparatorText, *path});
       return true;
     case kTagHome:
       *path = runtime::TextConcat({home_path, *path});
@@ -78,11 +98,11 @@ TreeTextPlan PlanTreeText(TextView text) {
     plan.action = TreeTextAction::Refuse;
     return plan;
   }
-  if (text.empty() || text == u"/") {
+  if (text.empty() || (text.size() == 1 && platform::IsPathSeparator(text[0]))) {
     plan.action = TreeTextAction::Rebuild;
     return plan;
   }
-  const size_t slash = text.rfind(u'/');
+  const size_t slash = FindLastSeparator(text);
   if (slash == TextView::npos) {
     plan.action = TreeTextAction::PatternKeepSelection;
     plan.pattern = Text(text);
@@ -132,10 +152,10 @@ bool SplitSelectPath(TextView path, const std::vector<Text>& drive_paths, uint32
   }
   if (!found) return false;
   names->clear();
-  // Every name below the drive ends in "/"; an unterminated tail is a name as well.
+  // Every name below the drive ends in a separator; an unterminated tail is a name as well.
   size_t start = best_length;
   while (start < path.size()) {
-    size_t end = path.find(u'/', start);
+    size_t end = FindSeparator(path, start);
     if (end == TextView::npos) end = path.size();
     names->emplace_back(path.substr(start, end - start));
     start = end + 1;
@@ -168,7 +188,7 @@ FolderListing ListFolderChildren(TextView path, const std::vector<Text>& pattern
   ForEachEntry(path, [&](const platform::FindData& entry) {
     if (entry.attributes & platform::kAttributeDirectory) {
       if (IsDotEntry(entry.name)) return true;
-      const Text folder_path = runtime::TextConcat({path, entry.name, u"/"});
+      const Text folder_path = runtime::TextConcat({path, entry.name, platform::kPathSeparatorText});
       if (!PathFits(folder_path)) return true;
       listing.folders.push_back({entry.name, FolderHasChildren(folder_path, patterns, folders_only)});
     } else if (!folders_only && NameMatchesPatterns(patterns, entry.name)) {

@@ -35,8 +35,12 @@ constexpr uint32_t kTreeShowSelectionAlways = 0x20;
 constexpr uint32_t kTreeNoLines = 0x4000;
 constexpr uint32_t kTreeNoButtons = 0x8000;
 
-// Longest path the tree builds or accepts, in bytes of its UTF-8 form: the platform's path limit
-// less the terminating zero. Longer folders are left out of a listing and longer texts are refused.
+// Longest path the tree builds or accepts, in bytes of its UTF-8 form (on Windows in UTF-16 units,
+// 259): the platform's path limit less the terminating zero. Longer folders are left out of a
+// listing and longer texts are refused.
+//
+// Paths separate their names with the system's separator (platform/path.h): "/" on Linux, "\" on
+// Windows, where "/" is read as a separator too.
 uint64_t TreePathLimit();
 bool PathFits(TextView path);
 

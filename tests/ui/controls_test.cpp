@@ -209,7 +209,8 @@ TEST_F(ControlsTest, DestroyedWidgetIsSilencedAndItsQueuedEventsGo) {
   ASSERT_NE(ui::ButtonCreate(3, 0, 0, 10, 10, u"new"), 0);
   EXPECT_EQ(ui::WidgetText(3), Text(u"new"));
   // AnyId widgets are numbered by their record, and their events carry that number.
-  const int64_t n = ui::ButtonCreate(runtime::AnyId, 0, 0, 10, 10, u"any");
+  // Apart from the others: which of two overlapping siblings takes a click differs between systems.
+  const int64_t n = ui::ButtonCreate(runtime::AnyId, 20, 0, 10, 10, u"any");
   ASSERT_NE(n, 0);
   drive::Click(n);
   EXPECT_EQ(WidgetEvents(), (std::vector<Event>{{ui::EventWidget, n, 0, 0}}));

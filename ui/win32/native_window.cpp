@@ -178,7 +178,9 @@ bool NativeRegisterWindowClass(const wchar_t* class_name) {
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = NativeWindowProc;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  // The program's own icon is its first icon resource; programs without one (tests) get the default.
+  wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+  if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = class_name;

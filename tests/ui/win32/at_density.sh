@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Runs a window test program with the screen's logical density set to DPI in the wine prefix, then
+# puts the prefix's setting back. Nothing else may run meanwhile (the test is RUN_SERIAL): every
+# program started in between would read the same density.
+set -uo pipefail
+dpi=$1 wine=$2 program=$3
+key='HKCU\Control Panel\Desktop'
+"$wine" reg add "$key" /v LogPixels /t REG_DWORD /d "$dpi" /f > /dev/null 2>&1
+trap '"$wine" reg delete "$key" /v LogPixels /f > /dev/null 2>&1' EXIT
+"$wine" explorer /desktop="density_$dpi,1280x1024" "$program"
