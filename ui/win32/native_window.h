@@ -61,7 +61,8 @@ struct NativeWindowSpec {
 };
 
 // Registers a window class for NativeWindowCreate: double-click messages, arrow cursor, the
-// program's icon (resource 1, else the default one), button-face background. Returns false when the system refuses.
+// program's icon (resource 1, else the default one), button-face background. Returns false when
+// the system refuses.
 bool NativeRegisterWindowClass(const wchar_t* class_name);
 void NativeUnregisterWindowClass(const wchar_t* class_name);
 
