@@ -15,16 +15,11 @@ TEST(Bitmap, CreationChecksSizeDepthAndTheTwoGibibyteLimit) {
   for (int i = 0; i < 48; ++i) ASSERT_EQ(bitmap->pixels[i], 0) << i;
   DeleteBitmap(bitmap);
 
-  EXPECT_EQ(CreateBitmap(0, 3, 24), nullptr);
-  EXPECT_EQ(CreateBitmap(-1, 3, 24), nullptr);
-  EXPECT_EQ(CreateBitmap(5, 0, 24), nullptr);
-  EXPECT_EQ(CreateBitmap(5, 3, 16), nullptr);
-  EXPECT_EQ(CreateBitmap(5, 3, 8), nullptr);
   // 65536 x 8192 x 4 bytes is exactly 2 GiB; one more row is over.
-  EXPECT_EQ(CreateBitmap(65536, 8193, 32), nullptr);
-  EXPECT_EQ(CreateBitmap(65536, -8193, 32), nullptr);
-  EXPECT_EQ(CreateBitmap(INT32_MAX, INT32_MIN, 32), nullptr);
-  EXPECT_EQ(CreateBitmap(INT32_MAX, 1, 32), nullptr);
+  const int32_t refused[][3] = {{0, 3, 24},         {-1, 3, 24},          {5, 0, 24},
+                                {5, 3, 16},         {5, 3, 8},            {65536, 8193, 32},
+                                {65536, -8193, 32}, {INT32_MAX, INT32_MIN, 32}, {INT32_MAX, 1, 32}};
+  for (const auto& shape : refused) EXPECT_EQ(CreateBitmap(shape[0], shape[1], shape[2]), nullptr) << shape[0];
 }
 
 TEST(Bitmap, RowsMapTopToBottomWhicheverWayTheyAreStored) {
