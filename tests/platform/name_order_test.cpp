@@ -42,6 +42,8 @@ TEST(NameOrder, NamesSortByUpperCasedUnitsThenByRawUnits) {
       u"\U0001D49C",  // a supplementary character: its surrogates are compared as they are
       u"\xDC80", u"\xDCFF", u"\uFF21",
   };
+  // A name that starts a longer one comes first, whatever follows it in memory.
+  EXPECT_LT(CompareNames(std::u16string_view(u"abz", 2), u"abc"), 0);
   for (size_t i = 0; i < std::size(ordered); ++i) {
     EXPECT_EQ(CompareNames(ordered[i], ordered[i]), 0);
     for (size_t j = i + 1; j < std::size(ordered); ++j) {
