@@ -13,15 +13,15 @@
 #include "files/text_file.h"
 #include "platform/file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text.h"
 
 namespace files {
 namespace {
 
 using runtime::AnyId;
 using testsupport::ReadFileBytes;
+using testsupport::T;
 using testsupport::TempDir;
-
-Text T(const std::string& utf8) { return runtime::TextFromUtf8(utf8); }
 
 class TextFilePosix : public ::testing::Test {
  protected:
@@ -63,12 +63,6 @@ TEST_F(TextFilePosix, CreateFallsBackToWriteOnlyForAnUnreadableFile) {
   EXPECT_EQ(ReadFileBytes(path), "new\r\n");
 }
 
-TEST_F(TextFilePosix, FifoIsRefusedBeforeItCanBlockTheFirstRead) {
-  ASSERT_EQ(mkfifo((dir_.str() + "/fifo").c_str(), 0600), 0);
-  EXPECT_EQ(OpenTextFile(4, T(dir_.str() + "/fifo")), 0);
-  EXPECT_EQ(EndOfFile(4), 0);
-}
-
 // A disk that fills up: the failure is remembered (even when it happens while writing out the buffer
 // at the end) and told by FinishTextFile; with room enough, both report success.
 TEST_F(TextFilePosix, FailedWritesAreRememberedAndToldWhenFinishing) {
@@ -79,11 +73,9 @@ TEST_F(TextFilePosix, FailedWritesAreRememberedAndToldWhenFinishing) {
     int64_t error_at_finish;
   };
   const std::string line(98, 'x');  // 100 bytes with CR LF; 60 lines: 6000 bytes, one buffer flush on the way
-  const Case cases[] = {
-      {-1, true, 0, 0},     {6000, true, 0, 0},           {6000, false, 0, 0},
-      {0, true, ENOSPC, ENOSPC}, {4096, true, 0, ENOSPC}, {5999, true, 0, ENOSPC},
-      {3000, false, ENOSPC, ENOSPC},
-  };
+  const Case cases[] = {{-1, true, 0, 0},         {6000, true, 0, 0},      {6000, false, 0, 0},
+                        {0, true, ENOSPC, ENOSPC}, {4096, true, 0, ENOSPC}, {5999, true, 0, ENOSPC},
+                        {3000, false, ENOSPC, ENOSPC}};
   for (const Case& c : cases) {
     SCOPED_TRACE("room " + std::to_string(c.room) + (c.buffered ? " buffered" : " unbuffered"));
     detail::FailBufferAllocationForTesting(!c.buffered);
@@ -101,6 +93,8 @@ TEST_F(TextFilePosix, FailedWritesAreRememberedAndToldWhenFinishing) {
 }
 
 TEST_F(TextFilePosix, CreateNewRefusesATakenNameAndNeverFollowsALink) {
+  ASSERT_EQ(mkfifo((dir_.str() + "/fifo").c_str(), 0600), 0);
+  EXPECT_EQ(OpenTextFile(4, PathOf("fifo")), 0);  // refused before it can block the first read
   const std::string taken = dir_.Write("taken.txt", "keep");
   std::filesystem::create_symlink(dir_.path() / "target.txt", dir_.path() / "dangling");
   std::filesystem::create_symlink(taken, dir_.path() / "to-taken");

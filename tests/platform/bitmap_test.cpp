@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -15,16 +16,11 @@ TEST(Bitmap, CreationChecksSizeDepthAndTheTwoGibibyteLimit) {
   for (int i = 0; i < 48; ++i) ASSERT_EQ(bitmap->pixels[i], 0) << i;
   DeleteBitmap(bitmap);
 
-  EXPECT_EQ(CreateBitmap(0, 3, 24), nullptr);
-  EXPECT_EQ(CreateBitmap(-1, 3, 24), nullptr);
-  EXPECT_EQ(CreateBitmap(5, 0, 24), nullptr);
-  EXPECT_EQ(CreateBitmap(5, 3, 16), nullptr);
-  EXPECT_EQ(CreateBitmap(5, 3, 8), nullptr);
   // 65536 x 8192 x 4 bytes is exactly 2 GiB; one more row is over.
-  EXPECT_EQ(CreateBitmap(65536, 8193, 32), nullptr);
-  EXPECT_EQ(CreateBitmap(65536, -8193, 32), nullptr);
-  EXPECT_EQ(CreateBitmap(INT32_MAX, INT32_MIN, 32), nullptr);
-  EXPECT_EQ(CreateBitmap(INT32_MAX, 1, 32), nullptr);
+  const int32_t refused[][3] = {{0, 3, 24},         {-1, 3, 24},          {5, 0, 24},
+                                {5, 3, 16},         {5, 3, 8},            {65536, 8193, 32},
+                                {65536, -8193, 32}, {INT32_MAX, INT32_MIN, 32}, {INT32_MAX, 1, 32}};
+  for (const auto& shape : refused) EXPECT_EQ(CreateBitmap(shape[0], shape[1], shape[2]), nullptr) << shape[0];
 }
 
 TEST(Bitmap, RowsMapTopToBottomWhicheverWayTheyAreStored) {
@@ -57,6 +53,41 @@ TEST(Bitmap, IconsOwnTheirColourBitmapAndWidenIt) {
   EXPECT_EQ(LiveGraphicsObjects(), live);
   EXPECT_EQ(CreateIconFromBitmap(nullptr), nullptr);
   EXPECT_EQ(GraphicsKindOf(nullptr), 0u);
+}
+
+// An icon file entry two pixels wide and one row high: header, colour table, colour row, mask row.
+std::vector<uint8_t> IconEntry(int bits, uint32_t compression, std::vector<uint8_t> table, std::vector<uint8_t> colour,
+                               std::vector<uint8_t> mask) {
+  std::vector<uint8_t> data(40, 0);
+  const uint32_t fields[][2] = {{0, 40}, {4, 2}, {8, 2}, {12, 1}, {14, uint32_t(bits)}, {16, compression}};
+  for (const auto& [at, value] : fields)
+    for (int i = 0; i < (at == 12 || at == 14 ? 2 : 4); ++i) data[at + i] = uint8_t(value >> (8 * i));
+  for (const auto* part : {&table, &colour, &mask}) data.insert(data.end(), part->begin(), part->end());
+  return data;
+}
+
+TEST(Bitmap, IconEntriesDecodeTheirBitsAndRefuseWhatTheyDoNotDescribe) {
+  const std::vector<uint8_t> mask_first = {0x80, 0, 0, 0}, mask_second = {0x40, 0, 0, 0};
+  struct Case {
+    std::vector<uint8_t> data;
+    std::vector<uint8_t> pixels;  // blue, green, red, alpha of both; empty: refused
+  };
+  const Case cases[] = {
+      {IconEntry(1, 0, {1, 2, 3, 0, 4, 5, 6, 0}, {0x40, 0, 0, 0}, mask_first), {1, 2, 3, 0, 4, 5, 6, 255}},
+      {IconEntry(24, 0, {}, {1, 2, 3, 4, 5, 6, 0, 0}, mask_second), {1, 2, 3, 255, 4, 5, 6, 0}},
+      {IconEntry(32, 0, {}, {1, 2, 3, 9, 4, 5, 6, 0}, {}), {1, 2, 3, 9, 4, 5, 6, 0}},  // alpha, no mask
+      {IconEntry(24, 1, {}, {1, 2, 3, 4, 5, 6, 0, 0}, mask_second), {}},                // compressed
+      {IconEntry(16, 0, {}, {1, 2, 3, 4, 0, 0, 0, 0}, mask_second), {}},
+      {IconEntry(24, 0, {}, {1, 2, 3, 4, 5, 6, 0, 0}, {}), {}},  // the mask is missing
+      {std::vector<uint8_t>(39, 0), {}},
+  };
+  for (const Case& c : cases) {
+    Icon* icon = CreateIconFromBitmapData(c.data.data(), uint32_t(c.data.size()));
+    ASSERT_EQ(icon != nullptr, !c.pixels.empty()) << c.data.size();
+    if (!icon) continue;
+    EXPECT_EQ(std::vector<uint8_t>(icon->color->pixels, icon->color->pixels + 8), c.pixels);
+    DeleteGraphics(icon);
+  }
 }
 
 }  // namespace

@@ -10,28 +10,32 @@ class Codepage : public ::testing::Test {
   void TearDown() override { SetAnsiCharset(""); }
 };
 
-TEST_F(Codepage, Cp1252MapsItsOwnCharactersAndReplacesOthersWithQuestionMarks) {
+// What each set cannot encode becomes "?" (a surrogate pair is one character); bytes it cannot
+// decode come back unchanged.
+TEST_F(Codepage, EachSetEncodesWhatItHoldsAndReplacesTheRest) {
+  struct Case {
+    const char* charset;
+    std::u16string text;
+    std::string bytes;
+    bool decodes_back;
+  };
+  const Case cases[] = {
+      {"CP1252", u"a\u00e4\u20ac", "a\xE4\x80", true},
+      {"CP1252", u"x\u4e2d\U0001F600y", "x??y", false},
+      {"UTF-8", u"\u00e4\u4e2d", "\xC3\xA4\xE4\xB8\xAD", true},
+      {"UTF-8", u"\ufeffx", "\xEF\xBB\xBFx", true},
+      {"ANSI_X3.4-1968", u"na\u00efve.png", "na?ve.png", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.charset + ::testing::PrintToString(c.bytes));
+    ASSERT_TRUE(SetAnsiCharset(c.charset));
+    EXPECT_EQ(Utf16ToAnsi(c.text), c.bytes);
+    if (c.decodes_back) {
+      EXPECT_EQ(AnsiToUtf16(c.bytes), c.text);
+    }
+  }
   ASSERT_TRUE(SetAnsiCharset("CP1252"));
-  EXPECT_EQ(Utf16ToAnsi(u"a\u00e4\u20ac"), "a\xE4\x80");
-  EXPECT_EQ(Utf16ToAnsi(u"x\u4e2d\U0001F600y"), "x??y");  // a surrogate pair is one character
-  EXPECT_EQ(AnsiToUtf16("a\xE4\x80"), u"a\u00e4\u20ac");
-}
-
-TEST_F(Codepage, BytesTheSetCannotDecodeComeBackUnchanged) {
-  ASSERT_TRUE(SetAnsiCharset("CP1252"));
-  const std::string bytes = "\x81\x8D ok";  // undefined in CP1252
-  EXPECT_EQ(Utf16ToAnsi(AnsiToUtf16(bytes)), bytes);
-}
-
-TEST_F(Codepage, Utf8SetIsLossless) {
-  ASSERT_TRUE(SetAnsiCharset("UTF-8"));
-  EXPECT_EQ(Utf16ToAnsi(u"\u00e4\u4e2d"), "\xC3\xA4\xE4\xB8\xAD");
-  EXPECT_EQ(AnsiToUtf16("\xEF\xBB\xBFx"), u"\ufeffx");
-}
-
-TEST_F(Codepage, AsciiReplacesEverythingAbove127) {
-  ASSERT_TRUE(SetAnsiCharset("ANSI_X3.4-1968"));
-  EXPECT_EQ(Utf16ToAnsi(u"na\u00efve.png"), "na?ve.png");
+  EXPECT_EQ(Utf16ToAnsi(AnsiToUtf16("\x81\x8D ok")), "\x81\x8D ok");  // undefined in CP1252
 }
 
 TEST_F(Codepage, UnknownSetIsRefusedAndTheOldOneKept) {

@@ -3,64 +3,76 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/text.h"
 
 namespace platform {
 namespace {
 
 using testsupport::ReadFileBytes;
-using testsupport::TempDir;
+using testsupport::W;
 
-std::u16string U16(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+class File : public ::testing::Test {
+ protected:
+  std::u16string PathOf(const std::string& name) const { return W(dir_.path() / name); }
+  testsupport::TempDir dir_;
+};
 
-TEST(File, ExclusiveOpenRefusesASecondOpenUntilTheFirstCloses) {
-  TempDir dir;
-  const std::string path = dir.Write("a.txt", "keep");
-  FileOpenOptions exclusive{FileMode::OpenAlways, AccessRead | AccessWrite, FileShare::None};
-  const FileHandle first = FileOpen(U16(path), exclusive);
+// Each mode against a file that exists ("old"), one that is missing, and one below a missing folder
+// or a file standing where a folder should be.
+TEST_F(File, OpenModesCreateEmptyOrRequireTheFile) {
+  struct Case {
+    FileMode mode;
+    const char* existing;  // what the existing file holds afterwards
+    bool creates_missing;
+  };
+  const Case cases[] = {{FileMode::CreateAlways, "", true},     {FileMode::OpenAlways, "old", true},
+                        {FileMode::OpenExisting, "old", false}, {FileMode::TruncateExisting, "", false},
+                        {FileMode::CreateNew, nullptr, true}};
+  dir_.Write("plain", "");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.mode));
+    const FileOpenOptions options{c.mode, AccessRead | AccessWrite, FileShare::None};
+    const std::string existing = dir_.Write("existing", "old");
+    const FileHandle file = FileOpen(PathOf("existing"), options);
+    EXPECT_EQ(file != kInvalidFile, c.existing != nullptr);
+    FileClose(file);
+    EXPECT_EQ(ReadFileBytes(existing), c.existing ? c.existing : "old");
+    std::filesystem::remove(dir_.path() / "missing");
+    const FileHandle created = FileOpen(PathOf("missing"), options);
+    EXPECT_EQ(created != kInvalidFile, c.creates_missing);
+    EXPECT_EQ(FileSize(created), c.creates_missing ? 0 : -1);
+    FileClose(created);
+    EXPECT_EQ(FileOpen(PathOf("no/such/x"), options), kInvalidFile);
+    EXPECT_EQ(FileOpen(PathOf("plain/x"), options), kInvalidFile);
+  }
+}
+
+// Nobody else may open an exclusively held file, and a refused create-always does not empty it;
+// readers sharing read coexist but exclude writers.
+TEST_F(File, SharingRefusesWhatTheHolderExcludes) {
+  const std::string path = dir_.Write("a.txt", "keep");
+  const FileOpenOptions create{FileMode::CreateAlways, AccessRead | AccessWrite, FileShare::None};
+  const FileHandle first = FileOpen(W(path), {FileMode::OpenAlways, AccessRead | AccessWrite, FileShare::None});
   ASSERT_GE(first, 3);
-  // create-always on a held file must fail without emptying it
-  FileOpenOptions create{FileMode::CreateAlways, AccessRead | AccessWrite, FileShare::None};
-  EXPECT_EQ(FileOpen(U16(path), create), kInvalidFile);
+  EXPECT_EQ(FileOpen(W(path), create), kInvalidFile);
+  EXPECT_EQ(FileOpen(W(path), {FileMode::OpenExisting, AccessRead, FileShare::Read}), kInvalidFile);
   FileClose(first);
   EXPECT_EQ(ReadFileBytes(path), "keep");  // read once nobody holds it: Windows refuses readers too
-  const FileHandle second = FileOpen(U16(path), create);
+  const FileOpenOptions reader{FileMode::OpenExisting, AccessRead, FileShare::Read};
+  const FileHandle a = FileOpen(W(path), reader), b = FileOpen(W(path), reader);
+  EXPECT_NE(a, kInvalidFile);
+  EXPECT_NE(b, kInvalidFile);
+  EXPECT_EQ(FileOpen(W(path), {FileMode::OpenExisting, AccessWrite, FileShare::None}), kInvalidFile);
+  FileClose(a);
+  FileClose(b);
+  const FileHandle second = FileOpen(W(path), create);
   ASSERT_NE(second, kInvalidFile);
   EXPECT_EQ(ReadFileBytes(path), "");
   FileClose(second);
 }
 
-TEST(File, SharedReadersCoexistButExcludeWriters) {
-  TempDir dir;
-  const std::string path = dir.Write("a.bin", "x");
-  FileOpenOptions reader{FileMode::OpenExisting, AccessRead, FileShare::Read};
-  const FileHandle a = FileOpen(U16(path), reader), b = FileOpen(U16(path), reader);
-  EXPECT_NE(a, kInvalidFile);
-  EXPECT_NE(b, kInvalidFile);
-  EXPECT_EQ(FileOpen(U16(path), {FileMode::OpenExisting, AccessWrite, FileShare::None}), kInvalidFile);
-  FileClose(a);
-  FileClose(b);
-}
-
-TEST(File, OpenModesCreateOrRequireTheFile) {
-  TempDir dir;
-  const std::u16string missing = U16(dir.str() + "/missing");
-  EXPECT_EQ(FileOpen(missing, {FileMode::OpenExisting, AccessRead, FileShare::None}), kInvalidFile);
-  EXPECT_EQ(FileOpen(missing, {FileMode::TruncateExisting, AccessWrite, FileShare::None}), kInvalidFile);
-  const FileHandle created = FileOpen(missing, {FileMode::OpenAlways, AccessRead | AccessWrite, FileShare::None});
-  ASSERT_NE(created, kInvalidFile);
-  EXPECT_EQ(FileSize(created), 0);
-  FileClose(created);
-  // a parent that does not exist, and a file standing where a folder should be
-  EXPECT_EQ(FileOpen(U16(dir.str() + "/no/such/x"), {FileMode::CreateAlways, AccessWrite, FileShare::None}),
-            kInvalidFile);
-  const std::string file = dir.Write("plain", "");
-  EXPECT_EQ(FileOpen(U16(file + "/x"), {FileMode::CreateAlways, AccessWrite, FileShare::None}), kInvalidFile);
-}
-
-TEST(File, ReadWriteSeekAndSize) {
-  TempDir dir;
-  const FileHandle f =
-      FileOpen(U16(dir.str() + "/rw"), {FileMode::CreateAlways, AccessRead | AccessWrite, FileShare::None});
+TEST_F(File, ReadWriteSeekAndSize) {
+  const FileHandle f = FileOpen(PathOf("rw"), {FileMode::CreateAlways, AccessRead | AccessWrite, FileShare::None});
   ASSERT_NE(f, kInvalidFile);
   EXPECT_EQ(FileWrite(f, "hello", 5), 5);
   EXPECT_EQ(FileSeek(f, -3, SeekFrom::Current), 2);

@@ -6,71 +6,57 @@
 
 #include "platform/file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text.h"
 
 namespace platform {
 namespace {
 
-using testsupport::ReadFileBytes;
-using testsupport::TempDir;
+using testsupport::W;
 
-std::u16string U16(const std::filesystem::path& path) {
-  const std::wstring wide = path.wstring();
-  return std::u16string(wide.begin(), wide.end());
-}
-
-HANDLE Hold(const std::filesystem::path& path, DWORD access, DWORD share) {
-  return ::CreateFileW(path.wstring().c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-TEST(FileWin32, AFileHeldWithoutSharingIsRefusedAndLeftIntact) {
-  TempDir dir;
-  const auto path = dir.path() / "held.txt";
-  dir.Write("held.txt", "keep");
-  const HANDLE holder = Hold(path, GENERIC_READ, 0);
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(FileOpen(U16(path), {FileMode::OpenExisting, AccessRead, FileShare::Read}), kInvalidFile);
-  EXPECT_EQ(errno, EBUSY);
-  EXPECT_EQ(FileOpen(U16(path), {FileMode::CreateAlways, AccessRead | AccessWrite, FileShare::None}), kInvalidFile);
-  ::CloseHandle(holder);
-  EXPECT_EQ(ReadFileBytes(path.string()), "keep");
-  const FileHandle reopened = FileOpen(U16(path), {FileMode::OpenExisting, AccessRead, FileShare::None});
-  EXPECT_NE(reopened, kInvalidFile);
-  FileClose(reopened);
-}
-
-TEST(FileWin32, ReadersSharingReadAdmitReadersOnly) {
-  TempDir dir;
-  const auto path = dir.path() / "shared.bin";
-  dir.Write("shared.bin", "x");
-  const HANDLE reader = Hold(path, GENERIC_READ, FILE_SHARE_READ);
-  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  const FileHandle alongside = FileOpen(U16(path), {FileMode::OpenExisting, AccessRead, FileShare::Read});
-  EXPECT_NE(alongside, kInvalidFile);
-  FileClose(alongside);
-  EXPECT_EQ(FileOpen(U16(path), {FileMode::OpenExisting, AccessRead, FileShare::None}), kInvalidFile);
-  EXPECT_EQ(FileOpen(U16(path), {FileMode::OpenExisting, AccessWrite, FileShare::Read}), kInvalidFile);
-  ::CloseHandle(reader);
-}
-
-TEST(FileWin32, DeviceNamesAreNoRegularFiles) {
-  TempDir dir;
-  const FileOpenOptions regular{FileMode::OpenExisting, AccessRead, FileShare::Read, true};
-  for (const char* name : {"nul.png", "NUL", "con.gif"}) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(FileOpen(U16(dir.path() / name), regular), kInvalidFile);
+// What a handle held elsewhere admits; the held file is left as it was.
+TEST(FileWin32, FilesHeldByAnotherHandleAdmitWhatItsShareModeAllows) {
+  struct Case {
+    DWORD share;  // of the other handle, which reads
+    FileOpenOptions options;
+    bool admitted;
+  };
+  const Case cases[] = {
+      {0, {FileMode::OpenExisting, AccessRead, FileShare::Read}, false},
+      {0, {FileMode::CreateAlways, AccessRead | AccessWrite, FileShare::None}, false},
+      {FILE_SHARE_READ, {FileMode::OpenExisting, AccessRead, FileShare::Read}, true},
+      {FILE_SHARE_READ, {FileMode::OpenExisting, AccessRead, FileShare::None}, false},
+      {FILE_SHARE_READ, {FileMode::OpenExisting, AccessWrite, FileShare::Read}, false},
+  };
+  testsupport::TempDir dir;
+  const std::string path = dir.Write("held.txt", "keep");
+  for (const Case& c : cases) {
+    const HANDLE holder = ::CreateFileW(std::filesystem::path(path).wstring().c_str(), GENERIC_READ, c.share,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    errno = 0;
+    const FileHandle file = FileOpen(W(path), c.options);
+    EXPECT_EQ(file != kInvalidFile, c.admitted) << &c - cases;
+    EXPECT_EQ(errno, c.admitted ? 0 : EBUSY) << &c - cases;
+    FileClose(file);
+    ::CloseHandle(holder);
+    EXPECT_EQ(testsupport::ReadFileBytes(path), "keep");
   }
-  EXPECT_EQ(FileOpen(U16(dir.path()), regular), kInvalidFile) << "a folder";
 }
 
-TEST(FileWin32, BothSeparatorsAndTheDriveLetterNameOneFile) {
-  TempDir dir;
+TEST(FileWin32, DeviceNamesAreNoRegularFilesAndBothSeparatorsNameOneFile) {
+  testsupport::TempDir dir;
+  const FileOpenOptions regular{FileMode::OpenExisting, AccessRead, FileShare::Read, true};
+  for (const char* name : {"nul.png", "NUL", "con.gif"}) EXPECT_EQ(FileOpen(W(dir.path() / name), regular), kInvalidFile);
+  EXPECT_EQ(FileOpen(W(dir.path()), regular), kInvalidFile) << "a folder";
   dir.Write("sub/a.txt", "abc");
-  std::u16string mixed = U16(dir.path()) + u"/sub\\a.txt";
+  const std::u16string mixed = W(dir.path()) + u"/sub\\a.txt";
   ASSERT_EQ(mixed.substr(1, 2), u":\\") << "the temporary folder is on a drive";
-  const FileHandle file = FileOpen(mixed, {FileMode::OpenExisting, AccessRead, FileShare::Read});
+  const FileHandle file = FileOpen(mixed, regular);
   ASSERT_NE(file, kInvalidFile);
   EXPECT_EQ(FileSize(file), 3);
   FileClose(file);
+  EXPECT_EQ(FileOpen(mixed + u'\0' + u"x", regular), kInvalidFile);  // a zero unit is no part of a name
+  EXPECT_EQ(FileOpen(u"", regular), kInvalidFile);
 }
 
 }  // namespace

@@ -2,59 +2,44 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
+#include <string>
 #include <vector>
 
-#include "platform/unicode.h"
 #include "tests/platform/find_listing.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text.h"
 
 namespace platform {
 namespace {
 
-using testsupport::TempDir;
+using testsupport::W;
 
-std::set<std::u16string> ListAll(const std::string& search_path, FindError* error) {
-  std::set<std::u16string> names;
-  for (const FindData& entry : ListEntries(Utf8ToUtf16(search_path), error)) names.insert(entry.name);
-  return names;
+// Every entry as "name attributes size", in the order delivered.
+std::vector<std::string> List(const std::u16string& search_path, FindError* error) {
+  std::vector<std::string> entries;
+  for (const FindData& entry : ListEntries(search_path, error))
+    entries.push_back(Utf16ToUtf8(entry.name) + " " + std::to_string(entry.attributes) + " " +
+                      std::to_string(entry.attributes ? 0 : entry.size));
+  return entries;
 }
 
-TEST(Find, ListsDotEntriesFilesAndFolders) {
-  TempDir dir;
-  dir.Write("a.png", "1234");
+TEST(Find, ListsDotEntriesFilesAndFoldersInOrderAndTellsNothingFromMissing) {
+  testsupport::TempDir dir;
   dir.Mkdir("sub");
+  dir.Write("a.png", "1234");
   FindError error;
-  EXPECT_EQ(ListAll(dir.str() + "/*.*", &error), (std::set<std::u16string>{u".", u"..", u"a.png", u"sub"}));
-  EXPECT_EQ(error, FindError::None);
-}
-
-// The folder is read whole and handed out sorted, the dot entries first, whatever order the file
-// system keeps (tmpfs, for one, gives the newest name first).
-TEST(Find, NothingMatchedIsToldApartFromAMissingFolder) {
-  TempDir dir;
-  dir.Write("a.png", "");
-  FindError error;
-  EXPECT_TRUE(ListAll(dir.str() + "/*.gif", &error).empty());
-  EXPECT_EQ(error, FindError::NothingMatched);
-  EXPECT_TRUE(ListAll(dir.str() + "/missing/*.*", &error).empty());
-  EXPECT_EQ(error, FindError::PathNotFound);
-  EXPECT_TRUE(ListAll(dir.str() + "/a.png/*.*", &error).empty());
-  EXPECT_EQ(error, FindError::PathNotFound);
-}
-
-TEST(Find, EntryKindsAndSizes) {
-  TempDir dir;
-  dir.Write("five", "12345");
-  dir.Mkdir("folder");
-  FindError error;
-  std::map<std::u16string, FindData> seen;
-  for (const FindData& entry : ListEntries(Utf8ToUtf16(dir.str() + "/*"), &error)) seen[entry.name] = entry;
-  ASSERT_FALSE(seen.empty());
-  EXPECT_EQ(seen[u"five"].attributes, 0u);
-  EXPECT_EQ(seen[u"five"].size, 5u);
-  EXPECT_EQ(seen[u"folder"].attributes, kAttributeDirectory);
+  for (const char16_t* pattern : {u"*.*", u"*"}) {
+    EXPECT_EQ(List(W(dir.path()) + u"/" + pattern, &error),
+              (std::vector<std::string>{". 16 0", ".. 16 0", "a.png 0 4", "sub 16 0"}));
+    EXPECT_EQ(error, FindError::None);
+  }
+  const std::pair<std::u16string, FindError> failures[] = {{u"/*.gif", FindError::NothingMatched},
+                                                           {u"/missing/*.*", FindError::PathNotFound},
+                                                           {u"/a.png/*.*", FindError::PathNotFound}};
+  for (const auto& [search, reason] : failures) {
+    EXPECT_TRUE(List(W(dir.path()) + search, &error).empty());
+    EXPECT_EQ(error, reason);
+  }
 }
 
 }  // namespace

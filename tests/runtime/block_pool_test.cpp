@@ -17,80 +17,66 @@ int ChunkCount(const PoolChunk* chunk) {
   return n;
 }
 
-TEST(BlockPool, SlotSizeAddsTheHeaderAndRoundsToEight) {
-  BlockPool* a = CreateBlockPool(56, 16, 256, 0);
-  BlockPool* b = CreateBlockPool(57, 16, 256, 0);
-  BlockPool* c = CreateBlockPool(0, 16, 256, 0);
-  EXPECT_EQ(a->slot_size, 64);
-  EXPECT_EQ(b->slot_size, 72);
-  EXPECT_EQ(c->slot_size, 8);
-  DestroyBlockPool(a);
-  DestroyBlockPool(b);
-  DestroyBlockPool(c);
+TEST(BlockPool, SlotSizeAddsTheHeaderAndRoundsToEightAndNonsenseIsRefused) {
+  struct Case {
+    int64_t block_size;
+    int32_t min_per_chunk;
+    int64_t slot_size;  // 0: refused
+  };
+  for (const Case& c : {Case{56, 16, 64}, Case{57, 16, 72}, Case{0, 16, 8}, Case{-1, 16, 0}, Case{8, 0, 0}}) {
+    BlockPool* pool = CreateBlockPool(c.block_size, c.min_per_chunk, 256, 0);
+    EXPECT_EQ(pool ? pool->slot_size : 0, c.slot_size) << c.block_size;
+    DestroyBlockPool(pool);
+  }
+  EXPECT_EQ(PoolAllocate(nullptr), nullptr);
 }
 
-TEST(BlockPool, ChunksHoldSixteenUntilThePoolReaches512ThenASixteenth) {
-  BlockPool* pool = CreateBlockPool(24, 16, 256, 0);
-  std::vector<void*> blocks;
-  blocks.push_back(PoolAllocate(pool));
-  EXPECT_EQ(pool->total_blocks, 16);
-  for (int i = 1; i < 17; ++i) blocks.push_back(PoolAllocate(pool));
-  EXPECT_EQ(pool->total_blocks, 32);  // the 17th block came from a second chunk of 16
-  EXPECT_EQ(pool->open_chunks->capacity, 16);
-  while (pool->total_blocks < 512) blocks.push_back(PoolAllocate(pool));
-  EXPECT_EQ(pool->total_blocks, 512);
-  while (pool->total_blocks == 512) blocks.push_back(PoolAllocate(pool));
-  EXPECT_EQ(pool->total_blocks, 544);  // 512 / 16 = 32
-  EXPECT_EQ(pool->open_chunks->capacity, 32);
-  for (void* block : blocks) PoolFree(pool, block);
-  EXPECT_EQ(pool->total_blocks, 0);
-  DestroyBlockPool(pool);
+// A new chunk holds a sixteenth of the pool's blocks (in steps of 16), kept within the bounds.
+TEST(BlockPool, ChunkCapacityGrowsWithThePoolWithinTheBounds) {
+  struct Case {
+    int32_t min, max;
+    int64_t blocks;  // allocate until the pool holds more than this
+    int64_t total, capacity;
+  };
+  for (const Case& c : {Case{16, 256, 0, 16, 16}, Case{16, 256, 16, 32, 16}, Case{16, 256, 511, 512, 16},
+                        Case{16, 256, 512, 544, 32}, Case{16, 48, 2000, 2016, 48}}) {
+    SCOPED_TRACE(c.blocks);
+    BlockPool* pool = CreateBlockPool(24, c.min, c.max, 0);
+    std::vector<void*> blocks;
+    while (pool->total_blocks <= c.blocks) blocks.push_back(PoolAllocate(pool));
+    EXPECT_EQ(pool->total_blocks, c.total);
+    EXPECT_EQ(pool->open_chunks->capacity, c.capacity);
+    for (size_t i = 0; i < blocks.size(); i += 2) PoolFree(pool, blocks[i]);
+    PoolFreeAll(pool);
+    EXPECT_EQ(pool->total_blocks, 0);
+    EXPECT_EQ(pool->open_chunks, nullptr);
+    EXPECT_EQ(pool->full_chunks, nullptr);
+    DestroyBlockPool(pool);
+  }
 }
 
-TEST(BlockPool, ChunkCapacityStaysWithinTheBounds) {
-  BlockPool* pool = CreateBlockPool(8, 16, 48, 0);
-  std::vector<void*> blocks;
-  while (pool->total_blocks < 2000) blocks.push_back(PoolAllocate(pool));
-  EXPECT_EQ(pool->open_chunks->capacity, 48);
-  PoolFreeAll(pool);
-  EXPECT_EQ(pool->total_blocks, 0);
-  EXPECT_EQ(pool->open_chunks, nullptr);
-  EXPECT_EQ(pool->full_chunks, nullptr);
-  DestroyBlockPool(pool);
-}
-
-TEST(BlockPool, AnEmptiedChunkGoesBackToTheHeapAtOnce) {
-  const size_t before = HeapBlockCount();
-  BlockPool* pool = CreateBlockPool(40, 16, 256, 0);
-  void* block = PoolAllocate(pool);
-  EXPECT_EQ(HeapBlockCount(), before + 2);
-  PoolFree(pool, block);
-  EXPECT_EQ(pool->total_blocks, 0);
-  EXPECT_EQ(HeapBlockCount(), before + 1);
-  DestroyBlockPool(pool);
-  EXPECT_EQ(HeapBlockCount(), before);
-}
-
-TEST(BlockPool, FullChunksMoveBetweenListsAndBlocksDoNotOverlap) {
+TEST(BlockPool, ChunksMoveBetweenListsAndGoBackToTheHeapWhenEmptied) {
+  const size_t heap_before = HeapBlockCount();
   BlockPool* pool = CreateBlockPool(16, 4, 4, 0);
   std::vector<void*> blocks;
   for (int i = 0; i < 8; ++i) {
     blocks.push_back(PoolAllocate(pool));
     std::memset(blocks.back(), i, 16);
   }
+  EXPECT_EQ(HeapBlockCount(), heap_before + 3);  // the pool and two chunks
   EXPECT_EQ(ChunkCount(pool->full_chunks), 2);
   EXPECT_EQ(pool->open_chunks, nullptr);
   PoolFree(pool, blocks[1]);
   EXPECT_EQ(ChunkCount(pool->full_chunks), 1);
   EXPECT_EQ(ChunkCount(pool->open_chunks), 1);
-  void* reused = PoolAllocate(pool);
-  EXPECT_EQ(reused, blocks[1]);  // the free list is used before fresh slots
+  EXPECT_EQ(PoolAllocate(pool), blocks[1]);  // the free list is used before fresh slots
   EXPECT_EQ(ChunkCount(pool->full_chunks), 2);
-  for (int i = 0; i < 8; ++i) {
-    if (i == 1) continue;
-    EXPECT_EQ(static_cast<unsigned char*>(blocks[i])[15], i);
-  }
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(static_cast<unsigned char*>(blocks[i])[15], i == 1 ? 1 : i);  // no overlap
+  for (int i = 0; i < 4; ++i) PoolFree(pool, blocks[i]);
+  EXPECT_EQ(HeapBlockCount(), heap_before + 2);
+  EXPECT_EQ(pool->total_blocks, 4);
   DestroyBlockPool(pool);
+  EXPECT_EQ(HeapBlockCount(), heap_before);
 }
 
 TEST(BlockPool, SharedPoolsAreCountedAndMatchedBySizeAndMode) {
@@ -107,15 +93,12 @@ TEST(BlockPool, SharedPoolsAreCountedAndMatchedBySizeAndMode) {
   EXPECT_EQ(b->total_blocks, 0);
   DestroyBlockPool(b);
   BlockPool* fresh = CreateBlockPool(100, 16, 256, kPoolShared);
-  EXPECT_EQ(fresh->share_entry != nullptr, true);
-  DestroyBlockPool(fresh);
-  DestroyBlockPool(other_mode);
-  DestroyBlockPool(other_size);
+  EXPECT_NE(fresh->share_entry, nullptr);
+  for (BlockPool* pool : {fresh, other_mode, other_size}) DestroyBlockPool(pool);
 }
 
 TEST(BlockPool, LockedPoolServesSeveralThreads) {
   BlockPool* pool = CreateBlockPool(32, 16, 256, kPoolLocked);
-  ASSERT_EQ(pool->locked, 1u);
   auto work = [pool] {
     std::vector<void*> mine;
     for (int round = 0; round < 200; ++round) {
@@ -129,12 +112,6 @@ TEST(BlockPool, LockedPoolServesSeveralThreads) {
   t2.join();
   EXPECT_EQ(pool->total_blocks, 0);
   DestroyBlockPool(pool);
-}
-
-TEST(BlockPool, RejectsNonsenseSizes) {
-  EXPECT_EQ(CreateBlockPool(-1, 16, 256, 0), nullptr);
-  EXPECT_EQ(CreateBlockPool(8, 0, 256, 0), nullptr);
-  EXPECT_EQ(PoolAllocate(nullptr), nullptr);
 }
 
 }  // namespace
