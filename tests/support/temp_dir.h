@@ -48,14 +48,14 @@ class TempDir {
 
   // Writes a file below the folder (making its parents) and returns its full path.
   std::string Write(const std::string& relative, const std::string& bytes) const {
-    const auto full = path_ / PathFromUtf8(relative);
+    const auto full = (path_ / PathFromUtf8(relative)).make_preferred();
     std::filesystem::create_directories(full.parent_path());
     std::ofstream(full, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return Utf8FromPath(full);
   }
 
   std::string Mkdir(const std::string& relative) const {
-    const auto full = path_ / PathFromUtf8(relative);
+    const auto full = (path_ / PathFromUtf8(relative)).make_preferred();
     std::filesystem::create_directories(full);
     return Utf8FromPath(full);
   }
