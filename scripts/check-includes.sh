@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-qt_allowed='^(ui/qt/|tests/ui/qt/|tests/app/window_shot_main\.cpp$)'
+qt_allowed='^(ui/qt/|tests/ui/qt/)'
 windows_allowed='^(ui/win32/|platform/[^/]*_win32\.cpp$|tests/.*_win32_test\.cpp$)'
 
 mapfile -t sources < <(find . \( -path ./build -o -path ./.git \) -prune -o -type f \

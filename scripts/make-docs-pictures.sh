@@ -74,4 +74,21 @@ mkdir -p docs
 # The gallery: the scene that press wrote, rendered from the scanned folder.
 (cd "$gallery" && povray +Iimage_scan.pov +O"$repo/docs/gallery.png" +W640 +H400 +A0.3 -D +FN > "$work/povray.log" 2>&1) || {
   tail -20 "$work/povray.log"; exit 1; }
+# The Windows window, when the Windows build is there: the same gallery in the documents folder of a
+# wine prefix of its own, on a virtual display, saved as the screen shows it.
+windows_build=${WINDOWS_BUILD:-build/windows}
+if [ -f "$windows_build/tests/app/app_window_shot.exe" ] && command -v wine > /dev/null; then
+  rm -f "$gallery/image_scan.pov"
+  mkdir "$work/winehome"
+  HOME=$work/winehome WINEPREFIX=$work/wine xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    set -e
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    wineboot -i < /dev/null > /dev/null 2>&1
+    documents=$(wine cmd /c "echo %USERPROFILE%\\Documents" < /dev/null 2> /dev/null | tr -d "\r")
+    cp -r "$1" "$(winepath -u "$documents")/holiday"
+    cd "$2" && wine explorer /desktop=shot,1024x768 "$3" "$documents\\holiday" window.bmp < /dev/null 2> /dev/null
+    wineserver -w' _ "$gallery" "$work/templates" "$repo/$windows_build/tests/app/app_window_shot.exe"
+  convert "$work/templates/window.bmp" docs/window-windows.png
+  ls -l docs/window-windows.png
+fi
 ls -l docs/window.png docs/gallery.png

@@ -1,74 +1,71 @@
 // Drives the real window as a user would and saves a picture of it: picks FOLDER in the tree, opens
-// it, presses process and grabs the window once the scan has listed its images. The README's
-// screenshot comes from here (scripts/make-docs-pictures.sh). Run it from the folder that holds the
-// templates; without a display it uses the offscreen platform.
+// it, presses process and saves the window once the scan has listed its images. The README's
+// screenshots come from here (scripts/make-docs-pictures.sh, scripts/make-windows-picture.sh). Run it
+// from the folder that holds the templates; with Qt it uses the offscreen platform unless one is named.
 //
-//   app_window_shot FOLDER OUTPUT.png
+//   app_window_shot FOLDER OUTPUT
 //
 // Exit codes: 0 saved, 1 the window, the folder or the picture failed, 2 usage.
-#include <QApplication>
-#include <QPixmap>
-#include <QTest>
-#include <QTreeWidget>
-
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "app/shell.h"
 #include "app/startup.h"
+#include "platform/arguments.h"
+#include "platform/path.h"
+#include "tests/ui/driver.h"
 #include "ui/event_queue.h"
+#include "ui/folder_tree_rules.h"
 #include "ui/widget.h"
 #include "ui/window.h"
-#include "ui/qt/qt_ui.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+namespace drive = ui_driver;
+using runtime::Text;
+using runtime::TextView;
 
 void DispatchQueued() {
   while (ui::QueuedEventCount() > 0) app::DispatchEvent(ui::EventWait());
 }
 
-QTreeWidgetItem* ChildNamed(QTreeWidgetItem* parent, const QString& name) {
-  parent->setExpanded(true);
-  for (int i = 0; i < parent->childCount(); ++i)
-    if (parent->child(i)->text(0) == name) return parent->child(i);
-  return nullptr;
+// The child of `item` whose path is `path`, -1 when it has none.
+int64_t ChildWithPath(int64_t item, TextView path) {
+  drive::ExpandItem(app::FolderTreeWidget, item);
+  for (int64_t i = 0; i < drive::ChildCount(app::FolderTreeWidget, item); ++i) {
+    const int64_t child = drive::ChildAt(app::FolderTreeWidget, item, i);
+    if (ui::ItemText(app::FolderTreeWidget, child, 0) == path) return child;
+  }
+  return -1;
 }
 
-// A folder below the home folder is reached through "Home", as a user would open it, so the picture
-// shows no other folder of the machine; any other folder through the tree's text.
-QTreeWidgetItem* FindFolderItem(QTreeWidget* tree, const fs::path& folder) {
-  const char* home = std::getenv("HOME");
-  const fs::path below_home = home ? folder.lexically_relative(fs::path(home)) : fs::path();
-  if (below_home.empty() || *below_home.begin() == "..") {
-    ui::WidgetSetText(app::FolderTreeWidget, runtime::TextFromUtf8(folder.string() + "/"));
-    DispatchQueued();
-    return tree->currentItem();
+// A folder below the home (documents) folder is opened from that item, name by name, as a user
+// would, so the picture shows no other folder of the machine; any other folder through the tree's text.
+int64_t FindFolderItem(const Text& folder) {
+  for (int64_t i = 0; i < drive::ChildCount(app::FolderTreeWidget, 0); ++i) {
+    int64_t item = drive::ChildAt(app::FolderTreeWidget, 0, i);
+    if (drive::ItemTag(app::FolderTreeWidget, item) != ui::kTagHome) continue;
+    const Text home = ui::ItemText(app::FolderTreeWidget, item, 0);
+    if (folder.compare(0, home.size(), home) != 0) break;
+    for (size_t end = folder.find(platform::kPathSeparator, home.size()); item >= 0 && end != Text::npos;
+         end = folder.find(platform::kPathSeparator, end + 1))
+      item = ChildWithPath(item, TextView(folder).substr(0, end + 1));
+    return item;
   }
-  QTreeWidgetItem* item = tree->topLevelItemCount() ? ChildNamed(tree->topLevelItem(0), "Home") : nullptr;
-  for (const fs::path& name : below_home) {
-    if (!item || name == ".") break;
-    item = ChildNamed(item, QString::fromStdString(name.string()));
-  }
-  return item;
+  ui::WidgetSetText(app::FolderTreeWidget, folder);
+  DispatchQueued();
+  return drive::SelectedItems(app::FolderTreeWidget).empty() ? -1 : drive::SelectedItems(app::FolderTreeWidget)[0];
 }
 
 // Clicks the folder's item and opens it.
-bool ChooseFolder(const fs::path& folder) {
-  auto* tree = qobject_cast<QTreeWidget*>(ui::QtControl(app::FolderTreeWidget));
-  if (!tree) return false;
-  QTreeWidgetItem* item = FindFolderItem(tree, folder);
-  if (!item) return false;
-  item->setExpanded(true);
-  tree->scrollToItem(item);
-  QCoreApplication::processEvents();
-  const QRect where = tree->visualItemRect(item);
-  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(where.left() + 12, where.center().y()));
+bool ChooseFolder(const Text& folder) {
+  const int64_t item = FindFolderItem(folder);
+  if (item < 0) return false;
+  drive::ExpandItem(app::FolderTreeWidget, item);
+  const ui::Rect where = drive::ItemRect(app::FolderTreeWidget, item);
+  drive::ClickAt(app::FolderTreeWidget, {where.x + 12, where.y + (where.height - 1) / 2});
   DispatchQueued();
-  return ui::WidgetText(app::FolderTreeWidget) == runtime::TextFromUtf8(folder.string() + "/");
+  return ui::WidgetText(app::FolderTreeWidget) == folder;
 }
 
 int Fail(const char* what) {
@@ -76,16 +73,14 @@ int Fail(const char* what) {
   return 1;
 }
 
-int Shoot(const fs::path& folder, const char* output) {
-  QWidget* window = ui::QtWindow(app::MainWindow);
-  if (!QTest::qWaitForWindowExposed(window)) return Fail("the window was never shown");
+int Shoot(const Text& folder, const std::string& output) {
+  if (!drive::WaitForWindowShown(app::MainWindow)) return Fail("the window was never shown");
   if (!ChooseFolder(folder)) return Fail("cannot choose the folder in the tree");
-  QWidget* process = ui::QtControl(app::ProcessButton);
-  QTest::mouseClick(process, Qt::LeftButton, {}, process->rect().center());
+  drive::Click(app::ProcessButton);
   DispatchQueued();
-  QCoreApplication::processEvents();
+  drive::Process(200);
   if (ui::ItemCount(app::ImageListBox) < 2) return Fail("the scan listed no image");
-  if (!window->grab().save(QString::fromLocal8Bit(output), "PNG")) return Fail("cannot save the picture");
+  if (!drive::SaveWindowPicture(app::MainWindow, output)) return Fail("cannot save the picture");
   return 0;
 }
 
@@ -93,18 +88,17 @@ int Shoot(const fs::path& folder, const char* output) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fputs("usage: app_window_shot FOLDER OUTPUT.png\n", stderr);
+    std::fputs("usage: app_window_shot FOLDER OUTPUT\n", stderr);
     return 2;
   }
-  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  std::error_code error;
-  const fs::path folder = fs::canonical(argv[1], error);
-  if (error) return Fail("the folder does not exist");
-  int qt_argc = 1;
-  if (!app::OpenMainWindow(qt_argc, argv)) return 1;
-  const int code = Shoot(folder, argv[2]);
+  const std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
+  const Text folder = platform::AbsoluteFolderText(arguments[1]);
+  int toolkit_argc = 1;
+  if (!drive::StartForTests(toolkit_argc, argv)) return Fail("no window can be opened");
+  if (!app::OpenMainWindow(toolkit_argc, argv)) return 1;
+  const int code = Shoot(folder, arguments[2]);
   app::ShutDown();
+  drive::StopForTests();
   app::DestroyHeap();
   return code;
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "runtime/text.h"
@@ -123,5 +124,9 @@ std::vector<int64_t> DraggedItems(int64_t widget);
 // The folder trees' drive-not-ready prompt in a window: whether it is open, and its Cancel button.
 bool DrivePromptOpen(int64_t window);
 void CancelDrivePrompt(int64_t window);
+
+// Saves what the window shows as a picture file: its content as PNG with Qt, on Windows its frame and
+// content as read back from the screen, as BMP. False when it cannot.
+bool SaveWindowPicture(int64_t window, const std::string& path);
 
 }  // namespace ui_driver

@@ -250,6 +250,11 @@ bool WaitForWindowShown(int64_t window) {
 
 void RunSoon(std::function<void()> task) { QTimer::singleShot(0, std::move(task)); }
 
+bool SaveWindowPicture(int64_t window, const std::string& path) {
+  QWidget* w = ui::QtWindow(window);
+  return w != nullptr && w->grab().save(QString::fromStdString(path), "PNG");
+}
+
 void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {
   QTimer::singleShot(20, [answer, seen] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

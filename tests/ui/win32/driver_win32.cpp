@@ -4,6 +4,7 @@
 #include "tests/ui/driver.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -359,6 +360,40 @@ bool WaitForWindowShown(int64_t window) {
 }
 
 void RunSoon(std::function<void()> task) { After(0, std::move(task)); }
+
+// The screen holds what the window system drew, frame included; a 24-bit bottom-up BMP needs no
+// library to write.
+bool SaveWindowPicture(int64_t window, const std::string& path) {
+  HWND hwnd = static_cast<HWND>(ui::WindowWidget(window));
+  RECT frame;
+  if (hwnd == nullptr || !GetWindowRect(hwnd, &frame)) return false;
+  const LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool saved = false;
+  if (picture != nullptr) {
+    HGDIOBJ old = SelectObject(memory, picture);
+    BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+    SelectObject(memory, old);
+    GdiFlush();
+    const DWORD pixels = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
+    BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + pixels),
+                             0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
+      saved = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+              std::fwrite(bits, 1, pixels, out) == pixels;
+      saved = std::fclose(out) == 0 && saved;
+    }
+    DeleteObject(picture);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return saved;
+}
 
 void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {
   After(20, [answer, seen] {
