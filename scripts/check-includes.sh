@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 qt_allowed='^(ui/qt/|tests/ui/qt/)'
-windows_allowed='^(ui/win32/|platform/[^/]*_win32\.cpp$|tests/.*_win32_test\.cpp$)'
+windows_allowed='^(ui/win32/|platform/[^/]*_win32\.cpp$|tests/ui/win32/|tests/.*_win32_test\.cpp$)'
 
 mapfile -t sources < <(find . \( -path ./build -o -path ./.git \) -prune -o -type f \
   \( -name '*.c' -o -name '*.cc' -o -name '*.cpp' -o -name '*.h' -o -name '*.hpp' \) -print | sed 's|^\./||' | sort)

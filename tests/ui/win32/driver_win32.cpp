@@ -2,6 +2,7 @@
 // window in the foreground, which is what wine needs to deliver it), and the native windows behind
 // the numbers for what the tests inspect.
 #include "tests/ui/driver.h"
+#include "tests/ui/win32/input.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,27 +28,9 @@ using ui::Win32Window;
 
 HWND RootOf(HWND h) { return h != nullptr ? GetAncestor(h, GA_ROOT) : nullptr; }
 
-void SendInputs(std::initializer_list<INPUT> inputs) {
-  std::vector<INPUT> list(inputs);
-  SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT));
-}
-
-INPUT KeyInput(WORD key, bool up) {
-  INPUT in = {};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = key;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return in;
-}
-
-INPUT MouseInput(DWORD flags, POINT screen) {
-  INPUT in = {};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = MulDiv(screen.x, 65536, GetSystemMetrics(SM_CXSCREEN));
-  in.mi.dy = MulDiv(screen.y, 65536, GetSystemMetrics(SM_CYSCREEN));
-  in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-  return in;
-}
+using ui_win32_input::KeyInput;
+using ui_win32_input::MouseInput;
+using ui_win32_input::SendInputs;
 
 DWORD DownFlag(Mouse m) { return m == Mouse::Left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN; }
 DWORD UpFlag(Mouse m) { return m == Mouse::Left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP; }

@@ -1,4 +1,5 @@
 #include "tests/ui/win32/native_test_window.h"
+#include "tests/ui/win32/input.h"
 
 namespace ui_win32_test {
 namespace {
@@ -44,27 +45,9 @@ const NativeWindowCallbacks kCallbacks = {
     nullptr,
 };
 
-void SendInputs(std::initializer_list<INPUT> inputs) {
-  std::vector<INPUT> list(inputs);
-  SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT));
-}
-
-INPUT KeyInput(WORD key, bool up) {
-  INPUT in = {};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = key;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return in;
-}
-
-INPUT MouseInput(DWORD flags, POINT screen) {
-  INPUT in = {};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = MulDiv(screen.x, 65536, GetSystemMetrics(SM_CXSCREEN));
-  in.mi.dy = MulDiv(screen.y, 65536, GetSystemMetrics(SM_CYSCREEN));
-  in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-  return in;
-}
+using ui_win32_input::KeyInput;
+using ui_win32_input::MouseInput;
+using ui_win32_input::SendInputs;
 
 }  // namespace
 
