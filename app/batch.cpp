@@ -33,8 +33,8 @@ int RunBatch(const std::string& folder_argument, int jobs) {
   std::fflush(stdout);
   const bool written = outcome.created && outcome.written && outcome.reopened;
   if (!written) {
-    std::string message = "scene-builder: cannot write the scene file " +
-                          runtime::TextToUtf8(runtime::TextConcat({folder, SceneFile}));
+    std::string message =
+        "scene-builder: cannot write the scene file " + runtime::TextToUtf8(runtime::TextConcat({folder, SceneFile}));
     if (outcome.error != 0) message += std::string(": ") + std::strerror(outcome.error);
     PrintLine(stderr, message);
   }

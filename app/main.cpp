@@ -17,18 +17,11 @@ int main(int argc, char** argv) {
   // What is printed from here on belongs on the console of the command line that started the program.
   if (command.action != app::CommandAction::kWindow) platform::AttachParentConsole();
   switch (command.action) {
-    case app::CommandAction::kWindow:
-      return app::RunWindow(argc, argv);
-    case app::CommandAction::kBatch:
-      return app::RunBatch(command.folder, command.jobs);
-    case app::CommandAction::kHelp:
-      std::fputs(app::UsageText(), stdout);
-      return 0;
-    case app::CommandAction::kVersion:
-      std::puts(app::VersionText().c_str());
-      return 0;
-    case app::CommandAction::kRefuse:
-      break;
+    case app::CommandAction::kWindow: return app::RunWindow(argc, argv);
+    case app::CommandAction::kBatch: return app::RunBatch(command.folder, command.jobs);
+    case app::CommandAction::kHelp: std::fputs(app::UsageText(), stdout); return 0;
+    case app::CommandAction::kVersion: std::puts(app::VersionText().c_str()); return 0;
+    case app::CommandAction::kRefuse: break;
   }
   std::fprintf(stderr, "scene-builder: %s\nTry 'scene-builder --help' for more information.\n", command.error.c_str());
   return 2;

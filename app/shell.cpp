@@ -59,7 +59,8 @@ bool OpenMainWindow(int& argc, char** argv) {
   ui::InitWindows();
   ui::InitWidgets();
   RegisterDecoders();
-  if (ui::WindowCreate(MainWindow, 800, 100, 600, 600, u"SELECT DIRECTORTY TO SCAN FOR IMAGES", kMainWindowFlags) == 0) {
+  if (ui::WindowCreate(MainWindow, 800, 100, 600, 600, u"SELECT DIRECTORTY TO SCAN FOR IMAGES", kMainWindowFlags) ==
+      0) {
     std::fputs("scene-builder: cannot open the main window (is a display available?)\n", stderr);
     ShutDown();
     return false;
@@ -85,17 +86,12 @@ bool DispatchEvent(int32_t code) {
       g_folder_text = ui::WidgetText(FolderTreeWidget);
       ListFolderFiles(g_folder_text);
       break;
-    case ProcessButton:
-      BuildSceneFile();
-      break;
-    case QuitButton:
-      ui::WindowDestroy(MainWindow);
-      return false;
+    case ProcessButton: BuildSceneFile(); break;
+    case QuitButton: ui::WindowDestroy(MainWindow); return false;
     case FileListWidget:
       if (ui::EventKind() == ui::WidgetEventDoubleClick) ShowDoubleClickedFile();
       break;
-    default:
-      break;
+    default: break;
   }
   return true;
 }

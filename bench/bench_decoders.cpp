@@ -46,8 +46,8 @@ void SetUpLibrary() {
 }
 
 void Report(benchmark::State& state, const Bytes& bytes) {
-  state.counters["MP/s"] = benchmark::Counter(double(state.iterations()) * kWidth * kHeight / 1e6,
-                                              benchmark::Counter::kIsRate);
+  state.counters["MP/s"] =
+      benchmark::Counter(double(state.iterations()) * kWidth * kHeight / 1e6, benchmark::Counter::kIsRate);
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(bytes.size()));
 }
 

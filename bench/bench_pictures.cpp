@@ -35,11 +35,13 @@ std::vector<uint8_t> ScreenshotRgb(int width, int height) {
   std::vector<uint8_t> rgb;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      uint8_t r = 240, g = 240, b = 240;                            // window background
-      if (y < 28) r = 40, g = 60, b = 110;                           // title bar
-      else if (x < 200) r = 225, g = 228, b = 232;                   // side panel
+      uint8_t r = 240, g = 240, b = 240;  // window background
+      if (y < 28)
+        r = 40, g = 60, b = 110;  // title bar
+      else if (x < 200)
+        r = 225, g = 228, b = 232;  // side panel
       if (y >= 40 && (y / 14) % 2 == 0 && x > 210 && (x / 7) % 3 != 0 && (x * 7 + y * 3) % 11 < 5) {
-        r = g = b = 20;                                              // lines of "text"
+        r = g = b = 20;  // lines of "text"
       }
       rgb.insert(rgb.end(), {r, g, b});
     }

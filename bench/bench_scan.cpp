@@ -25,7 +25,8 @@ constexpr int kWidth = 480, kHeight = 360;
 enum class Kind { Png, Jpeg, Gif, NotAnImage, NotPicked };
 
 void WriteFile(const fs::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // Out of every 20 files: 7 photos as JPEG, 4 screenshots as PNG, 2 photos as PNG, 3 GIFs, a text
@@ -38,8 +39,10 @@ struct GeneratedTree {
 
   GeneratedTree() {
     const auto photo = benchpics::PhotoRgb(kWidth, kHeight), screen = benchpics::ScreenshotRgb(kWidth, kHeight);
-    const Bytes photo_jpg = benchpics::ToJpeg(photo, kWidth, kHeight), photo_png = benchpics::ToPng(photo, kWidth, kHeight),
-                screen_png = benchpics::ToPng(screen, kWidth, kHeight), screen_gif = benchpics::ToGif(screen, kWidth, kHeight),
+    const Bytes photo_jpg = benchpics::ToJpeg(photo, kWidth, kHeight),
+                photo_png = benchpics::ToPng(photo, kWidth, kHeight),
+                screen_png = benchpics::ToPng(screen, kWidth, kHeight),
+                screen_gif = benchpics::ToGif(screen, kWidth, kHeight),
                 photo_gif = benchpics::ToGif(photo, kWidth, kHeight);
     const Bytes text = {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e', '\n'};
     for (int f = 0; f < kFolders; ++f) {
@@ -49,14 +52,22 @@ struct GeneratedTree {
         const int slot = (f * kPerFolder + i) % 20;
         const std::string stem = folder / ("img" + std::to_string(i));
         std::pair<fs::path, Kind> file;
-        if (slot < 7) file = {stem + ".jpg", Kind::Jpeg}, WriteFile(file.first, photo_jpg);
-        else if (slot < 11) file = {stem + ".png", Kind::Png}, WriteFile(file.first, screen_png);
-        else if (slot < 13) file = {stem + ".PNG", Kind::Png}, WriteFile(file.first, photo_png);
-        else if (slot < 15) file = {stem + ".gif", Kind::Gif}, WriteFile(file.first, screen_gif);
-        else if (slot < 16) file = {stem + ".gif", Kind::Gif}, WriteFile(file.first, photo_gif);
-        else if (slot < 17) file = {stem + ".png", Kind::NotAnImage}, WriteFile(file.first, text);
-        else if (slot < 18) file = {stem + ".hdr", Kind::NotAnImage}, WriteFile(file.first, text);
-        else file = {stem + ".txt", Kind::NotPicked}, WriteFile(file.first, text);
+        if (slot < 7)
+          file = {stem + ".jpg", Kind::Jpeg}, WriteFile(file.first, photo_jpg);
+        else if (slot < 11)
+          file = {stem + ".png", Kind::Png}, WriteFile(file.first, screen_png);
+        else if (slot < 13)
+          file = {stem + ".PNG", Kind::Png}, WriteFile(file.first, photo_png);
+        else if (slot < 15)
+          file = {stem + ".gif", Kind::Gif}, WriteFile(file.first, screen_gif);
+        else if (slot < 16)
+          file = {stem + ".gif", Kind::Gif}, WriteFile(file.first, photo_gif);
+        else if (slot < 17)
+          file = {stem + ".png", Kind::NotAnImage}, WriteFile(file.first, text);
+        else if (slot < 18)
+          file = {stem + ".hdr", Kind::NotAnImage}, WriteFile(file.first, text);
+        else
+          file = {stem + ".txt", Kind::NotPicked}, WriteFile(file.first, text);
         picked += file.second != Kind::NotPicked;
         files.push_back(file);
       }

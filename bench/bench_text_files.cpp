@@ -20,7 +20,7 @@ constexpr int kLines = 1000000;
 struct Data {
   std::vector<std::string> utf8;
   std::vector<runtime::Text> texts;
-  testsupport::TempDir folder;  // removed with its files when the benchmark ends
+  testsupport::TempDir folder;                            // removed with its files when the benchmark ends
   std::string ours = folder.str() + "/ours.txt";          // written by the text files
   std::string standard = folder.str() + "/standard.txt";  // written by std::ofstream
   std::string source = folder.str() + "/source.txt";      // the same lines, read back by both

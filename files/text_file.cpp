@@ -122,9 +122,7 @@ void PushBack(FileObject* file, int64_t k) {
   }
 }
 
-bool HasUnreadBytes(const FileObject* file) {
-  return file->buffer && file->role == kRoleRead && file->count > 0;
-}
+bool HasUnreadBytes(const FileObject* file) { return file->buffer && file->role == kRoleRead && file->count > 0; }
 
 [[gnu::noinline]] int ReadByteSlowly(FileObject* file) {
   uint8_t byte;
@@ -342,11 +340,12 @@ int64_t OpenFile(ObjectNumber number, TextView name, OpenKind kind) {
   try {
     const std::u16string path(name);
     platform::FileOpenOptions options;
-    options.mode = create                          ? platform::FileMode::CreateAlways
+    options.mode = create                         ? platform::FileMode::CreateAlways
                    : kind == OpenKind::CreateNew  ? platform::FileMode::CreateNew
                    : kind == OpenKind::OpenAlways ? platform::FileMode::OpenAlways
                                                   : platform::FileMode::OpenExisting;
-    options.access = kind == OpenKind::ReadExisting ? platform::AccessRead : platform::AccessRead | platform::AccessWrite;
+    options.access =
+        kind == OpenKind::ReadExisting ? platform::AccessRead : platform::AccessRead | platform::AccessWrite;
     options.share = platform::FileShare::None;
     options.regular_only = true;
     handle = platform::FileOpen(path, options);
@@ -460,8 +459,10 @@ void WriteLineAs(ObjectNumber number, TextView text, int64_t encoding) {
   if (!text.empty()) {
     try {
       std::string& bytes = LineScratch();
-      if (chosen == EncodingUtf8) EncodeUtf8(text, bytes);
-      else bytes = platform::Utf16ToAnsi(text);
+      if (chosen == EncodingUtf8)
+        EncodeUtf8(text, bytes);
+      else
+        bytes = platform::Utf16ToAnsi(text);
       BufferedWrite(file, bytes.data(), static_cast<int64_t>(bytes.size()));
     } catch (const std::bad_alloc&) {
       // The text is lost, but the line end still keeps the following lines apart.

@@ -128,8 +128,7 @@ namespace detail {
 // previous one actually stopped, until all moved, a call fails or a call moves nothing (the end of
 // the file). Returns the number of bytes moved.
 int64_t TransferRead(platform::FileHandle file, void* destination, int64_t n, int64_t limit = kMaxPlatformTransfer);
-int64_t TransferWrite(platform::FileHandle file, const void* source, int64_t n,
-                      int64_t limit = kMaxPlatformTransfer);
+int64_t TransferWrite(platform::FileHandle file, const void* source, int64_t n, int64_t limit = kMaxPlatformTransfer);
 
 // Lets tests make the buffer allocation of the following opens fail, to exercise the unbuffered path.
 void FailBufferAllocationForTesting(bool fail);

@@ -66,8 +66,7 @@ inline void ReadEveryPixel(const image::ImageObject* record) {
 }
 
 // The PNG, JPEG and GIF targets: one decoder registered after the library's own BMP decoder.
-inline int LoadThroughDecoder(const image::ImageDecoder& decoder, void (*use)(), const uint8_t* data,
-                              size_t size) {
+inline int LoadThroughDecoder(const image::ImageDecoder& decoder, void (*use)(), const uint8_t* data, size_t size) {
   static bool ready = false;
   if (!ready) {
     image::InitImageLibrary();

@@ -46,9 +46,9 @@ int CheckBmp(DecoderState* state) {
   if (bits == 32 && width > 0 && height > 0) {
     const int64_t offset = I32(d + 10);
     uint64_t end;
-    if (offset >= 0 &&
-        !__builtin_mul_overflow(static_cast<uint64_t>(width) * 4, static_cast<uint64_t>(height), &end) &&
-        !__builtin_add_overflow(end, static_cast<uint64_t>(offset), &end) && end <= static_cast<uint64_t>(state->size)) {
+    if (offset >= 0 && !__builtin_mul_overflow(static_cast<uint64_t>(width) * 4, static_cast<uint64_t>(height), &end) &&
+        !__builtin_add_overflow(end, static_cast<uint64_t>(offset), &end) &&
+        end <= static_cast<uint64_t>(state->size)) {
       for (uint64_t at = static_cast<uint64_t>(offset) + 3; at < end; at += 4) {
         if (d[at] != 0) {
           state->depth = 32;
@@ -210,7 +210,8 @@ int DecodeBmp(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
         for (int64_t x = 0; x < out.width; ++x) Put(dst, x, step, src + x * 3);
         break;
       case 32:
-        if (step == 4) std::memcpy(dst, src, static_cast<size_t>(row_bytes));
+        if (step == 4)
+          std::memcpy(dst, src, static_cast<size_t>(row_bytes));
         else
           for (int64_t x = 0; x < out.width; ++x) Put(dst, x, step, src + x * 4);
         break;

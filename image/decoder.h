@@ -18,11 +18,11 @@ struct DecoderState {
   int32_t size;                 // encoded byte count
   int32_t width;                // pixels, as the accepting decoder reports them
   int32_t height;
-  int32_t depth;                // bits per pixel of the decoded rows: 24 or 32
+  int32_t depth;                              // bits per pixel of the decoded rows: 24 or 32
   alignas(8) unsigned char private_area[64];  // the accepting decoder's own; zeroed before each check
-  int32_t source_depth;         // bits per pixel of the encoded data (informational)
-  int32_t frame_count;          // 1 unless the decoder says otherwise
-  int32_t frame_delay;          // milliseconds, of the frame decoded last
+  int32_t source_depth;                       // bits per pixel of the encoded data (informational)
+  int32_t frame_count;                        // 1 unless the decoder says otherwise
+  int32_t frame_delay;                        // milliseconds, of the frame decoded last
   // Non-zero when the state serves a measurement: only whether and at what size the image loads
   // counts, so a check may leave out what shapes the pixels alone (their format, their order).
   int32_t measuring;

@@ -21,12 +21,12 @@ struct GifPrivate {
   const uint8_t* cursor;  // next byte for giflib
   const uint8_t* end;     // just past the last byte
   int64_t next_frame;
-  uint32_t* canvas;       // logical screen, alpha << 24 | red << 16 | green << 8 | blue
-  uint32_t* saved;        // the canvas as the last frame that does not restore left it
-  int32_t last_disposal;  // of the frame decoded last; 0 before the first
-  int32_t first_disposal; // of the frame that started the canvas
-  int32_t incomplete;     // a frame whose raster may be partly unwritten, or -1
-  int32_t restores;       // some frame disposes to previous, so the saved canvas is needed
+  uint32_t* canvas;        // logical screen, alpha << 24 | red << 16 | green << 8 | blue
+  uint32_t* saved;         // the canvas as the last frame that does not restore left it
+  int32_t last_disposal;   // of the frame decoded last; 0 before the first
+  int32_t first_disposal;  // of the frame that started the canvas
+  int32_t incomplete;      // a frame whose raster may be partly unwritten, or -1
+  int32_t restores;        // some frame disposes to previous, so the saved canvas is needed
 };
 
 int ReadFromMemory(GifFileType* gif, GifByteType* out, int length) {
@@ -175,8 +175,7 @@ int DecodeGif(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
     if (!CanvasBytes(gif, &bytes)) return 0;
     own->canvas = static_cast<uint32_t*>(std::malloc(static_cast<size_t>(bytes)));
     if (own->canvas == nullptr) return 0;
-    FillRectangle(own->canvas, screen_width, 0, 0, screen_width, screen_height,
-                  BackgroundPixel(gif, map, transparent));
+    FillRectangle(own->canvas, screen_width, 0, 0, screen_width, screen_height, BackgroundPixel(gif, map, transparent));
     own->first_disposal = control.DisposalMode;
   }
 

@@ -86,8 +86,10 @@ bool DecodeFrames(ImageObject* record) {
 void InitImageLibrary() {
   if (g_images) ReleaseAllImages();
   std::memset(&g_decoders, 0, sizeof(g_decoders));
-  if (!g_state) g_state = static_cast<DecoderState*>(runtime::HeapAllocate(sizeof(DecoderState), true));
-  else std::memset(g_state, 0, sizeof(DecoderState));
+  if (!g_state)
+    g_state = static_cast<DecoderState*>(runtime::HeapAllocate(sizeof(DecoderState), true));
+  else
+    std::memset(g_state, 0, sizeof(DecoderState));
   RegisterImageDecoder(BmpDecoder());
   if (!g_images) g_images = runtime::CreateRecordRegistry<ImageObject>(16, ReleaseImage);
 }

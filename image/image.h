@@ -34,8 +34,8 @@ struct ImageObject {
   uint8_t source_depth;  // bits per pixel of the encoded data
   uint32_t tag;          // kTagBmp, kTagPng, kTagJpeg, kTagGif or kTagIcon
   int32_t frame_count;
-  int32_t delay;         // milliseconds, of frame 0
-  FrameEntry* frames;    // frame_count entries when frame_count >= 2, else nullptr
+  int32_t delay;       // milliseconds, of frame 0
+  FrameEntry* frames;  // frame_count entries when frame_count >= 2, else nullptr
 };
 
 constexpr int32_t kDecoderSlots = 30;

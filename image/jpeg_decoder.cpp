@@ -31,9 +31,7 @@ struct JpegPrivate {
   uint8_t* destination;  // the destination row being filled
 };
 
-[[noreturn]] void JumpBack(j_common_ptr info) {
-  std::longjmp(reinterpret_cast<JpegErrorBlock*>(info->err)->exit, 1);
-}
+[[noreturn]] void JumpBack(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegErrorBlock*>(info->err)->exit, 1); }
 void StaySilent(j_common_ptr) {}
 
 void DestroyJpeg(JpegPrivate* own) {
@@ -94,7 +92,8 @@ constexpr J_COLOR_SPACE kThreeByteOutput = JCS_RGB;
     return 0;
   }
 
-  uint64_t row_bytes = (uint64_t{info->output_width} * static_cast<uint64_t>(info->output_components) + 3) & ~uint64_t{3};
+  uint64_t row_bytes =
+      (uint64_t{info->output_width} * static_cast<uint64_t>(info->output_components) + 3) & ~uint64_t{3};
   if (row_bytes > UINT32_MAX) return 0;
   own->row = (*info->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE,
                                         static_cast<JDIMENSION>(row_bytes), 1);

@@ -22,8 +22,8 @@ struct PngPrivate {
   const uint8_t* cursor;  // next byte to hand to libpng
   int64_t color_type;     // from the image header, before any transformation
   int64_t bit_depth;
-  const uint8_t* end;     // just past the last byte
-  uint8_t* scratch;       // one row that a measurement decodes into and nobody reads
+  const uint8_t* end;  // just past the last byte
+  uint8_t* scratch;    // one row that a measurement decodes into and nobody reads
 };
 
 void ReadFromMemory(png_structp png, png_bytep out, size_t length) {
@@ -61,7 +61,8 @@ int MeasuredHeader(DecoderState* state, PngPrivate* own, png_uint_32 width, png_
   png_read_update_info(own->png, own->info);
   if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX) return 0;
   const auto type = static_cast<int>(own->color_type);
-  const bool opaque_colour = type == PNG_COLOR_TYPE_RGB || type == PNG_COLOR_TYPE_GRAY || type == PNG_COLOR_TYPE_PALETTE;
+  const bool opaque_colour =
+      type == PNG_COLOR_TYPE_RGB || type == PNG_COLOR_TYPE_GRAY || type == PNG_COLOR_TYPE_PALETTE;
   state->width = static_cast<int32_t>(width);
   state->height = static_cast<int32_t>(height);
   state->depth = opaque_colour && !has_trns ? 24 : 32;

@@ -14,8 +14,7 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
   if (wide == nullptr) return {argv, argv + argc};
   std::vector<std::string> arguments;
   arguments.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i)
-    arguments.push_back(Utf16ToUtf8(reinterpret_cast<const char16_t*>(wide[i])));
+  for (int i = 0; i < count; ++i) arguments.push_back(Utf16ToUtf8(reinterpret_cast<const char16_t*>(wide[i])));
   LocalFree(wide);
   return arguments;
 }

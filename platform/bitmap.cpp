@@ -21,43 +21,31 @@ uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8);
 void IconPixel(const uint8_t* row, int64_t x, int bits, const uint8_t* table, uint32_t table_entries, uint8_t* out) {
   uint32_t index = 0;
   switch (bits) {
-    case 1:
-      index = (row[x >> 3] >> (7 - (x & 7))) & 1;
-      break;
-    case 4:
-      index = (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-      break;
-    case 8:
-      index = row[x];
-      break;
-    case 24:
-      std::memcpy(out, row + x * 3, 3);
-      return;
+    case 1: index = (row[x >> 3] >> (7 - (x & 7))) & 1; break;
+    case 4: index = (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4; break;
+    case 8: index = row[x]; break;
+    case 24: std::memcpy(out, row + x * 3, 3); return;
     default:  // 32
       std::memcpy(out, row + x * 4, 3);
       return;
   }
-  if (index < table_entries) std::memcpy(out, table + index * 4, 3);
-  else out[0] = out[1] = out[2] = 0;
+  if (index < table_entries)
+    std::memcpy(out, table + index * 4, 3);
+  else
+    out[0] = out[1] = out[2] = 0;
 }
 
 }  // namespace
 
 int64_t BitmapRowPitch(int64_t width, int32_t bits_per_pixel) {
   switch (bits_per_pixel) {
-    case 1:
-      return (width + 31) / 32 * 4;
-    case 4:
-      return (width + 7) / 8 * 4;
-    case 8:
-      return (width + 3) / 4 * 4;
+    case 1: return (width + 31) / 32 * 4;
+    case 4: return (width + 7) / 8 * 4;
+    case 8: return (width + 3) / 4 * 4;
     case 15:
-    case 16:
-      return (width + 1) / 2 * 4;
-    case 24:
-      return (3 * width + 3) / 4 * 4;
-    default:
-      return width * 4;
+    case 16: return (width + 1) / 2 * 4;
+    case 24: return (3 * width + 3) / 4 * 4;
+    default: return width * 4;
   }
 }
 
@@ -67,8 +55,8 @@ namespace {
 bool PixelBytes(int32_t width, int32_t height, int32_t bits_per_pixel, uint64_t* bytes) {
   if (width < 1 || height == 0 || (bits_per_pixel != 24 && bits_per_pixel != 32)) return false;
   const int64_t pitch = BitmapRowPitch(width, bits_per_pixel);
-  const uint64_t rows = height < 0 ? uint64_t{0} - static_cast<uint64_t>(static_cast<int64_t>(height))
-                                   : static_cast<uint64_t>(height);
+  const uint64_t rows =
+      height < 0 ? uint64_t{0} - static_cast<uint64_t>(static_cast<int64_t>(height)) : static_cast<uint64_t>(height);
   return !__builtin_mul_overflow(static_cast<uint64_t>(pitch), rows, bytes) && *bytes <= g_limit;
 }
 
@@ -221,8 +209,10 @@ uint32_t GraphicsKindOf(const void* handle) {
 }
 
 void DeleteGraphics(void* handle) {
-  if (GraphicsKindOf(handle) == GraphicsBitmap) DeleteBitmap(static_cast<Bitmap*>(handle));
-  else if (handle) DestroyIcon(static_cast<Icon*>(handle));
+  if (GraphicsKindOf(handle) == GraphicsBitmap)
+    DeleteBitmap(static_cast<Bitmap*>(handle));
+  else if (handle)
+    DestroyIcon(static_cast<Icon*>(handle));
 }
 
 int64_t LiveGraphicsObjects() { return g_live; }

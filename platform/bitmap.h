@@ -9,7 +9,7 @@ namespace platform {
 
 // What a graphics handle is, as the first field of every object a handle points at.
 enum GraphicsKind : uint32_t {
-  GraphicsBitmap = 7,          // the desktop's number for a bitmap object
+  GraphicsBitmap = 7,         // the desktop's number for a bitmap object
   GraphicsIcon = 0x4E4F4349,  // "ICON"
 };
 

@@ -15,16 +15,11 @@ HANDLE Native(FileHandle file) { return reinterpret_cast<HANDLE>(static_cast<int
 
 DWORD Disposition(FileMode mode) {
   switch (mode) {
-    case FileMode::CreateAlways:
-      return CREATE_ALWAYS;
-    case FileMode::OpenAlways:
-      return OPEN_ALWAYS;
-    case FileMode::TruncateExisting:
-      return TRUNCATE_EXISTING;
-    case FileMode::CreateNew:
-      return CREATE_NEW;
-    default:
-      return OPEN_EXISTING;
+    case FileMode::CreateAlways: return CREATE_ALWAYS;
+    case FileMode::OpenAlways: return OPEN_ALWAYS;
+    case FileMode::TruncateExisting: return TRUNCATE_EXISTING;
+    case FileMode::CreateNew: return CREATE_NEW;
+    default: return OPEN_EXISTING;
   }
 }
 
@@ -32,23 +27,17 @@ DWORD Disposition(FileMode mode) {
 int ErrnoFor(DWORD error) {
   switch (error) {
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      return EBUSY;
+    case ERROR_LOCK_VIOLATION: return EBUSY;
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
-    case ERROR_BAD_NETPATH:
-      return ENOENT;
-    case ERROR_ACCESS_DENIED:
-      return EACCES;
+    case ERROR_BAD_NETPATH: return ENOENT;
+    case ERROR_ACCESS_DENIED: return EACCES;
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return EEXIST;
+    case ERROR_ALREADY_EXISTS: return EEXIST;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return ENOSPC;
-    default:
-      return EIO;
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    default: return EIO;
   }
 }
 
@@ -150,9 +139,7 @@ int64_t FileSize(FileHandle file) {
   return ::GetFileSizeEx(Native(file), &size) ? size.QuadPart : -1;
 }
 
-int FileSync(FileHandle file) {
-  return ::FlushFileBuffers(Native(file)) ? 0 : ErrnoFor(::GetLastError());
-}
+int FileSync(FileHandle file) { return ::FlushFileBuffers(Native(file)) ? 0 : ErrnoFor(::GetLastError()); }
 
 int FileClose(FileHandle file) {
   if (file == kInvalidFile || file == 0) return EBADF;
@@ -160,9 +147,9 @@ int FileClose(FileHandle file) {
 }
 
 int FileRename(const std::u16string& from, const std::u16string& to) {
-  const BOOL moved = ::MoveFileExW(reinterpret_cast<const wchar_t*>(from.c_str()),
-                                   reinterpret_cast<const wchar_t*>(to.c_str()),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  const BOOL moved =
+      ::MoveFileExW(reinterpret_cast<const wchar_t*>(from.c_str()), reinterpret_cast<const wchar_t*>(to.c_str()),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   return moved ? 0 : ErrnoFor(::GetLastError());
 }
 

@@ -82,7 +82,7 @@ FindHandle FindFirstFile(const std::u16string& search_path, FindData* entry, Fin
   }
   DIR* dir = opendir(bytes.c_str());
   if (!dir) {
-    *error = (errno == EACCES || errno == EPERM) ? FindError::AccessDenied
+    *error = (errno == EACCES || errno == EPERM)     ? FindError::AccessDenied
              : (errno == ENOENT || errno == ENOTDIR) ? FindError::PathNotFound
                                                      : FindError::Other;
     return nullptr;

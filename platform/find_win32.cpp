@@ -33,19 +33,15 @@ FindData EntryOf(const WIN32_FIND_DATAW& found) {
 FindError ErrorFor(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_NO_MORE_FILES:
-      return FindError::NothingMatched;
+    case ERROR_NO_MORE_FILES: return FindError::NothingMatched;
     case ERROR_PATH_NOT_FOUND:
     case ERROR_DIRECTORY:  // a file stands where the folder should be
     case ERROR_INVALID_NAME:
     case ERROR_BAD_NETPATH:
     case ERROR_BAD_NET_NAME:
-    case ERROR_NOT_READY:
-      return FindError::PathNotFound;
-    case ERROR_ACCESS_DENIED:
-      return FindError::AccessDenied;
-    default:
-      return FindError::Other;
+    case ERROR_NOT_READY: return FindError::PathNotFound;
+    case ERROR_ACCESS_DENIED: return FindError::AccessDenied;
+    default: return FindError::Other;
   }
 }
 

@@ -48,8 +48,10 @@ void PushChunk(PoolChunk** list, PoolChunk* chunk) {
 }
 
 void UnlinkChunk(PoolChunk** list, PoolChunk* chunk) {
-  if (chunk->prev) chunk->prev->next = chunk->next;
-  else *list = chunk->next;
+  if (chunk->prev)
+    chunk->prev->next = chunk->next;
+  else
+    *list = chunk->next;
   if (chunk->next) chunk->next->prev = chunk->prev;
 }
 
@@ -201,8 +203,10 @@ void DestroyBlockPool(BlockPool* pool) {
     pthread_mutex_lock(&g_shared_lock);
     if (--entry->references < 1) {
       pool->share_entry = nullptr;
-      if (entry->prev) entry->prev->next = entry->next;
-      else g_shared_pools = entry->next;
+      if (entry->prev)
+        entry->prev->next = entry->next;
+      else
+        g_shared_pools = entry->next;
       if (entry->next) entry->next->prev = entry->prev;
       HeapFree(entry);
       DestroyPrivatePool(pool);

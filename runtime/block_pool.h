@@ -12,9 +12,9 @@ struct PoolChunk;
 struct SharedPoolEntry;
 
 // Mode bits given at creation.
-constexpr int32_t kPoolLockMask = 3;   // low two bits equal to kPoolLocked: the pool has its own lock
+constexpr int32_t kPoolLockMask = 3;  // low two bits equal to kPoolLocked: the pool has its own lock
 constexpr int32_t kPoolLocked = 1;
-constexpr int32_t kPoolShared = 4;     // share one pool among requests of equal slot size and mode
+constexpr int32_t kPoolShared = 4;  // share one pool among requests of equal slot size and mode
 
 struct BlockPool {
   PoolChunk* full_chunks;        // chunks with no block left to hand out
@@ -25,7 +25,7 @@ struct BlockPool {
   int32_t min_per_chunk;
   int32_t max_per_chunk;
   uint32_t locked;
-  pthread_mutex_t lock;          // initialised only when locked
+  pthread_mutex_t lock;  // initialised only when locked
 };
 
 struct PoolChunk {

@@ -36,8 +36,10 @@ void Link(PrivateHeap& heap, BlockHeader* header) {
 }
 
 void Unlink(PrivateHeap& heap, BlockHeader* header) {
-  if (header->prev) header->prev->next = header->next;
-  else heap.head = header->next;
+  if (header->prev)
+    header->prev->next = header->next;
+  else
+    heap.head = header->next;
   if (header->next) header->next->prev = header->prev;
   --heap.count;
 }

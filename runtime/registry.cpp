@@ -95,9 +95,7 @@ bool IsLive(const ObjectRegistry* registry, const void* record) {
   return false;
 }
 
-bool IsFixed(const ObjectRegistry* registry, ObjectNumber number) {
-  return number >= 0 && number < registry->capacity;
-}
+bool IsFixed(const ObjectRegistry* registry, ObjectNumber number) { return number >= 0 && number < registry->capacity; }
 
 AnyIdLink* LinkOf(ObjectNumber number) { return reinterpret_cast<AnyIdLink*>(static_cast<intptr_t>(number)) - 1; }
 
@@ -189,8 +187,10 @@ void ReleaseObject(ObjectRegistry* registry, ObjectNumber number) {
   }
   if (!AnyIdRecord(registry, number)) return;
   AnyIdLink* link = LinkOf(number);
-  if (link->prev) link->prev->next = link->next;
-  else registry->list_head = link->next;
+  if (link->prev)
+    link->prev->next = link->next;
+  else
+    registry->list_head = link->next;
   if (link->next) link->next->prev = link->prev;
   IndexErase(registry->index, static_cast<uint64_t>(number));
   HeapFree(link);

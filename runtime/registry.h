@@ -15,18 +15,18 @@ constexpr ObjectNumber AnyId = -1;
 
 using ReleaseOperation = void (*)(ObjectNumber number);
 
-struct AnyIdLink;     // link header in front of every AnyId record
-struct AnyIdIndex;    // which addresses are AnyId records of this registry
+struct AnyIdLink;   // link header in front of every AnyId record
+struct AnyIdIndex;  // which addresses are AnyId records of this registry
 
 struct ObjectRegistry {
   uint32_t record_size;
   int32_t grow_step;
-  int64_t capacity;           // fixed numbers 0 .. capacity-1 have a slot
-  void** slots;               // slot n: the record of fixed number n, or nullptr if never used
-  AnyIdLink* list_head;       // newest AnyId record
-  ReleaseOperation release;   // the library's release operation, or nullptr
-  int64_t walk_cursor;        // position of the release-all walk
-  AnyIdIndex* index;          // lets a number be checked before it is taken as an address
+  int64_t capacity;          // fixed numbers 0 .. capacity-1 have a slot
+  void** slots;              // slot n: the record of fixed number n, or nullptr if never used
+  AnyIdLink* list_head;      // newest AnyId record
+  ReleaseOperation release;  // the library's release operation, or nullptr
+  int64_t walk_cursor;       // position of the release-all walk
+  AnyIdIndex* index;         // lets a number be checked before it is taken as an address
 };
 
 // Returns nullptr when memory runs out or the arguments make no sense (record size 0, step < 1).

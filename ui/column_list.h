@@ -38,7 +38,7 @@ constexpr int64_t kListColourBackground = 2;
 constexpr int64_t kListColourGrid = 3;
 
 // Attributes (slots 25 and 26).
-constexpr int64_t kListAttributeView = 2;           // 3 = report, the only view
+constexpr int64_t kListAttributeView = 2;  // 3 = report, the only view
 constexpr int64_t kListAttributeColumnCount = 3;
 constexpr int64_t kListAttributeClickedColumn = 4;
 

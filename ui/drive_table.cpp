@@ -16,11 +16,11 @@ bool IsUnder(TextView path, TextView folder) {
 }
 
 bool IsPseudoFileSystem(TextView type) {
-  static constexpr TextView kPseudo[] = {
-      u"proc",     u"sysfs",     u"tmpfs",       u"devtmpfs", u"devpts",     u"cgroup",   u"cgroup2",
-      u"securityfs", u"debugfs", u"tracefs",     u"configfs", u"fusectl",    u"mqueue",   u"hugetlbfs",
-      u"pstore",   u"bpf",       u"autofs",      u"binfmt_misc", u"efivarfs", u"ramfs",   u"rpc_pipefs",
-      u"nsfs",     u"fuse.portal", u"fuse.gvfsd-fuse", u"overlay"};
+  static constexpr TextView kPseudo[] = {u"proc",       u"sysfs",   u"tmpfs",       u"devtmpfs",        u"devpts",
+                                         u"cgroup",     u"cgroup2", u"securityfs",  u"debugfs",         u"tracefs",
+                                         u"configfs",   u"fusectl", u"mqueue",      u"hugetlbfs",       u"pstore",
+                                         u"bpf",        u"autofs",  u"binfmt_misc", u"efivarfs",        u"ramfs",
+                                         u"rpc_pipefs", u"nsfs",    u"fuse.portal", u"fuse.gvfsd-fuse", u"overlay"};
   return std::find(std::begin(kPseudo), std::end(kPseudo), type) != std::end(kPseudo);
 }
 

@@ -24,7 +24,7 @@ constexpr int32_t EventWindowMoved = 13117;
 constexpr int32_t EventWindowSized = 13118;
 
 // Widget event types: the type of an EventWidget.
-constexpr int64_t WidgetEventLeftClick = 0;       // also: a button was pressed, a list box selection changed
+constexpr int64_t WidgetEventLeftClick = 0;  // also: a button was pressed, a list box selection changed
 constexpr int64_t WidgetEventRightClick = 1;
 constexpr int64_t WidgetEventDoubleClick = 2;
 constexpr int64_t WidgetEventRightDoubleClick = 3;

@@ -77,18 +77,10 @@ bool PathFits(TextView path) {
 bool PrependItemPath(Text* path, uint32_t tag, TextView name, TextView drive_path, TextView home_path) {
   if (TagKind(tag) == TagKind(kTagComputer)) return false;
   switch (TagKind(tag)) {
-    case kTagFolder:
-      *path = runtime::TextConcat({name, platform::kPathSeparatorText, *path});
-      return true;
-    case kTagHome:
-      *path = runtime::TextConcat({home_path, *path});
-      return true;
-    case kTagFile:
-      *path = Text(name);
-      return true;
-    default:
-      *path = runtime::TextConcat({drive_path, *path});
-      return true;
+    case kTagFolder: *path = runtime::TextConcat({name, platform::kPathSeparatorText, *path}); return true;
+    case kTagHome: *path = runtime::TextConcat({home_path, *path}); return true;
+    case kTagFile: *path = Text(name); return true;
+    default: *path = runtime::TextConcat({drive_path, *path}); return true;
   }
 }
 
@@ -137,8 +129,7 @@ bool NameMatchesPatterns(const std::vector<Text>& patterns, TextView name) {
   return false;
 }
 
-bool SplitSelectPath(TextView path, const std::vector<Text>& drive_paths, uint32_t* drive,
-                     std::vector<Text>* names) {
+bool SplitSelectPath(TextView path, const std::vector<Text>& drive_paths, uint32_t* drive, std::vector<Text>* names) {
   size_t best_length = 0;
   bool found = false;
   for (size_t i = 0; i < drive_paths.size() && i < kMaxDrives; ++i) {
@@ -182,8 +173,7 @@ bool NameLessIgnoringCase(TextView a, TextView b) {
   return a < b;
 }
 
-FolderListing ListFolderChildren(TextView path, const std::vector<Text>& patterns, bool folders_only,
-                                 bool sorted) {
+FolderListing ListFolderChildren(TextView path, const std::vector<Text>& patterns, bool folders_only, bool sorted) {
   FolderListing listing;
   ForEachEntry(path, [&](const platform::FindData& entry) {
     if (entry.attributes & platform::kAttributeDirectory) {

@@ -76,8 +76,7 @@ bool NameMatchesPatterns(const std::vector<Text>& patterns, TextView name);
 // Splits a path to select into the drive it lies on and the folder names below the drive.
 // `drive_paths` holds each drive's path ("/" or mount point + "/"), empty for a free drive slot; the
 // drive whose path is the longest prefix wins. Returns false when no drive holds the path.
-bool SplitSelectPath(TextView path, const std::vector<Text>& drive_paths, uint32_t* drive,
-                     std::vector<Text>* names);
+bool SplitSelectPath(TextView path, const std::vector<Text>& drive_paths, uint32_t* drive, std::vector<Text>* names);
 
 // Index of the candidate equal to `name`: an exact match first, then one that ignores case; -1 when
 // none matches.
@@ -101,8 +100,7 @@ struct FolderListing {
 // that match the patterns. A sub-folder has children when it holds a folder, or (unless
 // `folders_only`) a matching file. With `sorted`, both lists are ordered by NameLessIgnoringCase;
 // otherwise they keep the file system's order. A folder that cannot be read lists nothing.
-FolderListing ListFolderChildren(TextView path, const std::vector<Text>& patterns, bool folders_only,
-                                 bool sorted);
+FolderListing ListFolderChildren(TextView path, const std::vector<Text>& patterns, bool folders_only, bool sorted);
 
 // The key under which a file's icon is cached: the upper-cased text after the name's last "." (empty
 // without a dot). Nothing for extensions over 4 units and for EXE, ICO, LNK and ICL, whose icons

@@ -36,7 +36,6 @@ constexpr int64_t kMessageTextKept = 65534;
 
 // Shows the box and waits for the answer. Owner: the given window (the toolkit's window, a QWidget*
 // with Qt, an HWND on Windows), else the program's active window, else none.
-int32_t MessageBoxShow(runtime::TextView title, runtime::TextView text, uint32_t flags = 0,
-                       void* owner = nullptr);
+int32_t MessageBoxShow(runtime::TextView title, runtime::TextView text, uint32_t flags = 0, void* owner = nullptr);
 
 }  // namespace ui

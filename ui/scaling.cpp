@@ -31,8 +31,8 @@ int32_t MulDiv(int32_t value, int32_t numerator, int32_t denominator) {
   const int64_t product = int64_t{value} * numerator;
   const bool negative = (product < 0) != (denominator < 0);
   const uint64_t p = product < 0 ? 0 - static_cast<uint64_t>(product) : static_cast<uint64_t>(product);
-  const uint64_t d = denominator < 0 ? 0 - static_cast<uint64_t>(int64_t{denominator})
-                                     : static_cast<uint64_t>(denominator);
+  const uint64_t d =
+      denominator < 0 ? 0 - static_cast<uint64_t>(int64_t{denominator}) : static_cast<uint64_t>(denominator);
   const uint64_t q = (p + d / 2) / d;  // halves away from zero
   if (q > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) return -1;
   return negative ? -static_cast<int32_t>(q) : static_cast<int32_t>(q);

@@ -170,8 +170,7 @@ int64_t ItemCount(ObjectNumber number) {
 
 int64_t WidgetRequiredSize(ObjectNumber number, int32_t* width, int32_t* height) {
   WidgetRecord* r = FindWidget(number);
-  if (r == nullptr || r->ops == nullptr || r->ops->required_size == nullptr || width == nullptr ||
-      height == nullptr) {
+  if (r == nullptr || r->ops == nullptr || r->ops->required_size == nullptr || width == nullptr || height == nullptr) {
     return 0;
   }
   return r->ops->required_size(r, width, height);

@@ -25,12 +25,12 @@ struct WidgetKindOps;
 struct WidgetFilter;  // the common handler installed on every registered control
 
 struct WidgetRecord {
-  void* control;                   // the toolkit's control; live while non-null
+  void* control;  // the toolkit's control; live while non-null
   const WidgetKindOps* ops;
-  WidgetFilter* filter;            // the common handler; passes what it does not take on to the control
-  runtime::ObjectNumber number;    // the widget number (for AnyId, the record's address)
-  void* kind_data;                 // a block the kind owns (the folder tree's record); its release frees it
-  int64_t kind_words[6];           // kind-specific values (colours, flags, lengths)
+  WidgetFilter* filter;          // the common handler; passes what it does not take on to the control
+  runtime::ObjectNumber number;  // the widget number (for AnyId, the record's address)
+  void* kind_data;               // a block the kind owns (the folder tree's record); its release frees it
+  int64_t kind_words[6];         // kind-specific values (colours, flags, lengths)
 };
 
 // Result of the notification slot when the kind leaves the event to the control.
@@ -50,34 +50,34 @@ struct WidgetKindOps {
   // 2: runs when the control has been destroyed: frees what the kind owns (kind_data) and must
   // not touch w->control, which is gone.
   void (*release)(WidgetRecord* w);
-  int64_t (*get_state)(WidgetRecord* w);                                                 // 3
-  void (*set_state)(WidgetRecord* w, int64_t state);                                     // 4
-  runtime::Text (*get_text)(WidgetRecord* w);                                            // 5
-  void (*set_text)(WidgetRecord* w, runtime::TextView text);                             // 6
+  int64_t (*get_state)(WidgetRecord* w);                                                          // 3
+  void (*set_state)(WidgetRecord* w, int64_t state);                                              // 4
+  runtime::Text (*get_text)(WidgetRecord* w);                                                     // 5
+  void (*set_text)(WidgetRecord* w, runtime::TextView text);                                      // 6
   int64_t (*add_item)(WidgetRecord* w, int64_t position, runtime::TextView text, int64_t image);  // 7
   int64_t (*add_item_flags)(WidgetRecord* w, int64_t position, runtime::TextView text, int64_t image,
-                            int64_t flags);                                              // 8
-  int64_t (*remove_item)(WidgetRecord* w, int64_t item);                                 // 9
-  void (*clear_items)(WidgetRecord* w);                                                  // 10
+                            int64_t flags);               // 8
+  int64_t (*remove_item)(WidgetRecord* w, int64_t item);  // 9
+  void (*clear_items)(WidgetRecord* w);                   // 10
   EmptySlot slot11;
-  int64_t (*count_items)(WidgetRecord* w);                                               // 12
-  int64_t (*get_item_state)(WidgetRecord* w, int64_t item);                              // 13
-  void (*set_item_state)(WidgetRecord* w, int64_t item, int64_t state);                  // 14
-  runtime::Text (*get_item_text)(WidgetRecord* w, int64_t item, int64_t column);         // 15
+  int64_t (*count_items)(WidgetRecord* w);                                                       // 12
+  int64_t (*get_item_state)(WidgetRecord* w, int64_t item);                                      // 13
+  void (*set_item_state)(WidgetRecord* w, int64_t item, int64_t state);                          // 14
+  runtime::Text (*get_item_text)(WidgetRecord* w, int64_t item, int64_t column);                 // 15
   void (*set_item_text)(WidgetRecord* w, int64_t item, runtime::TextView text, int64_t column);  // 16
   EmptySlot slot17, slot18, slot19, slot20, slot21, slot22;
   int64_t (*add_column)(WidgetRecord* w, int64_t position, runtime::TextView title, int64_t width);  // 23
-  void (*remove_column)(WidgetRecord* w, int64_t column);                                // 24
-  int64_t (*get_attribute)(WidgetRecord* w, int64_t attribute);                          // 25
-  void (*set_attribute)(WidgetRecord* w, int64_t attribute, int64_t value);              // 26
-  int64_t (*get_item_attribute)(WidgetRecord* w, int64_t item, int64_t attribute);       // 27
-  void (*set_item_attribute)(WidgetRecord* w, int64_t item, int64_t attribute, int64_t value);  // 28
-  void (*set_colour)(WidgetRecord* w, int64_t which, int64_t colour);                    // 29
-  int64_t (*get_colour)(WidgetRecord* w, int64_t which);                                 // 30
-  void (*set_item_colour)(WidgetRecord* w, int64_t item, int64_t which, int64_t colour); // 31
-  int64_t (*get_item_colour)(WidgetRecord* w, int64_t item, int64_t which);              // 32
-  void (*set_item_data)(WidgetRecord* w, int64_t item, int64_t data);                    // 33
-  int64_t (*get_item_data)(WidgetRecord* w, int64_t item);                               // 34
+  void (*remove_column)(WidgetRecord* w, int64_t column);                                            // 24
+  int64_t (*get_attribute)(WidgetRecord* w, int64_t attribute);                                      // 25
+  void (*set_attribute)(WidgetRecord* w, int64_t attribute, int64_t value);                          // 26
+  int64_t (*get_item_attribute)(WidgetRecord* w, int64_t item, int64_t attribute);                   // 27
+  void (*set_item_attribute)(WidgetRecord* w, int64_t item, int64_t attribute, int64_t value);       // 28
+  void (*set_colour)(WidgetRecord* w, int64_t which, int64_t colour);                                // 29
+  int64_t (*get_colour)(WidgetRecord* w, int64_t which);                                             // 30
+  void (*set_item_colour)(WidgetRecord* w, int64_t item, int64_t which, int64_t colour);             // 31
+  int64_t (*get_item_colour)(WidgetRecord* w, int64_t item, int64_t which);                          // 32
+  void (*set_item_data)(WidgetRecord* w, int64_t item, int64_t data);                                // 33
+  int64_t (*get_item_data)(WidgetRecord* w, int64_t item);                                           // 34
   // 35: the size the control needs for its content, in pixels; 0 when it cannot tell.
   int64_t (*required_size)(WidgetRecord* w, int32_t* width, int32_t* height);
   EmptySlot slot36, slot37, slot38;
@@ -98,8 +98,7 @@ WidgetRecord* AcquireWidget(runtime::ObjectNumber number);
 // Makes the control a widget: installs the common handler (on the control and on its viewport),
 // sets "VX_ID" to the widget number and gives it the shared font. Returns the number for AnyId,
 // otherwise a non-zero handle. A null control gives the record back and returns 0.
-int64_t RegisterWidget(runtime::ObjectNumber number, WidgetRecord* record, void* control,
-                       const WidgetKindOps* ops);
+int64_t RegisterWidget(runtime::ObjectNumber number, WidgetRecord* record, void* control, const WidgetKindOps* ops);
 
 // The live record, or nullptr.
 WidgetRecord* FindWidget(runtime::ObjectNumber number);

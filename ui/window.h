@@ -24,10 +24,10 @@ constexpr uint32_t kWindowNoActivate = 0x2000000;
 constexpr uint32_t kWindowHidden = 0x10000000;
 
 // Platform window style bits; each backend maps them onto its toolkit's window flags.
-constexpr uint32_t kStyleCaption = 0xC00000;      // title bar (border + dialog frame)
+constexpr uint32_t kStyleCaption = 0xC00000;  // title bar (border + dialog frame)
 constexpr uint32_t kStyleBorder = 0x800000;
-constexpr uint32_t kStyleSystemMenu = 0x80000;    // close box
-constexpr uint32_t kStyleSizingFrame = 0x40000;   // border the user can drag
+constexpr uint32_t kStyleSystemMenu = 0x80000;   // close box
+constexpr uint32_t kStyleSizingFrame = 0x40000;  // border the user can drag
 constexpr uint32_t kStyleMinimizeBox = 0x20000;
 constexpr uint32_t kStyleMaximizeBox = 0x10000;
 constexpr uint32_t kStyleMaximize = 0x1000000;
@@ -45,7 +45,7 @@ struct WindowRecord {
   WindowFilter* filter;       // turns the window's toolkit events into queued events
   int32_t accelerator_count;  // Tab and Shift+Tab: always 2
   int32_t minimized_or_maximized;
-  int32_t ready;              // 0 while being built; moves and sizes are reported only when 1
+  int32_t ready;  // 0 while being built; moves and sizes are reported only when 1
   int32_t reserved;
   runtime::ObjectNumber number;
 };

@@ -26,7 +26,7 @@ using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 
 struct Sample {
-  std::string name;   // where it came from, for messages
+  std::string name;  // where it came from, for messages
   std::string bytes;
 };
 

@@ -28,16 +28,31 @@ TEST_F(SceneBuild, CycleOfLinksEnds) {
 // Stems in the order a folder's entries must come in, each followed by ".png": code units compared
 // after the simple upper-case mapping, names equal under it by their raw units.
 const char* const kOrderedStems[] = {
-    "-dash", "", "10", "A", "a", "AB", "Ab", "aB", "ab", "B", "b_", "i",
-    "\xC4\xB1",              // dotless i upper-cases to I
-    "_under",                // after every letter, because letters are compared upper-cased
-    "\xC3\x89", "\xC3\xA9",  // E acute, e acute
-    "\xC3\x9F",              // sharp s has no simple upper case
-    "\xC4\x80", "\xC3\xBF",  // A macron (U+0100), then y diaeresis (upper case U+0178)
-    "\xCE\xA3", "\xCF\x83",  // capital and small sigma
-    "\xE4\xB8\xAD",          // a CJK character
-    "\xF0\x9D\x92\x9C",      // a supplementary character, compared by its surrogates
-    "\x80", "\xFF",          // bytes that are not UTF-8 (U+DC80, U+DCFF)
+    "-dash",
+    "",
+    "10",
+    "A",
+    "a",
+    "AB",
+    "Ab",
+    "aB",
+    "ab",
+    "B",
+    "b_",
+    "i",
+    "\xC4\xB1",  // dotless i upper-cases to I
+    "_under",    // after every letter, because letters are compared upper-cased
+    "\xC3\x89",
+    "\xC3\xA9",  // E acute, e acute
+    "\xC3\x9F",  // sharp s has no simple upper case
+    "\xC4\x80",
+    "\xC3\xBF",  // A macron (U+0100), then y diaeresis (upper case U+0178)
+    "\xCE\xA3",
+    "\xCF\x83",          // capital and small sigma
+    "\xE4\xB8\xAD",      // a CJK character
+    "\xF0\x9D\x92\x9C",  // a supplementary character, compared by its surrogates
+    "\x80",
+    "\xFF",  // bytes that are not UTF-8 (U+DC80, U+DCFF)
 };
 
 // 200 names in their order: every stem behind each of the digits 0 to 7.

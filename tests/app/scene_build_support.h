@@ -63,7 +63,6 @@ class SceneBuild : public ::testing::Test {
   TempDir tree_;
 };
 
-
 // A relative path written with "/" as the scan reports it here: with the system's separator.
 inline std::string Listed(std::string path) {
   for (char& c : path)

@@ -33,12 +33,12 @@ TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
   tree_.Write("a/PHOTO.PNG", Fixture("photo.png"));
   tree_.Write("b/pic.Jpg", Fixture("pic.jpg"));
   tree_.Write("c/anim.gif", Fixture("anim.gif"));
-  tree_.Write("d/bitmap.png", Fixture("bitmap.bmp"));     // a BMP named .png
+  tree_.Write("d/bitmap.png", Fixture("bitmap.bmp"));      // a BMP named .png
   tree_.Write("e/radiance.hdr", Fixture("radiance.hdr"));  // no decoder: 100 x 100
   tree_.Write("f/notes.png", "just text");                 // not an image at all
   tree_.Write("g/x.png/inner.gif", Fixture("anim.gif"));   // a folder named like an image is walked
   tree_.Write("h/photo.jpeg", Fixture("pic.jpg"));         // four-letter ending: not picked
-  tree_.Write("j/icon.png", Fixture("icon.ico"));  // an icon file named .png
+  tree_.Write("j/icon.png", Fixture("icon.ico"));          // an icon file named .png
   // in the enumeration's order: the folders' names
   const std::vector<std::pair<std::string, std::string>> found = {
       {Listed("a/PHOTO.PNG"), Line(InScene("a/PHOTO.PNG"), 64, 32)},
@@ -63,9 +63,13 @@ TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
 
 TEST_F(SceneBuild, TemplateLineEndsAllBecomeCrLfAndTheLastLineIsKept) {
   templates_.Write("pov_image_read_A.txt", "a\nb\rc\r\nd");
-  templates_.Write("pov_image_read_B.txt", "\xEF\xBB\xBF" "e\n\nf\r");
+  templates_.Write("pov_image_read_B.txt",
+                   "\xEF\xBB\xBF"
+                   "e\n\nf\r");
   Build(tree_.str() + "/", templates_.path());
-  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), "a\r\nb\r\nc\r\nd\r\n\xEF\xBB\xBF" "e\r\n\r\nf\r\n");
+  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"),
+            "a\r\nb\r\nc\r\nd\r\n\xEF\xBB\xBF"
+            "e\r\n\r\nf\r\n");
 }
 
 TEST_F(SceneBuild, MissingTemplatesAreCreatedEmptyAndGiveAnEmptyScene) {
@@ -130,10 +134,11 @@ TEST_F(SceneBuild, PressingTwiceRewritesTheScene) {
 TEST_F(SceneBuild, NamesTheCharsetCannotHoldBecomeQuestionMarksInTheSceneOnly) {
   ASSERT_TRUE(platform::SetAnsiCharset("CP1252"));
   templates_.Write("pov_image_read_A.txt", "// \xE4\n");  // ANSI in, UTF-8 out
-  tree_.Write("\xE4\xB8\xAD-\xC3\xA4.png", "x");           // a CJK character and a-umlaut
+  tree_.Write("\xE4\xB8\xAD-\xC3\xA4.png", "x");          // a CJK character and a-umlaut
   BuildRun run = Build(tree_.str() + "/", templates_.path());
   EXPECT_EQ(run.listed, std::vector<std::string>{"\xE4\xB8\xAD-\xC3\xA4.png"});
-  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), "// \xC3\xA4\r\nadd_image ( \"?-\xE4.png\", 100, 100 ) \r\n");
+  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"),
+            "// \xC3\xA4\r\nadd_image ( \"?-\xE4.png\", 100, 100 ) \r\n");
 }
 
 // Names in the folder other than the scene file: a temporary file must never be left behind.

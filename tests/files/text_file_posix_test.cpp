@@ -73,9 +73,9 @@ TEST_F(TextFilePosix, FailedWritesAreRememberedAndToldWhenFinishing) {
     int64_t error_at_finish;
   };
   const std::string line(98, 'x');  // 100 bytes with CR LF; 60 lines: 6000 bytes, one buffer flush on the way
-  const Case cases[] = {{-1, true, 0, 0},         {6000, true, 0, 0},      {6000, false, 0, 0},
-                        {0, true, ENOSPC, ENOSPC}, {4096, true, 0, ENOSPC}, {5999, true, 0, ENOSPC},
-                        {3000, false, ENOSPC, ENOSPC}};
+  const Case cases[] = {
+      {-1, true, 0, 0},        {6000, true, 0, 0},      {6000, false, 0, 0},          {0, true, ENOSPC, ENOSPC},
+      {4096, true, 0, ENOSPC}, {5999, true, 0, ENOSPC}, {3000, false, ENOSPC, ENOSPC}};
   for (const Case& c : cases) {
     SCOPED_TRACE("room " + std::to_string(c.room) + (c.buffered ? " buffered" : " unbuffered"));
     detail::FailBufferAllocationForTesting(!c.buffered);

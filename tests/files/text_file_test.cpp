@@ -59,9 +59,8 @@ class TextFile : public ::testing::Test {
 
 TEST_F(TextFile, LineEndsAndEndOfFileInEveryReader) {
   const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-      {"a\r\nb\nc", {"a", "b", "c"}}, {"a\rb", {"a", "b"}},         {"a\r", {"a"}},
-      {"a\n\n", {"a", ""}},           {"a\0b\n"s, {"a", "b"}},       {"\r\r\n\n", {"", "", ""}},
-      {"", {}},
+      {"a\r\nb\nc", {"a", "b", "c"}}, {"a\rb", {"a", "b"}},       {"a\r", {"a"}}, {"a\n\n", {"a", ""}},
+      {"a\0b\n"s, {"a", "b"}},        {"\r\r\n\n", {"", "", ""}}, {"", {}},
   };
   BothPaths([&](bool buffered) {
     for (int64_t encoding : kEncodings) {
@@ -88,14 +87,17 @@ TEST_F(TextFile, DecodingRules) {
     Lines lines;
   };
   const Case cases[] = {
-      {"\xEF\xBB\xBF" "bom\n", 0, {u"\uFEFFbom"}},  // a byte-order mark is read as characters
+      {"\xEF\xBB\xBF"
+       "bom\n",
+       0,
+       {u"\uFEFFbom"}},  // a byte-order mark is read as characters
       {"\xEF\xBB\xBFhi\r\n", EncodingAscii, {u"\u00EF\u00BB\u00BFhi"}},
       {"\x80x\xF8\xBF\n", 0, {u"?x??"}},  // bytes that cannot start a sequence
       {"\xF0\x9F\x98\x80\xC3\xA4\n", EncodingUtf8, {u"\U0001F600\u00E4"}},
-      {"caf\xE9\r\nnext", 0, {u"caf\xDCE9", u"next"}},  // a broken sequence keeps the line end
+      {"caf\xE9\r\nnext", 0, {u"caf\xDCE9", u"next"}},                       // a broken sequence keeps the line end
       {"\xC0\xAF|\xED\xA0\x80\n", 0, {u"\xDCC0\xDCAF|\xDCED\xDCA0\xDC80"}},  // overlong, surrogate
-      {"tail\xE2\x82", 0, {u"tail"}},                                      // cut short: dropped
-      {"a\0\r\0b\0c"s, EncodingUtf16, {u"a", u"b"}},                       // a lone last byte is no unit
+      {"tail\xE2\x82", 0, {u"tail"}},                                        // cut short: dropped
+      {"a\0\r\0b\0c"s, EncodingUtf16, {u"a", u"b"}},                         // a lone last byte is no unit
       {"a\0\r\0x"s, EncodingUtf16, {u"a"}},
   };
   ASSERT_TRUE(platform::SetAnsiCharset("CP1252"));
@@ -207,14 +209,15 @@ TEST_F(TextFile, ClosingWritesEveryPendingByteAndGivesTheBufferBack) {
 TEST_F(TextFile, EncodingsWrittenAndReadBack) {
   ASSERT_TRUE(platform::SetAnsiCharset("CP1252"));
   ASSERT_NE(CreateTextFile(5, PathOf("scene.pov")), 0);
-  WriteLine(5, u"\u00C4 \u20AC");                         // default: UTF-8
+  WriteLine(5, u"\u00C4 \u20AC");                          // default: UTF-8
   WriteLineAs(5, u"\u00C4 \u20AC \u4E2D", EncodingAscii);  // CP1252, "?" for what it lacks
   WriteLineAs(5, u"\u00C4", EncodingUtf16);
-  WriteLineAs(5, u"\u00E9", 77);  // any other value is ANSI
+  WriteLineAs(5, u"\u00E9", 77);                            // any other value is ANSI
   WriteLineAs(5, u"caf\xDCE9 \xDCC0\xDCAF", EncodingUtf8);  // byte escapes go out as their bytes
-  WriteLine(5, TextView(u"ab\0cd", 5));                      // a text ends at its zero unit
+  WriteLine(5, TextView(u"ab\0cd", 5));                     // a text ends at its zero unit
   CloseTextFile(5);
-  EXPECT_EQ(Bytes("scene.pov"), "\xC3\x84 \xE2\x82\xAC\r\n\xC4 \x80 ?\r\n\xC4\x00\r\x00\n\x00\xE9\r\ncaf\xE9 \xC0\xAF\r\nab\r\n"s);
+  EXPECT_EQ(Bytes("scene.pov"),
+            "\xC3\x84 \xE2\x82\xAC\r\n\xC4 \x80 ?\r\n\xC4\x00\r\x00\n\x00\xE9\r\ncaf\xE9 \xC0\xAF\r\nab\r\n"s);
   ASSERT_NE(OpenTextFile(5, PathOf("scene.pov")), 0);
   EXPECT_EQ(ReadLine(5, 0), u"\u00C4 \u20AC");
   EXPECT_EQ(ReadLine(5, EncodingAscii), u"\u00C4 \u20AC ?");
@@ -238,11 +241,12 @@ TEST_F(TextFile, RandomLinesAndHostileBytesAgreeOnBothPaths) {
     // Texts are narrowed and widened many units at a time: a unit beyond ASCII must be noticed
     // wherever it stands in such a run.
     Text text = T(ascii);
-    if (encoding != EncodingAscii && length > 0) text[random() % length] = u"\u00E4\u4E2D\uFFFD\xDCE9\u0080"[random() % 5];
+    if (encoding != EncodingAscii && length > 0)
+      text[random() % length] = u"\u00E4\u4E2D\uFFFD\xDCE9\u0080"[random() % 5];
     lines.emplace_back(text, encoding);
-    expected += encoding == EncodingUtf16 ? std::string(reinterpret_cast<const char*>(text.data()), 2 * length) +
-                                                Widen("\r\n")
-                                          : platform::Utf16ToUtf8(text) + "\r\n";
+    expected += encoding == EncodingUtf16
+                    ? std::string(reinterpret_cast<const char*>(text.data()), 2 * length) + Widen("\r\n")
+                    : platform::Utf16ToUtf8(text) + "\r\n";
   }
   BothPaths([&](bool) {
     const ObjectNumber number = CreateTextFile(AnyId, PathOf("random.txt"));
@@ -280,8 +284,8 @@ TEST_F(TextFile, RandomLinesAndHostileBytesAgreeOnBothPaths) {
 
 TEST_F(TextFile, TransfersAreSplitAndEndAtTheEndOfTheFile) {
   const platform::FileHandle file = platform::FileOpen(
-      PathOf("t.bin"), {platform::FileMode::CreateAlways, platform::AccessRead | platform::AccessWrite,
-                        platform::FileShare::None});
+      PathOf("t.bin"),
+      {platform::FileMode::CreateAlways, platform::AccessRead | platform::AccessWrite, platform::FileShare::None});
   ASSERT_GE(file, 3);
   EXPECT_EQ(detail::TransferWrite(file, "0123456789", 10, 3), 10);
   EXPECT_EQ(detail::TransferWrite(file, "x", 0, 3), 0);

@@ -38,9 +38,9 @@ TEST_F(BmpDecoder, OutsideEncoderFilesMatchTheirPngTwins) {
     const char* name;
     int source_depth, depth, tolerance;
     uint32_t invert = 0;
-  } cases[] = {{"depth1", 1, 24, 0, 0xFFFFFF}, {"depth4", 4, 24, 0},      {"depth8", 8, 24, 0},
-               {"rle8", 8, 24, 0},             {"rle8-runs", 8, 24, 0},   {"depth16-565", 16, 24, 7},
-               {"depth24", 24, 24, 0},         {"depth32-alpha", 32, 32, 0}};
+  } cases[] = {
+      {"depth1", 1, 24, 0, 0xFFFFFF}, {"depth4", 4, 24, 0},       {"depth8", 8, 24, 0},   {"rle8", 8, 24, 0},
+      {"rle8-runs", 8, 24, 0},        {"depth16-565", 16, 24, 7}, {"depth24", 24, 24, 0}, {"depth32-alpha", 32, 32, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const Picture twin = ReadPng(std::string(c.name) + ".png");
@@ -78,16 +78,30 @@ TEST_F(BmpDecoder, PixelFormatsDecodeToTheirColoursOrBlack) {
     std::string pixels;
     std::vector<uint32_t> want;
   } cases[] = {
-      {"1 bit ignores the table", 1, 0, {0xFF0000, 0x0000FF},
+      {"1 bit ignores the table",
+       1,
+       0,
+       {0xFF0000, 0x0000FF},
        PackRows({{1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 1, 1, 1}}, 1),
        {0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF}},
-      {"4 bits, odd width", 4, 0, {0x000000, 0x112233, 0x445566, 0xFFFFFF}, PackRows({{1, 2, 0, 3, 2, 3}}, 4),
+      {"4 bits, odd width",
+       4,
+       0,
+       {0x000000, 0x112233, 0x445566, 0xFFFFFF},
+       PackRows({{1, 2, 0, 3, 2, 3}}, 4),
        {0x112233, 0x445566, 0x000000, 0xFFFFFF, 0x445566}},
-      {"16 bits 5-5-5, top bit unused", 16, 0, {},
+      {"16 bits 5-5-5, top bit unused",
+       16,
+       0,
+       {},
        PackRows({{0x8000 | 31 << 10 | 1 << 5 | 2, 31 << 5, 16 << 10 | 16 << 5 | 16}}, 16),
        {0xF80810, 0x00F800, 0x808080}},
-      {"16-bit fields are 5-6-5 whatever the masks", 16, 3, {0x7C00, 0x03E0, 0x001F},
-       PackRows({{31u << 11 | 63 << 5, 1 << 5 | 31, 0xFFFF}}, 16), {0xF8FC00, 0x0004F8, 0xF8FCF8}},
+      {"16-bit fields are 5-6-5 whatever the masks",
+       16,
+       3,
+       {0x7C00, 0x03E0, 0x001F},
+       PackRows({{31u << 11 | 63 << 5, 1 << 5 | 31, 0xFFFF}}, 16),
+       {0xF8FC00, 0x0004F8, 0xF8FCF8}},
       {"16 bits, other compression", 16, 4, {}, std::string(8, '\x7F'), {0, 0, 0}},
       {"RLE4", 4, 2, whites, std::string(8, '\x11'), {0, 0, 0, 0, 0, 0, 0}},
       {"2 bits", 2, 0, whites, std::string(8, '\x11'), {0, 0, 0, 0, 0, 0, 0}},

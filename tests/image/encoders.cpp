@@ -12,8 +12,10 @@ namespace testimg {
 namespace {
 
 int PngChannels(int color_type) {
-  return color_type == PNG_COLOR_TYPE_RGB ? 3 : color_type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-         : color_type == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 1;
+  return color_type == PNG_COLOR_TYPE_RGB          ? 3
+         : color_type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+         : color_type == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                                                   : 1;
 }
 
 // Samples packed big-endian into rows of the PNG's bit depth.
@@ -24,8 +26,10 @@ Bytes PackRows(const PngSource& s, size_t row_bytes) {
     uint8_t* row = rows.data() + y * row_bytes;
     for (int i = 0; i < per_row; ++i) {
       const uint16_t v = s.samples[size_t(y) * per_row + i];
-      if (s.bit_depth == 16) row[2 * i] = uint8_t(v >> 8), row[2 * i + 1] = uint8_t(v);
-      else row[i * s.bit_depth / 8] |= uint8_t(v << (8 - s.bit_depth - i * s.bit_depth % 8));
+      if (s.bit_depth == 16)
+        row[2 * i] = uint8_t(v >> 8), row[2 * i + 1] = uint8_t(v);
+      else
+        row[i * s.bit_depth / 8] |= uint8_t(v << (8 - s.bit_depth - i * s.bit_depth % 8));
     }
   }
   return rows;

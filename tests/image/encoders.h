@@ -23,7 +23,7 @@ struct PngSource {
   bool interlaced = false;
   std::vector<uint16_t> samples = {};
   std::vector<std::array<uint8_t, 3>> palette = {};  // red, green, blue
-  std::vector<uint8_t> palette_alpha = {};      // tRNS for a palette image
+  std::vector<uint8_t> palette_alpha = {};           // tRNS for a palette image
   std::optional<std::array<uint16_t, 3>> trns = {};  // tRNS for gray (first value) or RGB
 };
 Bytes EncodePng(const PngSource& source);
@@ -42,7 +42,7 @@ struct GifFrameSource {
   int left = 0, top = 0, width = 0, height = 0;
   std::vector<uint8_t> indices = {};
   std::vector<GifColorType> local_map = {};  // empty: none; size a power of two
-  bool control = false;                 // write a graphics control extension
+  bool control = false;                      // write a graphics control extension
   int disposal = 0;
   int delay = 0;  // hundredths of a second
   int transparent = -1;

@@ -95,7 +95,8 @@ TEST_F(Icons, ThirtyTwoBitAlphaWinsOverTheMaskAndTheMaskMayBeMissing) {
     Rows colors;
     bool mask;
     uint32_t want;
-  } cases[] = {{{{0x80102030, 0x00405060}}, true, 0x80102030}, {{{0x80102030, 0x00405060}}, false, 0x80102030},
+  } cases[] = {{{{0x80102030, 0x00405060}}, true, 0x80102030},
+               {{{0x80102030, 0x00405060}}, false, 0x80102030},
                {{{0x00102030, 0x00405060}}, false, 0xFF102030}};
   for (const auto& c : cases) {
     std::string data = MakeIconBitmap(2, 1, 32, {}, c.colors, {{1, 1}});
@@ -116,9 +117,9 @@ TEST_F(Icons, DirectoriesAndDataOutsideTheFileAreNotIcons) {
     return bytes;
   };
   ASSERT_NE(Load(good), 0);
-  for (const std::string& bad : {patched(4, 0, 2), patched(4, 200, 2), patched(6 + 12, 0xFFFFFFF0u),
-                                 patched(6 + 8, uint32_t(entry.data.size() + 1)), good.substr(0, 5),
-                                 good.substr(0, good.size() - 1)})
+  for (const std::string& bad :
+       {patched(4, 0, 2), patched(4, 200, 2), patched(6 + 12, 0xFFFFFFF0u),
+        patched(6 + 8, uint32_t(entry.data.size() + 1)), good.substr(0, 5), good.substr(0, good.size() - 1)})
     EXPECT_EQ(IconFromMemory(bad.data(), int32_t(bad.size())), nullptr) << bad.size();
   // Entry headers: rows, width, header size (huge, too small), compression, bit count, a 1-row height.
   for (const std::string& bad : {patched(22 + 8, 0x7FFFFFFE), patched(22 + 4, 0x40000000), patched(22, 0xFFFFFFF0u),

@@ -108,9 +108,15 @@ TEST_F(ImageLibrary, FramesAreMadeWhileTheyDecodeAndFitTheBudget) {
     int fail_frame, decodes;
     std::string made;  // per frame; empty: the load fails
   } cases[] = {
-      {kImageMaxBytes, 3, 1, 3, "101"}, {kImageMaxBytes, 3, 0, 1, ""}, {kImageMaxBytes, 1, 0, 1, ""},
-      {8 * 3, 5, -1, 3, "11100"},       {8 * 3 + 7, 5, -1, 3, "11100"}, {8 * 5, 5, -1, 5, "11111"},
-      {7, 5, -1, 0, ""},                {8, 1, -1, 1, "1"},             {7, 1, -1, 0, ""},
+      {kImageMaxBytes, 3, 1, 3, "101"},
+      {kImageMaxBytes, 3, 0, 1, ""},
+      {kImageMaxBytes, 1, 0, 1, ""},
+      {8 * 3, 5, -1, 3, "11100"},
+      {8 * 3 + 7, 5, -1, 3, "11100"},
+      {8 * 5, 5, -1, 5, "11111"},
+      {7, 5, -1, 0, ""},
+      {8, 1, -1, 1, "1"},
+      {7, 1, -1, 0, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("budget " + std::to_string(c.budget) + ", frames " + std::to_string(c.frames) + ", failing " +
@@ -181,14 +187,13 @@ TEST_F(ImageLibrary, CursorFilesAreOfferedToTheDecoders) {
   const std::string cursor = MakeIconFile({{2, 1, 24, std::string(40, '\0')}}, /*type=*/2);
   EXPECT_EQ(IconFromMemory(cursor.data(), int32_t(cursor.size())), nullptr);
   EXPECT_EQ(Load(cursor), 0);
-  static const ImageDecoder cursor_decoder = {
-      [](DecoderState* s) -> int {
-        if (s->size < 4 || std::memcmp(s->data, "\0\0\2\0", 4) != 0) return 0;
-        s->width = s->height = 1, s->depth = 24;
-        return 1;
-      },
-      [](DecoderState*, uint8_t*, uint32_t, uint32_t) { return 1; }, [](DecoderState*, const ImageDecoder*) {},
-      0x52554343, nullptr};
+  static const ImageDecoder cursor_decoder = {[](DecoderState* s) -> int {
+                                                if (s->size < 4 || std::memcmp(s->data, "\0\0\2\0", 4) != 0) return 0;
+                                                s->width = s->height = 1, s->depth = 24;
+                                                return 1;
+                                              },
+                                              [](DecoderState*, uint8_t*, uint32_t, uint32_t) { return 1; },
+                                              [](DecoderState*, const ImageDecoder*) {}, 0x52554343, nullptr};
   RegisterImageDecoder(&cursor_decoder);
   const ObjectNumber number = Load(cursor);
   ASSERT_NE(number, 0);

@@ -95,9 +95,13 @@ TEST(JpegDecoder, HeaderWhoseBitmapWouldPassTheImageBudgetIsRefused) {
     bool accepted;
     uint64_t budget = image::kImageMaxBytes;  // lowered, as the fuzz targets do
   } cases[] = {
-      {false, 32768, 21845, true}, {false, 32768, 21846, false}, {false, 65500, 65500, false},
-      {true, 32768, 21846, false}, {true, 60000, 60000, false},
-      {true, 1000, 1000, true, 3000 * 1000}, {true, 1000, 1001, false, 3000 * 1000},
+      {false, 32768, 21845, true},
+      {false, 32768, 21846, false},
+      {false, 65500, 65500, false},
+      {true, 32768, 21846, false},
+      {true, 60000, 60000, false},
+      {true, 1000, 1000, true, 3000 * 1000},
+      {true, 1000, 1001, false, 3000 * 1000},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + (c.progressive ? " progressive" : ""));

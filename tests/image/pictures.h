@@ -34,8 +34,10 @@ inline std::string PackRows(const Rows& rows, int bits, bool top_down = false) {
     std::string packed((row.size() * bits + 7) / 8, '\0');
     for (size_t x = 0; x < row.size(); ++x) {
       const size_t bit = x * bits;
-      if (bits < 8) packed[bit / 8] = static_cast<char>(packed[bit / 8] | (row[x] << (8 - bits - bit % 8)));
-      else PutU32(packed, bit / 8, row[x], bits / 8);
+      if (bits < 8)
+        packed[bit / 8] = static_cast<char>(packed[bit / 8] | (row[x] << (8 - bits - bit % 8)));
+      else
+        PutU32(packed, bit / 8, row[x], bits / 8);
     }
     out += packed + std::string((4 - packed.size() % 4) % 4, '\0');
   }

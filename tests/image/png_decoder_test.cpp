@@ -15,8 +15,10 @@ using testimg::PngSource;
 namespace {
 
 int ChannelsOf(int color_type) {
-  return color_type == PNG_COLOR_TYPE_RGB ? 3 : color_type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-         : color_type == PNG_COLOR_TYPE_RGB_ALPHA ? 4 : 1;
+  return color_type == PNG_COLOR_TYPE_RGB          ? 3
+         : color_type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+         : color_type == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                                                   : 1;
 }
 
 // Samples spread over the whole range of the depth; with tRNS, pixel 0's colour (repeated at every
@@ -66,12 +68,15 @@ TEST(PngDecoder, EveryColourTypeAndDepthWithAndWithoutTransparency) {
     int color_type, bit_depth, source_depth;  // source depth without tRNS
     bool interlaced = false;
   } cases[] = {
-      {PNG_COLOR_TYPE_GRAY, 1, 1},          {PNG_COLOR_TYPE_GRAY, 2, 2},           {PNG_COLOR_TYPE_GRAY, 4, 4},
-      {PNG_COLOR_TYPE_GRAY, 8, 8},          {PNG_COLOR_TYPE_GRAY, 16, 16},         {PNG_COLOR_TYPE_RGB, 8, 24},
-      {PNG_COLOR_TYPE_RGB, 16, 24},         {PNG_COLOR_TYPE_PALETTE, 1, 1},        {PNG_COLOR_TYPE_PALETTE, 2, 2},
-      {PNG_COLOR_TYPE_PALETTE, 4, 4},       {PNG_COLOR_TYPE_PALETTE, 8, 8},        {PNG_COLOR_TYPE_GRAY_ALPHA, 8, 8},
-      {PNG_COLOR_TYPE_GRAY_ALPHA, 16, 16},  {PNG_COLOR_TYPE_RGB_ALPHA, 8, 32},     {PNG_COLOR_TYPE_RGB_ALPHA, 16, 32},
-      {PNG_COLOR_TYPE_RGB_ALPHA, 8, 32, true}, {PNG_COLOR_TYPE_PALETTE, 8, 8, true},
+      {PNG_COLOR_TYPE_GRAY, 1, 1},          {PNG_COLOR_TYPE_GRAY, 2, 2},
+      {PNG_COLOR_TYPE_GRAY, 4, 4},          {PNG_COLOR_TYPE_GRAY, 8, 8},
+      {PNG_COLOR_TYPE_GRAY, 16, 16},        {PNG_COLOR_TYPE_RGB, 8, 24},
+      {PNG_COLOR_TYPE_RGB, 16, 24},         {PNG_COLOR_TYPE_PALETTE, 1, 1},
+      {PNG_COLOR_TYPE_PALETTE, 2, 2},       {PNG_COLOR_TYPE_PALETTE, 4, 4},
+      {PNG_COLOR_TYPE_PALETTE, 8, 8},       {PNG_COLOR_TYPE_GRAY_ALPHA, 8, 8},
+      {PNG_COLOR_TYPE_GRAY_ALPHA, 16, 16},  {PNG_COLOR_TYPE_RGB_ALPHA, 8, 32},
+      {PNG_COLOR_TYPE_RGB_ALPHA, 16, 32},   {PNG_COLOR_TYPE_RGB_ALPHA, 8, 32, true},
+      {PNG_COLOR_TYPE_PALETTE, 8, 8, true},
   };
   for (const auto& c : cases) {
     const bool has_alpha = c.color_type & PNG_COLOR_MASK_ALPHA;

@@ -17,9 +17,9 @@ TEST(Bitmap, CreationChecksSizeDepthAndTheTwoGibibyteLimit) {
   DeleteBitmap(bitmap);
 
   // 65536 x 8192 x 4 bytes is exactly 2 GiB; one more row is over.
-  const int32_t refused[][3] = {{0, 3, 24},         {-1, 3, 24},          {5, 0, 24},
-                                {5, 3, 16},         {5, 3, 8},            {65536, 8193, 32},
-                                {65536, -8193, 32}, {INT32_MAX, INT32_MIN, 32}, {INT32_MAX, 1, 32}};
+  const int32_t refused[][3] = {{0, 3, 24},        {-1, 3, 24},       {5, 0, 24},         {5, 3, 16},
+                                {5, 3, 8},         {65536, 8193, 32}, {65536, -8193, 32}, {INT32_MAX, INT32_MIN, 32},
+                                {INT32_MAX, 1, 32}};
   for (const auto& shape : refused) EXPECT_EQ(CreateBitmap(shape[0], shape[1], shape[2]), nullptr) << shape[0];
 }
 
@@ -76,7 +76,7 @@ TEST(Bitmap, IconEntriesDecodeTheirBitsAndRefuseWhatTheyDoNotDescribe) {
       {IconEntry(1, 0, {1, 2, 3, 0, 4, 5, 6, 0}, {0x40, 0, 0, 0}, mask_first), {1, 2, 3, 0, 4, 5, 6, 255}},
       {IconEntry(24, 0, {}, {1, 2, 3, 4, 5, 6, 0, 0}, mask_second), {1, 2, 3, 255, 4, 5, 6, 0}},
       {IconEntry(32, 0, {}, {1, 2, 3, 9, 4, 5, 6, 0}, {}), {1, 2, 3, 9, 4, 5, 6, 0}},  // alpha, no mask
-      {IconEntry(24, 1, {}, {1, 2, 3, 4, 5, 6, 0, 0}, mask_second), {}},                // compressed
+      {IconEntry(24, 1, {}, {1, 2, 3, 4, 5, 6, 0, 0}, mask_second), {}},               // compressed
       {IconEntry(16, 0, {}, {1, 2, 3, 4, 0, 0, 0, 0}, mask_second), {}},
       {IconEntry(24, 0, {}, {1, 2, 3, 4, 5, 6, 0, 0}, {}), {}},  // the mask is missing
       {std::vector<uint8_t>(39, 0), {}},

@@ -20,10 +20,8 @@ TEST_F(Codepage, EachSetEncodesWhatItHoldsAndReplacesTheRest) {
     bool decodes_back;
   };
   const Case cases[] = {
-      {"CP1252", u"a\u00e4\u20ac", "a\xE4\x80", true},
-      {"CP1252", u"x\u4e2d\U0001F600y", "x??y", false},
-      {"UTF-8", u"\u00e4\u4e2d", "\xC3\xA4\xE4\xB8\xAD", true},
-      {"UTF-8", u"\ufeffx", "\xEF\xBB\xBFx", true},
+      {"CP1252", u"a\u00e4\u20ac", "a\xE4\x80", true},           {"CP1252", u"x\u4e2d\U0001F600y", "x??y", false},
+      {"UTF-8", u"\u00e4\u4e2d", "\xC3\xA4\xE4\xB8\xAD", true},  {"UTF-8", u"\ufeffx", "\xEF\xBB\xBFx", true},
       {"ANSI_X3.4-1968", u"na\u00efve.png", "na?ve.png", false},
   };
   for (const Case& c : cases) {

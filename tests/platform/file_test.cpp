@@ -25,8 +25,10 @@ TEST_F(File, OpenModesCreateEmptyOrRequireTheFile) {
     const char* existing;  // what the existing file holds afterwards
     bool creates_missing;
   };
-  const Case cases[] = {{FileMode::CreateAlways, "", true},     {FileMode::OpenAlways, "old", true},
-                        {FileMode::OpenExisting, "old", false}, {FileMode::TruncateExisting, "", false},
+  const Case cases[] = {{FileMode::CreateAlways, "", true},
+                        {FileMode::OpenAlways, "old", true},
+                        {FileMode::OpenExisting, "old", false},
+                        {FileMode::TruncateExisting, "", false},
                         {FileMode::CreateNew, nullptr, true}};
   dir_.Write("plain", "");
   for (const Case& c : cases) {

@@ -30,8 +30,8 @@ TEST(FileWin32, FilesHeldByAnotherHandleAdmitWhatItsShareModeAllows) {
   testsupport::TempDir dir;
   const std::string path = dir.Write("held.txt", "keep");
   for (const Case& c : cases) {
-    const HANDLE holder = ::CreateFileW(std::filesystem::path(path).wstring().c_str(), GENERIC_READ, c.share,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE holder = ::CreateFileW(std::filesystem::path(path).wstring().c_str(), GENERIC_READ, c.share, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     errno = 0;
     const FileHandle file = FileOpen(W(path), c.options);
@@ -46,7 +46,8 @@ TEST(FileWin32, FilesHeldByAnotherHandleAdmitWhatItsShareModeAllows) {
 TEST(FileWin32, DeviceNamesAreNoRegularFilesAndBothSeparatorsNameOneFile) {
   testsupport::TempDir dir;
   const FileOpenOptions regular{FileMode::OpenExisting, AccessRead, FileShare::Read, true};
-  for (const char* name : {"nul.png", "NUL", "con.gif"}) EXPECT_EQ(FileOpen(W(dir.path() / name), regular), kInvalidFile);
+  for (const char* name : {"nul.png", "NUL", "con.gif"})
+    EXPECT_EQ(FileOpen(W(dir.path() / name), regular), kInvalidFile);
   EXPECT_EQ(FileOpen(W(dir.path()), regular), kInvalidFile) << "a folder";
   dir.Write("sub/a.txt", "abc");
   const std::u16string mixed = W(dir.path()) + u"/sub\\a.txt";

@@ -15,9 +15,10 @@ namespace {
 
 TEST(FindPosix, WildcardsFollowTheFindFirstRules) {
   const std::tuple<std::u16string, std::u16string, bool> cases[] = {
-      {u"*.*", u"noext", true},          {u"*", u".hidden", true},        {u"*.PNG", u"cat.png", true},
-      {u"c?t.*", u"cat.jpg", true},      {u"c?t.*", u"ct.jpg", false},    {u"a*b*c", u"aXXbYYbc", true},
-      {u"a*b*c", u"aXXbYYb", false},     {u"*.png", u"\u00c4.PNG.txt", false},
+      {u"*.*", u"noext", true},        {u"*", u".hidden", true},
+      {u"*.PNG", u"cat.png", true},    {u"c?t.*", u"cat.jpg", true},
+      {u"c?t.*", u"ct.jpg", false},    {u"a*b*c", u"aXXbYYbc", true},
+      {u"a*b*c", u"aXXbYYb", false},   {u"*.png", u"\u00c4.PNG.txt", false},
       {u"\u00e4*", u"\u00c4x", false},  // only ASCII letters ignore case
   };
   for (const auto& [pattern, name, match] : cases)
@@ -29,13 +30,17 @@ TEST(FindPosix, WildcardsFollowTheFindFirstRules) {
 // counts as what it points at.
 TEST(FindPosix, DeliversDotEntriesFirstThenNamesInTheirOrderWithLinksAsTheirTargets) {
   testsupport::TempDir dir;
-  const std::vector<std::string> sorted = {"!bang", "-dash", ".hidden", "B.png", "b.png", "dangling", "link", "sub",
-                                           "_under"};
+  const std::vector<std::string> sorted = {"!bang",    "-dash", ".hidden", "B.png", "b.png",
+                                           "dangling", "link",  "sub",     "_under"};
   for (auto it = sorted.rbegin(); it != sorted.rend(); ++it) {
-    if (*it == "sub") dir.Mkdir(*it);
-    else if (*it == "link") std::filesystem::create_directory_symlink(dir.path() / "sub", dir.path() / *it);
-    else if (*it == "dangling") std::filesystem::create_symlink(dir.path() / "gone", dir.path() / *it);
-    else dir.Write(*it, "");
+    if (*it == "sub")
+      dir.Mkdir(*it);
+    else if (*it == "link")
+      std::filesystem::create_directory_symlink(dir.path() / "sub", dir.path() / *it);
+    else if (*it == "dangling")
+      std::filesystem::create_symlink(dir.path() / "gone", dir.path() / *it);
+    else
+      dir.Write(*it, "");
   }
   std::vector<std::string> expected = {". 16", ".. 16"};
   for (const std::string& name : sorted) expected.push_back(name + (name == "sub" || name == "link" ? " 16" : " 0"));

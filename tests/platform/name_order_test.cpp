@@ -12,17 +12,16 @@ TEST(NameOrder, UpperUnitIsTheSimpleMappingOfOneUnit) {
     char16_t unit, upper;
   };
   const Case cases[] = {
-      {u'a', u'A'},      {u'z', u'Z'},      {u'A', u'A'},        {u'_', u'_'},        {u'{', u'{'},
-      {0x00E9, 0x00C9},  // e acute
-      {0x00FF, 0x0178},  // y diaeresis leaves Latin-1
-      {0x0131, u'I'},    // dotless i
-      {0x00B5, 0x039C},  // micro sign to Greek capital mu
-      {0x00DF, 0x00DF},  // sharp s has only a full mapping (SS)
-      {0x03C2, 0x03A3},  // final sigma
-      {0x01C6, 0x01C4},  {0x01C5, 0x01C4},  // dz with caron: small and title case
-      {0x1FB3, 0x1FBC},  // alpha with ypogegrammeni: its simple mapping is the title-case letter
-      {0x0345, 0x0399},  {0xFF41, 0xFF21},  // combining ypogegrammeni, fullwidth a
-      {0xD835, 0xD835},  {0xDCFF, 0xDCFF},  // surrogates and byte escapes stay
+      {u'a', u'A'},     {u'z', u'Z'},     {u'A', u'A'}, {u'_', u'_'}, {u'{', u'{'}, {0x00E9, 0x00C9},  // e acute
+      {0x00FF, 0x0178},                    // y diaeresis leaves Latin-1
+      {0x0131, u'I'},                      // dotless i
+      {0x00B5, 0x039C},                    // micro sign to Greek capital mu
+      {0x00DF, 0x00DF},                    // sharp s has only a full mapping (SS)
+      {0x03C2, 0x03A3},                    // final sigma
+      {0x01C6, 0x01C4}, {0x01C5, 0x01C4},  // dz with caron: small and title case
+      {0x1FB3, 0x1FBC},                    // alpha with ypogegrammeni: its simple mapping is the title-case letter
+      {0x0345, 0x0399}, {0xFF41, 0xFF21},  // combining ypogegrammeni, fullwidth a
+      {0xD835, 0xD835}, {0xDCFF, 0xDCFF},  // surrogates and byte escapes stay
   };
   for (const Case& c : cases) EXPECT_EQ(UpperUnit(c.unit), c.upper) << std::hex << int(c.unit);
 }
@@ -30,17 +29,17 @@ TEST(NameOrder, UpperUnitIsTheSimpleMappingOfOneUnit) {
 TEST(NameOrder, NamesSortByUpperCasedUnitsThenByRawUnits) {
   // Each row sorts strictly before the next one.
   const std::u16string ordered[] = {
-      u"", u"-", u"10", u"9", u"A", u"a",
+      u"",           u"-",      u"10",     u"9",      u"A", u"a",
       u"a.b",  // a shorter name that starts a longer one comes first
-      u"AB", u"Ab", u"aB", u"ab", u"i",
+      u"AB",         u"Ab",     u"aB",     u"ab",     u"i",
       u"\u0131",  // dotless i upper-cases to I
       u"Z",
       u"_",  // after every letter, because letters are compared upper-cased
-      u"\u00C9", u"\u00E9", u"\u00DF", u"\u0100",
+      u"\u00C9",     u"\u00E9", u"\u00DF", u"\u0100",
       u"\u00FF",  // its upper case U+0178 comes after U+0100
-      u"\u03A3", u"\u03C2", u"\u03C3", u"\u4E2D",
+      u"\u03A3",     u"\u03C2", u"\u03C3", u"\u4E2D",
       u"\U0001D49C",  // a supplementary character: its surrogates are compared as they are
-      u"\xDC80", u"\xDCFF", u"\uFF21",
+      u"\xDC80",     u"\xDCFF", u"\uFF21",
   };
   // A name that starts a longer one comes first, whatever follows it in memory.
   EXPECT_LT(CompareNames(std::u16string_view(u"abz", 2), u"abc"), 0);

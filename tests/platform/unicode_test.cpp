@@ -8,10 +8,10 @@ namespace {
 TEST(Unicode, Utf8DecodesAndInvalidBytesRoundTripThroughEscapes) {
   const std::pair<std::string, std::u16string> cases[] = {
       {"a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80", u"a\u00e4\u20ac\U0001F600"},
-      {"caf\xE9.png", u"caf\xDCE9.png"},           // a stray Latin-1 byte
-      {"\xC0\xAF", u"\xDCC0\xDCAF"},               // an overlong slash
-      {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},     // a surrogate encoded in UTF-8
-      {"end\xE2\x82", u"end\xDCE2\xDC82"},         // a truncated sequence
+      {"caf\xE9.png", u"caf\xDCE9.png"},        // a stray Latin-1 byte
+      {"\xC0\xAF", u"\xDCC0\xDCAF"},            // an overlong slash
+      {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},  // a surrogate encoded in UTF-8
+      {"end\xE2\x82", u"end\xDCE2\xDC82"},      // a truncated sequence
   };
   for (const auto& [bytes, text] : cases) {
     EXPECT_EQ(Utf8ToUtf16(bytes), text);

@@ -63,8 +63,8 @@ TEST_F(Registry, FixedNumbersKeepTheirRecordThroughReleaseAndReacquire) {
 TEST_F(Registry, NumbersOutsideTheDesignNameNothing) {
   Record* a = Make(AnyId);
   Record local{1, 2};
-  for (ObjectNumber n : {ObjectNumber{-2}, ObjectNumber{INT64_MIN}, ObjectNumber{1000}, NumberOfRecord(&local),
-                         NumberOfRecord(a) + 8}) {
+  for (ObjectNumber n :
+       {ObjectNumber{-2}, ObjectNumber{INT64_MIN}, ObjectNumber{1000}, NumberOfRecord(&local), NumberOfRecord(a) + 8}) {
     EXPECT_EQ(FindObject(g_registry, n), nullptr) << n;
     ReleaseObject(g_registry, n);  // must not touch anything
   }

@@ -6,8 +6,8 @@ namespace runtime {
 namespace {
 
 TEST(Text, RightClampsTheCountAndCountsCodeUnits) {
-  const std::pair<int64_t, Text> cases[] = {{5, u"abc"}, {3, u"abc"},        {2, u"bc"},          {0, u""},
-                                            {-2, u""},   {INT64_MIN, u""},    {INT64_MAX, u"abc"}};
+  const std::pair<int64_t, Text> cases[] = {{5, u"abc"}, {3, u"abc"},      {2, u"bc"},         {0, u""},
+                                            {-2, u""},   {INT64_MIN, u""}, {INT64_MAX, u"abc"}};
   for (const auto& [n, right] : cases) EXPECT_EQ(TextRight(u"abc", n), right) << n;
   EXPECT_EQ(TextRight(u"", 1), u"");
   EXPECT_EQ(TextLength(u"\U0001F600"), 2);

@@ -82,9 +82,9 @@ void AnswerNextMessageBox(int32_t answer, SeenMessage* seen);
 // Inspection.
 ui::Rect ControlGeometry(int64_t widget);  // in its window's client area
 ui::Size WindowClientSize(int64_t window);
-ui::Rect WindowFrame(int64_t window);      // the outer frame on the screen
-ui::Rect ScreenArea(int64_t window);       // the available area of the window's screen
-ui::Rect PrimaryScreen();                  // the whole primary screen
+ui::Rect WindowFrame(int64_t window);  // the outer frame on the screen
+ui::Rect ScreenArea(int64_t window);   // the available area of the window's screen
+ui::Rect PrimaryScreen();              // the whole primary screen
 bool WindowVisible(int64_t window);
 bool WindowActive(int64_t window);
 bool WindowMaximized(int64_t window);
@@ -98,7 +98,7 @@ bool WindowEnabled(int64_t window);
 bool WidgetEnabled(int64_t widget);
 bool WindowPlacedByProgram(int64_t window);  // false when the window system chose the place
 runtime::Text WindowTitle(int64_t window);
-int64_t FocusedWidget();                   // -1 when no widget of ours has the focus
+int64_t FocusedWidget();  // -1 when no widget of ours has the focus
 
 // Items of list boxes, column lists (rows) and folder trees (pre-order positions): where one is in
 // the control's content area (empty when not shown), the text it shows, opening a tree item and

@@ -11,9 +11,9 @@
 namespace {
 
 using ui_test::Drain;
-using ui_test::PumpAndDrain;
 using ui_test::Event;
 using ui_test::Only;
+using ui_test::PumpAndDrain;
 
 class EventQueueTest : public testing::Test {
  protected:

@@ -29,9 +29,9 @@ TEST(FolderTreeRules, ItemPathsFollowTheKindOfEveryStep) {
   EXPECT_EQ(WalkPath({{kTagComputer, u"Computer"}}), u"");
   EXPECT_EQ(WalkPath({{3, u"usb"}, {kTagComputer, u"Computer"}}), u"/media/usb/");
   EXPECT_EQ(WalkPath({{3 | kTagPopulated, u"usb"}, {kTagComputer, u"Computer"}}), u"/media/usb/");
-  EXPECT_EQ(WalkPath({{kTagFolder | kTagPopulated, u"pics"}, {kTagFolder, u"data"}, {0, u"/"}, {kTagComputer, u""}},
-                     u"/"),
-            u"/data/pics/");
+  EXPECT_EQ(
+      WalkPath({{kTagFolder | kTagPopulated, u"pics"}, {kTagFolder, u"data"}, {0, u"/"}, {kTagComputer, u""}}, u"/"),
+      u"/data/pics/");
   EXPECT_EQ(WalkPath({{kTagFile, u"a.jpg"}, {kTagFolder, u"pics"}, {kTagHome, u"Home"}, {kTagComputer, u""}}),
             u"/home/ann/pics/a.jpg");
   // The walk ends at the root even when more steps follow.

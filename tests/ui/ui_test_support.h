@@ -6,7 +6,6 @@
 #include <ostream>
 #include <vector>
 
-
 #include "tests/ui/driver.h"
 #include "ui/event_queue.h"
 

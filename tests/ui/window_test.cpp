@@ -84,8 +84,8 @@ TEST_F(WindowTest, MaximiseThenRestoreGivesRestoredThenOneSized) {
   ASSERT_TRUE(drive::WaitUntil([] { return !drive::WindowMaximized(0); }));
   drive::Process();
   EXPECT_EQ(StateEvents(PumpAndDrain()), (std::vector<Event>{{ui::EventWindowMaximized, 0, 0, 0},
-                                                              {ui::EventWindowRestored, 0, 0, 0},
-                                                              {ui::EventWindowSized, 0, 0, 0}}));
+                                                             {ui::EventWindowRestored, 0, 0, 0},
+                                                             {ui::EventWindowSized, 0, 0, 0}}));
 }
 
 TEST_F(WindowTest, MinimiseReportsOnlyMinimised) {
@@ -190,10 +190,14 @@ TEST_F(WindowTest, StyleBitsGiveTheFrameTheyName) {
     bool shown;
   } windows[] = {
       {"title bar, close box and sizing frame", 0xCC0000, {true, true, false, false, true, false}, true},
-      {"no sizing frame, not the container, hidden", 0xC80000 | ui::kWindowNotContainer | ui::kWindowHidden,
-       {true, true, false, false, false, false}, false},
-      {"a tool window loses the minimise and maximise boxes", ui::kWindowTool | 0xCF0000 | ui::kWindowNotContainer,
-       {true, true, false, false, true, true}, true},
+      {"no sizing frame, not the container, hidden",
+       0xC80000 | ui::kWindowNotContainer | ui::kWindowHidden,
+       {true, true, false, false, false, false},
+       false},
+      {"a tool window loses the minimise and maximise boxes",
+       ui::kWindowTool | 0xCF0000 | ui::kWindowNotContainer,
+       {true, true, false, false, true, true},
+       true},
   };
   for (int64_t n = 0; n < 3; ++n) {
     SCOPED_TRACE(windows[n].what);

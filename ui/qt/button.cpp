@@ -73,9 +73,7 @@ int64_t ButtonCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_t
       break;
     }
     case 0x4:
-    case 0x9:
-      b = new QRadioButton(parent);
-      break;
+    case 0x9: b = new QRadioButton(parent); break;
     default: {
       auto* push = new QPushButton(parent);
       push->setDefault((flags & kButtonTypeMask) == kButtonDefault);

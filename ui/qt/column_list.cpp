@@ -26,19 +26,19 @@ using runtime::Text;
 using runtime::TextView;
 
 // The record's kind words.
-constexpr int kWordLongest = 0;      // longest column text added since creation or the last clear
-constexpr int kWordGridColour = 1;   // -1 = the button face colour
-constexpr int kWordFlags = 2;        // kFlag... below
+constexpr int kWordLongest = 0;     // longest column text added since creation or the last clear
+constexpr int kWordGridColour = 1;  // -1 = the button face colour
+constexpr int kWordFlags = 2;       // kFlag... below
 constexpr int kWordTextColour = 3;
 constexpr int kWordBackColour = 4;
-constexpr int kWordAlive = 5;        // 1 until the control starts going away
+constexpr int kWordAlive = 5;  // 1 until the control starts going away
 
 constexpr int64_t kFlagTextColour = 1;
 constexpr int64_t kFlagBackColour = 2;
 constexpr int64_t kFlagGridLines = 4;
 constexpr int64_t kFlagThreeState = 8 | 16;
 
-constexpr int kDataRole = Qt::UserRole;         // a row's data value, on its vertical header item
+constexpr int kDataRole = Qt::UserRole;            // a row's data value, on its vertical header item
 constexpr int kCellColourRole = Qt::UserRole + 1;  // a cell's colour value, on the cell
 
 QColor ColourFromValue(int64_t value) {
@@ -90,9 +90,7 @@ class ColumnListControl : public QTableWidget {
 ColumnListControl* ControlOf(WidgetRecord* w) { return static_cast<ColumnListControl*>(w->control); }
 
 bool RowExists(const ColumnListControl* list, int64_t row) { return row >= 0 && row < list->rowCount(); }
-bool ColumnExists(const ColumnListControl* list, int64_t column) {
-  return column >= 0 && column < list->columnCount();
-}
+bool ColumnExists(const ColumnListControl* list, int64_t column) { return column >= 0 && column < list->columnCount(); }
 
 int FirstSelectedRow(const ColumnListControl* list) {
   int first = -1;
@@ -218,8 +216,7 @@ int64_t ListNotify(WidgetRecord* w, void* target_object, void* qt_event) {
       }
       return kNotHandled;
     }
-    default:
-      return kNotHandled;
+    default: return kNotHandled;
   }
 }
 
@@ -294,9 +291,9 @@ void ListSetItemState(WidgetRecord* w, int64_t item, int64_t state) {
     list->selectionModel()->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
   }
   if (QTableWidgetItem* cell = list->item(row, 0); cell && (cell->flags() & Qt::ItemIsUserCheckable)) {
-    cell->setCheckState((state & kListItemChecked)                          ? Qt::Checked
+    cell->setCheckState((state & kListItemChecked)                              ? Qt::Checked
                         : (state & kListItemPartlyChecked) && list->three_state ? Qt::PartiallyChecked
-                                                                              : Qt::Unchecked);
+                                                                                : Qt::Unchecked);
   }
 }
 
@@ -345,16 +342,13 @@ void ListRemoveColumn(WidgetRecord* w, int64_t column) {
 int64_t ListGetAttribute(WidgetRecord* w, int64_t attribute) {
   ColumnListControl* list = ControlOf(w);
   switch (attribute) {
-    case kListAttributeView:
-      return 3;
-    case kListAttributeColumnCount:
-      return list->columnCount();
+    case kListAttributeView: return 3;
+    case kListAttributeColumnCount: return list->columnCount();
     case kListAttributeClickedColumn: {
       const QVariant v = list->property("VX_ClikedColumn");
       return v.isValid() ? v.toLongLong() : -1;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }
 
@@ -383,14 +377,11 @@ void ListSetColour(WidgetRecord* w, int64_t which, int64_t colour) {
 
 int64_t ListGetColour(WidgetRecord* w, int64_t which) {
   switch (which) {
-    case kListColourText:
-      return (w->kind_words[kWordFlags] & kFlagTextColour) ? w->kind_words[kWordTextColour] : -1;
+    case kListColourText: return (w->kind_words[kWordFlags] & kFlagTextColour) ? w->kind_words[kWordTextColour] : -1;
     case kListColourBackground:
       return (w->kind_words[kWordFlags] & kFlagBackColour) ? w->kind_words[kWordBackColour] : -1;
-    case kListColourGrid:
-      return w->kind_words[kWordGridColour];
-    default:
-      return 0;
+    case kListColourGrid: return w->kind_words[kWordGridColour];
+    default: return 0;
   }
 }
 

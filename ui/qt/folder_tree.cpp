@@ -324,9 +324,8 @@ void Populate(FolderTreeRecord* r, QTreeWidgetItem* item) {
     return;
   }
   const bool folders_only = r->flags & kTreeFoldersOnly;
-  const FolderListing listing =
-      ListFolderChildren(path, folders_only ? std::vector<Text>{} : SplitPatterns(r->pattern), folders_only,
-                         r->flags & kTreeSorted);
+  const FolderListing listing = ListFolderChildren(path, folders_only ? std::vector<Text>{} : SplitPatterns(r->pattern),
+                                                   folders_only, r->flags & kTreeSorted);
   QList<QTreeWidgetItem*> children;
   children.reserve(static_cast<qsizetype>(listing.folders.size() + listing.files.size()));
   for (const ListedFolder& f : listing.folders) {
@@ -502,8 +501,7 @@ int64_t TreeNotify(WidgetRecord* w, void* target_object, void* qt_event) {
       }
       return kNotHandled;
     }
-    default:
-      return kNotHandled;
+    default: return kNotHandled;
   }
 }
 
@@ -543,11 +541,8 @@ void TreeSetText(WidgetRecord* w, TextView text) {
   ClosePrompt(r);
   const TreeTextPlan plan = PlanTreeText(text);
   switch (plan.action) {
-    case TreeTextAction::Refuse:
-      return;
-    case TreeTextAction::Rebuild:
-      Rebuild(r);
-      return;
+    case TreeTextAction::Refuse: return;
+    case TreeTextAction::Rebuild: Rebuild(r); return;
     case TreeTextAction::PatternKeepSelection: {
       const QTreeWidgetItem* selected = SelectedItem(r);
       const Text previous = selected ? ItemPath(selected) : Text();
@@ -556,9 +551,7 @@ void TreeSetText(WidgetRecord* w, TextView text) {
       if (!previous.empty()) SelectPath(r, previous);
       return;
     }
-    case TreeTextAction::Select:
-      SelectPath(r, plan.select_path);
-      return;
+    case TreeTextAction::Select: SelectPath(r, plan.select_path); return;
     case TreeTextAction::SelectWithPattern:
       r->pattern = plan.pattern;
       Rebuild(r);

@@ -26,9 +26,9 @@ using runtime::Text;
 using runtime::TextView;
 
 // Kind words of a list box record.
-constexpr int kWordBackground = 0;  // colour, -1 = default
-constexpr int kWordText = 1;        // colour, -1 = default
-constexpr int kWordDragging = 2;    // 1 from a drag start until the button is released
+constexpr int kWordBackground = 0;     // colour, -1 = default
+constexpr int kWordText = 1;           // colour, -1 = default
+constexpr int kWordDragging = 2;       // 1 from a drag start until the button is released
 constexpr int kWordConsumedPress = 3;  // 1 when the control did not see the press
 
 constexpr char kMouseDown[] = "VX_MouseDown";
@@ -83,8 +83,7 @@ int64_t ListNotify(WidgetRecord* w, void* target_object, void* qt_event) {
       l->setProperty(kMouseDown, pos);
       // A press on a selected item of a multi-selection list may start dragging all of them; the
       // control would first reduce the selection to that one item.
-      if (IsMulti(l) && item->isSelected() &&
-          (m->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) == 0) {
+      if (IsMulti(l) && item->isSelected() && (m->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier)) == 0) {
         w->kind_words[kWordConsumedPress] = 1;
         l->setFocus(Qt::MouseFocusReason);
         return 1;
@@ -129,8 +128,7 @@ int64_t ListNotify(WidgetRecord* w, void* target_object, void* qt_event) {
       if (consumed) return 1;
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return kNotHandled;
 }

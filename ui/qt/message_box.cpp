@@ -21,54 +21,36 @@ struct ButtonSet {
 
 ButtonSet ButtonsFor(uint32_t flags) {
   switch (flags & 0xF) {
-    case kMessageOkCancel:
-      return {QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel};
+    case kMessageOkCancel: return {QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel};
     case kMessageAbortRetryIgnore:
       return {QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, QMessageBox::NoButton};
-    case kMessageYesNoCancel:
-      return {QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel};
-    case kMessageYesNo:
-      return {QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton};
-    case kMessageRetryCancel:
-      return {QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Cancel};
-    default:
-      return {QMessageBox::Ok, QMessageBox::Ok};
+    case kMessageYesNoCancel: return {QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel};
+    case kMessageYesNo: return {QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton};
+    case kMessageRetryCancel: return {QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Cancel};
+    default: return {QMessageBox::Ok, QMessageBox::Ok};
   }
 }
 
 QMessageBox::Icon IconFor(uint32_t flags) {
   switch (flags & 0xF0) {
-    case kMessageIconError:
-      return QMessageBox::Critical;
-    case kMessageIconQuestion:
-      return QMessageBox::Question;
-    case kMessageIconWarning:
-      return QMessageBox::Warning;
-    case kMessageIconInformation:
-      return QMessageBox::Information;
-    default:
-      return QMessageBox::NoIcon;
+    case kMessageIconError: return QMessageBox::Critical;
+    case kMessageIconQuestion: return QMessageBox::Question;
+    case kMessageIconWarning: return QMessageBox::Warning;
+    case kMessageIconInformation: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
   }
 }
 
 int32_t AnswerFor(int button) {
   switch (button) {
-    case QMessageBox::Ok:
-      return kAnswerOk;
-    case QMessageBox::Cancel:
-      return kAnswerCancel;
-    case QMessageBox::Abort:
-      return kAnswerAbort;
-    case QMessageBox::Retry:
-      return kAnswerRetry;
-    case QMessageBox::Ignore:
-      return kAnswerIgnore;
-    case QMessageBox::Yes:
-      return kAnswerYes;
-    case QMessageBox::No:
-      return kAnswerNo;
-    default:
-      return 0;
+    case QMessageBox::Ok: return kAnswerOk;
+    case QMessageBox::Cancel: return kAnswerCancel;
+    case QMessageBox::Abort: return kAnswerAbort;
+    case QMessageBox::Retry: return kAnswerRetry;
+    case QMessageBox::Ignore: return kAnswerIgnore;
+    case QMessageBox::Yes: return kAnswerYes;
+    case QMessageBox::No: return kAnswerNo;
+    default: return 0;
   }
 }
 

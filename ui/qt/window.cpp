@@ -83,12 +83,8 @@ struct WindowFilter : QObject {
         PostEvent(EventCloseWindow, n, n, 0);
         PostWakeUp();
         return true;
-      case QEvent::WindowActivate:
-        PostEvent(EventWindowActivated, 0, n, 0);
-        break;
-      case QEvent::WindowDeactivate:
-        PostEvent(EventWindowDeactivated, 0, n, 0);
-        break;
+      case QEvent::WindowActivate: PostEvent(EventWindowActivated, 0, n, 0); break;
+      case QEvent::WindowDeactivate: PostEvent(EventWindowDeactivated, 0, n, 0); break;
       case QEvent::WindowStateChange: {
         if (r->ready == 0) break;
         const Qt::WindowStates s = window->windowState();
@@ -133,8 +129,7 @@ struct WindowFilter : QObject {
         if (OwnArea(window, m) && m->button() == Qt::LeftButton) PostEvent(EventWindowLeftDoubleClick, 0, n, 0);
         break;
       }
-      default:
-        break;
+      default: break;
     }
     return false;
   }
@@ -263,8 +258,8 @@ void ShutdownWindows() {
   g_accelerators = nullptr;
 }
 
-int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,
-                     runtime::TextView title, uint32_t flags, void* parent_window) {
+int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height, runtime::TextView title,
+                     uint32_t flags, void* parent_window) {
   auto* parent = static_cast<QWidget*>(parent_window);
   if (g_windows == nullptr) return 0;
   if (number < 0 && number != runtime::AnyId) return 0;
@@ -319,8 +314,8 @@ int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, i
   }
 
   // The native window knows its frame, which centring and keeping on screen need for the outer size.
-  const bool platform_places = x == kWindowPositionIgnore ||
-                               (y == kWindowPositionIgnore && !centre_screen && !centre_parent);
+  const bool platform_places =
+      x == kWindowPositionIgnore || (y == kWindowPositionIgnore && !centre_screen && !centre_parent);
   const bool placed_at_corner = !centre_screen && !centre_parent && !platform_places;
   if (!platform_places) w->winId();
   if (centre_screen) {

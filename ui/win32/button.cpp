@@ -23,9 +23,7 @@ int64_t ButtonNotify(WidgetRecord* w, void*, void* event) {
   return kNotHandled;
 }
 
-int64_t ButtonGetState(WidgetRecord* w) {
-  return SendMessageW(ButtonOf(w), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-}
+int64_t ButtonGetState(WidgetRecord* w) { return SendMessageW(ButtonOf(w), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0; }
 
 void ButtonSetState(WidgetRecord* w, int64_t state) {
   // A programmatic toggle is not the user's press.

@@ -100,7 +100,8 @@ Text CellText(const ListRecord* r, int row, int column) {
   item.iSubItem = column;
   item.pszText = buffer.data();
   item.cchTextMax = static_cast<int>(size);
-  const LRESULT got = SendMessageW(r->list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  const LRESULT got =
+      SendMessageW(r->list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
   buffer.resize(got <= 0 ? 0 : std::min(static_cast<size_t>(got), size - 1));
   return TextFromWide(buffer);
 }
@@ -149,7 +150,8 @@ std::vector<std::vector<Text>> AllTexts(const ListRecord* r) {
 
 void RewriteTexts(ListRecord* r, const std::vector<std::vector<Text>>& rows) {
   for (size_t row = 0; row < rows.size(); ++row) {
-    for (size_t c = 0; c < rows[row].size(); ++c) SetCellText(r, static_cast<int>(row), static_cast<int>(c), rows[row][c]);
+    for (size_t c = 0; c < rows[row].size(); ++c)
+      SetCellText(r, static_cast<int>(row), static_cast<int>(c), rows[row][c]);
   }
 }
 
@@ -184,10 +186,8 @@ void OnItemChanged(ListRecord* r, const NMLISTVIEW* n) {
 // Cell colours: the list asks before each cell is drawn.
 LRESULT OnCustomDraw(ListRecord* r, NMLVCUSTOMDRAW* d) {
   switch (d->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-      return r->extras.empty() ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT:
-      return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_PREPAINT: return r->extras.empty() ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
       const auto* extra = reinterpret_cast<const RowExtra*>(d->nmcd.lItemlParam);
       const size_t column = static_cast<size_t>(d->iSubItem);
@@ -196,16 +196,13 @@ LRESULT OnCustomDraw(ListRecord* r, NMLVCUSTOMDRAW* d) {
                              : (r->text_colour >= 0 ? static_cast<COLORREF>(r->text_colour) : r->default_text);
       return CDRF_NEWFONT;
     }
-    default:
-      return CDRF_DODEFAULT;
+    default: return CDRF_DODEFAULT;
   }
 }
 
 bool OnParentNotify(ListRecord* r, const NMHDR* h, LRESULT* result) {
   switch (h->code) {
-    case LVN_ITEMCHANGED:
-      OnItemChanged(r, reinterpret_cast<const NMLISTVIEW*>(h));
-      return false;
+    case LVN_ITEMCHANGED: OnItemChanged(r, reinterpret_cast<const NMLISTVIEW*>(h)); return false;
     case NM_CLICK:
       DeselectionCheck(r);
       if (FirstSelectedRow(r) >= 0) PostWidgetEvent(r->list, WidgetEventLeftClick);
@@ -214,12 +211,8 @@ bool OnParentNotify(ListRecord* r, const NMHDR* h, LRESULT* result) {
       DeselectionCheck(r);
       PostWidgetEvent(r->list, WidgetEventRightClick);
       return false;
-    case NM_DBLCLK:
-      PostWidgetEvent(r->list, WidgetEventDoubleClick);
-      return false;
-    case NM_RDBLCLK:
-      PostWidgetEvent(r->list, WidgetEventRightDoubleClick);
-      return false;
+    case NM_DBLCLK: PostWidgetEvent(r->list, WidgetEventDoubleClick); return false;
+    case NM_RDBLCLK: PostWidgetEvent(r->list, WidgetEventRightDoubleClick); return false;
     case LVN_COLUMNCLICK:
       r->clicked_column = reinterpret_cast<const NMLISTVIEW*>(h)->iSubItem;
       win32::NativeSetNumber(r->list, L"VX_ClikedColumn", r->clicked_column);
@@ -232,8 +225,7 @@ bool OnParentNotify(ListRecord* r, const NMHDR* h, LRESULT* result) {
     case NM_CUSTOMDRAW:
       *result = OnCustomDraw(r, reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(h)));
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -260,8 +252,7 @@ int64_t ListNotify(WidgetRecord* w, void* /*target*/, void* event) {
       DeselectionCheck(r);
       if (FirstSelectedRow(r) >= 0) PostWidgetEvent(r->list, WidgetEventLeftClick);
       return kNotHandled;
-    default:
-      return kNotHandled;
+    default: return kNotHandled;
   }
 }
 
@@ -407,14 +398,10 @@ void ListRemoveColumn(WidgetRecord* w, int64_t column) {
 int64_t ListGetAttribute(WidgetRecord* w, int64_t attribute) {
   ListRecord* r = RecordOf(w);
   switch (attribute) {
-    case kListAttributeView:
-      return 3;
-    case kListAttributeColumnCount:
-      return ColumnCount(r);
-    case kListAttributeClickedColumn:
-      return r->clicked_column;
-    default:
-      return 0;
+    case kListAttributeView: return 3;
+    case kListAttributeColumnCount: return ColumnCount(r);
+    case kListAttributeClickedColumn: return r->clicked_column;
+    default: return 0;
   }
 }
 
@@ -432,11 +419,8 @@ void ListSetColour(WidgetRecord* w, int64_t which, int64_t colour) {
       SendMessageW(r->list, LVM_SETBKCOLOR, 0, colour < 0 ? r->default_back : value);
       SendMessageW(r->list, LVM_SETTEXTBKCOLOR, 0, colour < 0 ? r->default_text_back : value);
       break;
-    case kListColourGrid:
-      r->grid_colour = colour;
-      break;
-    default:
-      return;
+    case kListColourGrid: r->grid_colour = colour; break;
+    default: return;
   }
   InvalidateRect(r->list, nullptr, TRUE);
 }
@@ -444,14 +428,10 @@ void ListSetColour(WidgetRecord* w, int64_t which, int64_t colour) {
 int64_t ListGetColour(WidgetRecord* w, int64_t which) {
   ListRecord* r = RecordOf(w);
   switch (which) {
-    case kListColourText:
-      return r->text_colour;
-    case kListColourBackground:
-      return r->back_colour;
-    case kListColourGrid:
-      return r->grid_colour;
-    default:
-      return 0;
+    case kListColourText: return r->text_colour;
+    case kListColourBackground: return r->back_colour;
+    case kListColourGrid: return r->grid_colour;
+    default: return 0;
   }
 }
 
@@ -470,7 +450,8 @@ int64_t ListGetItemColour(WidgetRecord* w, int64_t item, int64_t column) {
   ListRecord* r = RecordOf(w);
   if (!RowExists(r, item) || !ColumnExists(r, column)) return -1;
   const RowExtra* extra = ExtraOf(r, static_cast<int>(item));
-  return extra && static_cast<size_t>(column) < extra->colours.size() ? extra->colours[static_cast<size_t>(column)] : -1;
+  return extra && static_cast<size_t>(column) < extra->colours.size() ? extra->colours[static_cast<size_t>(column)]
+                                                                      : -1;
 }
 
 void ListSetItemData(WidgetRecord* w, int64_t item, int64_t data) {

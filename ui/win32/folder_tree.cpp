@@ -107,7 +107,8 @@ DriveChange UpdateDrives(TreeLibrary* lib) {
   }
   DriveChange change;
   for (uint32_t d = 0; d < kDriveLetters; ++d) {
-    if (now[d].present != lib->drives[d].present) (now[d].present ? change.arrived : change.removed) |= uint64_t{1} << d;
+    if (now[d].present != lib->drives[d].present)
+      (now[d].present ? change.arrived : change.removed) |= uint64_t{1} << d;
     lib->drives[d] = now[d];
   }
   return change;
@@ -173,8 +174,8 @@ Text DriveTypeName(uint32_t drive) {
 // The volume label (or the kind of drive) with the letter, as the shell names a drive.
 Text DriveDisplayName(const TreeLibrary* lib, uint32_t drive) {
   const Text& label = lib->drives[drive].label;
-  return runtime::TextConcat({label.empty() ? DriveTypeName(drive) : label, u" (",
-                              Text{static_cast<char16_t>(u'A' + drive), u':'}, u")"});
+  return runtime::TextConcat(
+      {label.empty() ? DriveTypeName(drive) : label, u" (", Text{static_cast<char16_t>(u'A' + drive), u':'}, u")"});
 }
 
 int DriveIcon(const TreeLibrary* lib, uint32_t drive) {
@@ -288,8 +289,8 @@ void OpenPrompt(FolderTreeRecord* r, uint32_t drive) {
   ClosePrompt(r);
   TreeLibrary* lib = Library();
   const Text letter{static_cast<char16_t>(u'A' + drive), u':'};
-  const Text text = runtime::TextConcat({u"There is no medium in the drive ", letter,
-                                         u". Insert one into the drive and try again."});
+  const Text text =
+      runtime::TextConcat({u"There is no medium in the drive ", letter, u". Insert one into the drive and try again."});
   HICON icon = lib->images ? ImageList_GetIcon(lib->images, DriveIcon(lib, drive), ILD_NORMAL) : nullptr;
   HWND owner = lib->watched ? lib->watched : GetAncestor(r->tree, GA_ROOT);
   HWND prompt = win32::NativeDrivePromptOpen(owner, WideFromText(text).c_str(), icon, &kPromptCallbacks, r);
@@ -312,8 +313,8 @@ bool Populate(FolderTreeRecord* r, HTREEITEM item) {
   TreeLibrary* lib = Library();
   if (TagIsDrive(tag)) {
     const uint32_t drive = TagKind(tag);
-    const int error = drive < kDriveLetters && lib->drives[drive].present ? QueryVolumeSpace(DriveRoot(drive))
-                                                                          : ERROR_PATH_NOT_FOUND;
+    const int error =
+        drive < kDriveLetters && lib->drives[drive].present ? QueryVolumeSpace(DriveRoot(drive)) : ERROR_PATH_NOT_FOUND;
     if (error != 0) {
       if (error == ERROR_NOT_READY && !(r->flags & kTreeNoDrivePrompt)) OpenPrompt(r, drive);
       return false;
@@ -322,9 +323,10 @@ bool Populate(FolderTreeRecord* r, HTREEITEM item) {
   const Text path = ItemPath(tree, item);
   if (path.empty() || !PathFits(path)) return false;
   const bool folders_only = r->flags & kTreeFoldersOnly;
-  const FolderListing listing = ListFolderChildren(
-      path, folders_only ? std::vector<Text>{} : SplitPatterns(r->pattern), folders_only, r->flags & kTreeSorted);
-  for (const ListedFolder& f : listing.folders) AddItem(tree, item, f.name, lib->folder_icon, kTagFolder, f.has_children);
+  const FolderListing listing = ListFolderChildren(path, folders_only ? std::vector<Text>{} : SplitPatterns(r->pattern),
+                                                   folders_only, r->flags & kTreeSorted);
+  for (const ListedFolder& f : listing.folders)
+    AddItem(tree, item, f.name, lib->folder_icon, kTagFolder, f.has_children);
   for (const Text& name : listing.files) AddItem(tree, item, name, FileIcon(lib, path, name), kTagFile, false);
   if (listing.folders.empty() && listing.files.empty()) win32::NativeTreeSetHasChildren(tree, item, false);
   SetTag(tree, item, tag | kTagPopulated);
@@ -408,21 +410,16 @@ HTREEITEM ItemUnderMouse(HWND tree) {
 
 bool OnParentNotify(FolderTreeRecord* r, const NMHDR* h, LRESULT* result) {
   switch (h->code) {
-    case NM_CLICK:
-      PostMessageW(r->tree, kReportLeftClick, 0, 0);
-      return false;
+    case NM_CLICK: PostMessageW(r->tree, kReportLeftClick, 0, 0); return false;
     case NM_RCLICK: {
       // Selected first, so that whoever reads the tree on the click finds the item clicked.
-      HTREEITEM item = reinterpret_cast<HTREEITEM>(
-          SendMessageW(r->tree, TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
+      HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageW(r->tree, TVM_GETNEXTITEM, TVGN_DROPHILITE, 0));
       if (!item) item = ItemUnderMouse(r->tree);
       if (item && item != win32::NativeTreeSelection(r->tree)) win32::NativeTreeSelect(r->tree, item);
       PostWidgetEvent(r->tree, WidgetEventRightClick);
       return false;
     }
-    case NM_DBLCLK:
-      PostWidgetEvent(r->tree, WidgetEventDoubleClick);
-      return false;
+    case NM_DBLCLK: PostWidgetEvent(r->tree, WidgetEventDoubleClick); return false;
     case TVN_SELCHANGEDW:
       if (!r->rebuilding) PostWidgetEvent(r->tree, WidgetEventChange);
       return false;
@@ -439,8 +436,7 @@ bool OnParentNotify(FolderTreeRecord* r, const NMHDR* h, LRESULT* result) {
       *result = TRUE;  // not listed: the item stays closed
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -496,11 +492,8 @@ void TreeSetText(WidgetRecord* w, TextView text) {
   ClosePrompt(r);
   const TreeTextPlan plan = PlanTreeText(text);
   switch (plan.action) {
-    case TreeTextAction::Refuse:
-      return;
-    case TreeTextAction::Rebuild:
-      Rebuild(r);
-      return;
+    case TreeTextAction::Refuse: return;
+    case TreeTextAction::Rebuild: Rebuild(r); return;
     case TreeTextAction::PatternKeepSelection: {
       HTREEITEM selected = win32::NativeTreeSelection(r->tree);
       const Text previous = selected ? ItemPath(r->tree, selected) : Text();
@@ -509,9 +502,7 @@ void TreeSetText(WidgetRecord* w, TextView text) {
       if (!previous.empty()) SelectPath(r, previous);
       return;
     }
-    case TreeTextAction::Select:
-      SelectPath(r, plan.select_path);
-      return;
+    case TreeTextAction::Select: SelectPath(r, plan.select_path); return;
     case TreeTextAction::SelectWithPattern:
       r->pattern = plan.pattern;
       Rebuild(r);
@@ -535,8 +526,9 @@ void TreeSetColour(WidgetRecord* w, int64_t which, int64_t colour) {
   if (!r || which < kTreeColourText || which > kTreeColourLines) return;
   if (colour < 0) colour = -1;
   r->colours[which - 1] = colour;
-  const UINT message = which == kTreeColourText ? TVM_SETTEXTCOLOR : which == kTreeColourBackground ? TVM_SETBKCOLOR
-                                                                                                     : TVM_SETLINECOLOR;
+  const UINT message = which == kTreeColourText         ? TVM_SETTEXTCOLOR
+                       : which == kTreeColourBackground ? TVM_SETBKCOLOR
+                                                        : TVM_SETLINECOLOR;
   SendMessageW(r->tree, message, 0, colour < 0 ? static_cast<LPARAM>(CLR_DEFAULT) : static_cast<LPARAM>(colour));
 }
 
@@ -587,7 +579,8 @@ void ApplyDriveChange(const DriveChange& change) {
       item = next;
     }
     for (uint32_t d = 0; d < kDriveLetters; ++d) {
-      if (lib->drives[d].present && !FindDriveItem(r, d)) AddItem(r->tree, r->root, DriveDisplayName(lib, d), DriveIcon(lib, d), d, true);
+      if (lib->drives[d].present && !FindDriveItem(r, d))
+        AddItem(r->tree, r->root, DriveDisplayName(lib, d), DriveIcon(lib, d), d, true);
     }
   }
 }

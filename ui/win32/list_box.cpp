@@ -149,11 +149,8 @@ int64_t FromParent(WidgetRecord* w, Win32Message* m) {
     case LBN_SELCHANGE:
       if (w->kind_words[kWordDragging] == 0) PostWidgetEvent(w->control, WidgetEventLeftClick);
       break;
-    case LBN_DBLCLK:
-      PostWidgetEvent(w->control, WidgetEventDoubleClick);
-      break;
-    default:
-      break;
+    case LBN_DBLCLK: PostWidgetEvent(w->control, WidgetEventDoubleClick); break;
+    default: break;
   }
   return kNotHandled;
 }
@@ -162,17 +159,11 @@ int64_t ListNotify(WidgetRecord* w, void*, void* event) {
   auto* m = static_cast<Win32Message*>(event);
   if (m->from_parent) return FromParent(w, m);
   switch (m->message) {
-    case WM_LBUTTONDOWN:
-      return OnLeftDown(w, m);
-    case WM_MOUSEMOVE:
-      return OnMove(w, m);
-    case WM_LBUTTONUP:
-      return OnLeftUp(w, m);
-    case WM_RBUTTONUP:
-      PostWidgetEvent(w->control, WidgetEventRightClick);
-      return kNotHandled;
-    default:
-      return kNotHandled;
+    case WM_LBUTTONDOWN: return OnLeftDown(w, m);
+    case WM_MOUSEMOVE: return OnMove(w, m);
+    case WM_LBUTTONUP: return OnLeftUp(w, m);
+    case WM_RBUTTONUP: PostWidgetEvent(w->control, WidgetEventRightClick); return kNotHandled;
+    default: return kNotHandled;
   }
 }
 

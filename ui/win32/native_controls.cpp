@@ -44,8 +44,8 @@ bool NativeInitControls() {
   return InitCommonControlsEx(&icc) != FALSE;
 }
 
-HWND NativeControlCreate(const wchar_t* class_name, DWORD ex_style, DWORD flags, HWND parent,
-                         const NativeRect& rect, int id, const wchar_t* text) {
+HWND NativeControlCreate(const wchar_t* class_name, DWORD ex_style, DWORD flags, HWND parent, const NativeRect& rect,
+                         int id, const wchar_t* text) {
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | flags;
   return CreateWindowExW(ex_style, class_name, text ? text : L"", style, rect.x, rect.y, rect.width, rect.height,
                          parent, reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), Instance(), nullptr);
@@ -83,7 +83,8 @@ HWND NativeListBoxCreate(HWND parent, const NativeRect& rect, int id, DWORD flag
 }
 
 int NativeListBoxAdd(HWND list, int position, const wchar_t* text) {
-  const LRESULT r = SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text ? text : L""));
+  const LRESULT r =
+      SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(text ? text : L""));
   return r < 0 ? -1 : static_cast<int>(r);
 }
 
@@ -224,8 +225,8 @@ std::wstring NativeTreeText(HWND tree, HTREEITEM item) {
 }
 
 HTREEITEM NativeTreeFirstChild(HWND tree, HTREEITEM item) {
-  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, item ? TVGN_CHILD : TVGN_ROOT,
-                                                  reinterpret_cast<LPARAM>(item)));
+  return reinterpret_cast<HTREEITEM>(
+      SendMessageW(tree, TVM_GETNEXTITEM, item ? TVGN_CHILD : TVGN_ROOT, reinterpret_cast<LPARAM>(item)));
 }
 
 HTREEITEM NativeTreeNextSibling(HWND tree, HTREEITEM item) {

@@ -28,8 +28,8 @@ bool NativeInitControls();
 
 // Any child control of a registered or system class; `flags` are the platform's own style bits
 // added to child, visible and tab stop. Null when the system refuses.
-HWND NativeControlCreate(const wchar_t* class_name, DWORD ex_style, DWORD flags, HWND parent,
-                         const NativeRect& rect, int id, const wchar_t* text);
+HWND NativeControlCreate(const wchar_t* class_name, DWORD ex_style, DWORD flags, HWND parent, const NativeRect& rect,
+                         int id, const wchar_t* text);
 void NativeControlDestroy(HWND control);
 std::wstring NativeWindowText(HWND window);
 
@@ -43,12 +43,12 @@ HWND NativeButtonCreate(HWND parent, const NativeRect& rect, int id, const wchar
 
 // List box: one column, notifications on (LBN_SELCHANGE arrives as WM_COMMAND).
 HWND NativeListBoxCreate(HWND parent, const NativeRect& rect, int id, DWORD flags);
-int NativeListBoxAdd(HWND list, int position, const wchar_t* text);   // index, -1 on failure
+int NativeListBoxAdd(HWND list, int position, const wchar_t* text);  // index, -1 on failure
 void NativeListBoxClear(HWND list);
 int NativeListBoxCount(HWND list);
-int NativeListBoxSelection(HWND list);                                // -1 when none
-void NativeListBoxSelect(HWND list, int index);                       // -1 clears
-std::wstring NativeListBoxText(HWND list, int index);                 // "" when no such item
+int NativeListBoxSelection(HWND list);                 // -1 when none
+void NativeListBoxSelect(HWND list, int index);        // -1 clears
+std::wstring NativeListBoxText(HWND list, int index);  // "" when no such item
 
 // List view in report mode with full-row selection; `flags` are added to the style.
 HWND NativeListViewCreate(HWND parent, const NativeRect& rect, int id, DWORD flags);
@@ -58,19 +58,19 @@ int NativeListViewColumnCount(HWND list);
 int NativeListViewAddRow(HWND list, int position, const std::vector<std::wstring>& cells, int image);
 int NativeListViewCount(HWND list);
 void NativeListViewClear(HWND list);
-int NativeListViewSelection(HWND list);                               // first selected row, -1 when none
+int NativeListViewSelection(HWND list);  // first selected row, -1 when none
 void NativeListViewSelect(HWND list, int row, bool selected);
-std::wstring NativeListViewText(HWND list, int row, int column);      // "" when no such cell
+std::wstring NativeListViewText(HWND list, int row, int column);  // "" when no such cell
 
 // Tree view with buttons, lines and lines at the root.
 HWND NativeTreeViewCreate(HWND parent, const NativeRect& rect, int id, DWORD flags);
 struct NativeTreeItemSpec {
-  HTREEITEM parent;           // null: a root item
-  HTREEITEM after;            // null: last
+  HTREEITEM parent;  // null: a root item
+  HTREEITEM after;   // null: last
   const wchar_t* text;
-  int image;                  // -1: none
+  int image;  // -1: none
   LPARAM data;
-  bool may_have_children;     // shows the button before its children are known
+  bool may_have_children;  // shows the button before its children are known
 };
 HTREEITEM NativeTreeAdd(HWND tree, const NativeTreeItemSpec& spec);
 LPARAM NativeTreeData(HWND tree, HTREEITEM item);
@@ -90,7 +90,7 @@ HTREEITEM NativeTreeItemToPopulate(const NMHDR* header);
 
 // Image lists of small icons for tree and list views.
 HIMAGELIST NativeImageListCreate(int width, int height);
-int NativeImageListAdd(HIMAGELIST images, HICON icon);                // index, -1 on failure
+int NativeImageListAdd(HIMAGELIST images, HICON icon);  // index, -1 on failure
 void NativeTreeSetImages(HWND tree, HIMAGELIST images);
 void NativeListViewSetImages(HWND list, HIMAGELIST images);
 // The shell's small icon for a file or folder path, the stock icon (SIID_*) otherwise. The
@@ -113,10 +113,10 @@ constexpr int kDrivePromptCancel = IDCANCEL;
 
 // The drives GetLogicalDrives names, in letter order.
 struct NativeDriveRecord {
-  wchar_t letter;             // 'A' to 'Z'
-  UINT type;                  // DRIVE_FIXED, DRIVE_REMOVABLE, ...
-  bool ready;                 // the volume answered (a medium is present)
-  std::wstring label;         // the volume label, "" when none or not ready
+  wchar_t letter;      // 'A' to 'Z'
+  UINT type;           // DRIVE_FIXED, DRIVE_REMOVABLE, ...
+  bool ready;          // the volume answered (a medium is present)
+  std::wstring label;  // the volume label, "" when none or not ready
 };
 std::vector<NativeDriveRecord> NativeDrives();
 // The user's documents folder, "" when the system has none.

@@ -66,7 +66,8 @@ void FillPrompt(HWND prompt, const wchar_t* drive_text, HICON icon, HFONT font, 
   SetWindowLongW(picture, GWL_STYLE, GetWindowLongW(picture, GWL_STYLE) & ~WS_TABSTOP);
   HWND text = NativeControlCreate(L"Static", 0, SS_LEFT, prompt, {s(56), s(12), s(220), s(36)}, -1, drive_text);
   SetWindowLongW(text, GWL_STYLE, GetWindowLongW(text, GWL_STYLE) & ~WS_TABSTOP);
-  HWND cancel = NativeButtonCreate(prompt, {s(196), s(56), s(80), s(24)}, kDrivePromptCancel, L"Cancel", BS_DEFPUSHBUTTON);
+  HWND cancel =
+      NativeButtonCreate(prompt, {s(196), s(56), s(80), s(24)}, kDrivePromptCancel, L"Cancel", BS_DEFPUSHBUTTON);
   for (HWND c : {text, cancel}) {
     if (c) NativeSetFont(c, font);
   }
@@ -87,9 +88,9 @@ HWND NativeDrivePromptOpen(HWND owner, const wchar_t* drive_text, HICON icon,
   AdjustWindowRectEx(&outer, style, FALSE, WS_EX_DLGMODALFRAME);
   auto* b = new PromptBinding{callbacks, context, NativeMessageFont(dpi), false};
   g_prompt_bound = false;
-  HWND prompt = CreateWindowExW(WS_EX_DLGMODALFRAME, kPromptClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                outer.right - outer.left, outer.bottom - outer.top, owner, nullptr,
-                                GetModuleHandleW(nullptr), b);
+  HWND prompt =
+      CreateWindowExW(WS_EX_DLGMODALFRAME, kPromptClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                      outer.right - outer.left, outer.bottom - outer.top, owner, nullptr, GetModuleHandleW(nullptr), b);
   if (!prompt) {
     if (!g_prompt_bound) {
       if (b->font) DeleteObject(b->font);

@@ -45,12 +45,9 @@ HWND SendingControl(UINT message, LPARAM lparam) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
-      return reinterpret_cast<HWND>(lparam);
-    case WM_NOTIFY:
-      return lparam ? reinterpret_cast<const NMHDR*>(lparam)->hwndFrom : nullptr;
-    default:
-      return nullptr;
+    case WM_CTLCOLORSTATIC: return reinterpret_cast<HWND>(lparam);
+    case WM_NOTIFY: return lparam ? reinterpret_cast<const NMHDR*>(lparam)->hwndFrom : nullptr;
+    default: return nullptr;
   }
 }
 
@@ -77,8 +74,7 @@ void OnActivate(HWND window, bool active, const WindowBinding& b) {
 
 void OnDensityChanged(HWND window, WPARAM wparam, LPARAM lparam, const WindowBinding& b) {
   const RECT* r = reinterpret_cast<const RECT*>(lparam);
-  SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
   if (b.callbacks->DensityChanged) b.callbacks->DensityChanged(b.context, window, HIWORD(wparam));
 }
 
@@ -117,23 +113,19 @@ bool Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, const Win
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONUP:
       if (c.Clicked) {
-        c.Clicked(b.context, window, message == WM_LBUTTONUP       ? NativeClickKind::LeftUp
-                                     : message == WM_RBUTTONUP     ? NativeClickKind::RightUp
-                                                                   : NativeClickKind::LeftDouble);
+        c.Clicked(b.context, window,
+                  message == WM_LBUTTONUP   ? NativeClickKind::LeftUp
+                  : message == WM_RBUTTONUP ? NativeClickKind::RightUp
+                                            : NativeClickKind::LeftDouble);
       }
       return true;
     case WM_DEVICECHANGE:
       if (c.DeviceChanged) c.DeviceChanged(b.context, window, wparam, lparam);
       *result = TRUE;
       return true;
-    case WM_DPICHANGED:
-      OnDensityChanged(window, wparam, lparam, b);
-      return true;
-    case WM_SYSCOLORCHANGE:
-      ForwardToChildren(window, message, wparam, lparam);
-      return false;
-    default:
-      return false;
+    case WM_DPICHANGED: OnDensityChanged(window, wparam, lparam, b); return true;
+    case WM_SYSCOLORCHANGE: ForwardToChildren(window, message, wparam, lparam); return false;
+    default: return false;
   }
 }
 
@@ -187,9 +179,7 @@ bool NativeRegisterWindowClass(const wchar_t* class_name) {
   return RegisterClassExW(&wc) != 0;
 }
 
-void NativeUnregisterWindowClass(const wchar_t* class_name) {
-  UnregisterClassW(class_name, GetModuleHandleW(nullptr));
-}
+void NativeUnregisterWindowClass(const wchar_t* class_name) { UnregisterClassW(class_name, GetModuleHandleW(nullptr)); }
 
 HWND NativeWindowCreate(const NativeWindowSpec& spec, const NativeWindowCallbacks* callbacks, void* context) {
   if (!spec.class_name || !callbacks) return nullptr;
@@ -201,8 +191,8 @@ HWND NativeWindowCreate(const NativeWindowSpec& spec, const NativeWindowCallback
   }
   auto* binding = new WindowBinding{callbacks, context};
   g_bound = false;
-  HWND window = CreateWindowExW(spec.ex_style, spec.class_name, spec.title ? spec.title : L"", style, spec.x,
-                                spec.y, outer.right - outer.left, outer.bottom - outer.top, spec.owner, nullptr,
+  HWND window = CreateWindowExW(spec.ex_style, spec.class_name, spec.title ? spec.title : L"", style, spec.x, spec.y,
+                                outer.right - outer.left, outer.bottom - outer.top, spec.owner, nullptr,
                                 GetModuleHandleW(nullptr), binding);
   if (!window && !g_bound) delete binding;
   return window;

@@ -39,8 +39,7 @@ struct NativeWindowCallbacks {
   void (*Repainting)(void* context, HWND window);
   void (*Clicked)(void* context, HWND window, NativeClickKind kind);
   // Returns true when handled; *result is then the message's result. Not handled: the default.
-  bool (*ControlMessage)(void* context, HWND window, const NativeControlMessageRecord& message,
-                         LRESULT* result);
+  bool (*ControlMessage)(void* context, HWND window, const NativeControlMessageRecord& message, LRESULT* result);
   void (*DeviceChanged)(void* context, HWND window, WPARAM event, LPARAM data);
   // After the window has taken the rectangle the system suggested for the new density.
   void (*DensityChanged)(void* context, HWND window, UINT dpi);
@@ -50,14 +49,14 @@ struct NativeWindowCallbacks {
 
 struct NativeWindowSpec {
   const wchar_t* class_name;
-  const wchar_t* title;       // null: empty
-  int x;                      // outer top-left corner; CW_USEDEFAULT lets the system choose
+  const wchar_t* title;  // null: empty
+  int x;                 // outer top-left corner; CW_USEDEFAULT lets the system choose
   int y;
   int client_width;
   int client_height;
-  DWORD style;                // the platform's own bits, passed through (WS_VISIBLE is dropped)
+  DWORD style;  // the platform's own bits, passed through (WS_VISIBLE is dropped)
   DWORD ex_style;
-  HWND owner;                 // null: none
+  HWND owner;  // null: none
 };
 
 // Registers a window class for NativeWindowCreate: double-click messages, arrow cursor, the

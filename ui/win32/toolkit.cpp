@@ -15,8 +15,8 @@ bool g_started = false;
 void DeclareDensityAware() {
   using SetContextFn = BOOL(WINAPI*)(HANDLE);
   HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  auto set_context = user32 ? reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(
-                                  GetProcAddress(user32, "SetProcessDpiAwarenessContext")))
+  auto set_context = user32 ? reinterpret_cast<SetContextFn>(
+                                  reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")))
                             : nullptr;
   // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
   if (set_context && set_context(reinterpret_cast<HANDLE>(static_cast<intptr_t>(-4)))) return;

@@ -76,8 +76,7 @@ void OnSized(void* context, HWND window, win32::NativeSizeKind kind) {
       }
       PostSized(n);
       break;
-    case win32::NativeSizeKind::Other:
-      break;
+    case win32::NativeSizeKind::Other: break;
   }
 }
 
@@ -87,9 +86,9 @@ void OnRepainting(void* context, HWND window) {
 
 void OnClicked(void* context, HWND window, win32::NativeClickKind kind) {
   if (RecordOf(context, window) == nullptr) return;
-  const int32_t code = kind == win32::NativeClickKind::LeftUp     ? EventWindowLeftClick
-                       : kind == win32::NativeClickKind::RightUp  ? EventWindowRightClick
-                                                                  : EventWindowLeftDoubleClick;
+  const int32_t code = kind == win32::NativeClickKind::LeftUp    ? EventWindowLeftClick
+                       : kind == win32::NativeClickKind::RightUp ? EventWindowRightClick
+                                                                 : EventWindowLeftDoubleClick;
   PostEvent(code, 0, NumberOf(context), 0);
 }
 
@@ -106,8 +105,8 @@ void OnDestroyed(void* context, HWND window) {
 }
 
 const win32::NativeWindowCallbacks kCallbacks = {
-    OnCloseAsked, OnActivated, OnMoved, OnSized, OnRepainting, OnClicked, OnControlMessage, nullptr, nullptr,
-    OnDestroyed,
+    OnCloseAsked, OnActivated,      OnMoved, OnSized, OnRepainting,
+    OnClicked,    OnControlMessage, nullptr, nullptr, OnDestroyed,
 };
 
 Rect RectOf(const RECT& r) { return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
@@ -126,7 +125,9 @@ Rect MonitorAreaAt(POINT point, bool work) {
   return RectOf(work ? info.rcWork : info.rcMonitor);
 }
 
-void MoveOuter(HWND w, int x, int y) { SetWindowPos(w, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE); }
+void MoveOuter(HWND w, int x, int y) {
+  SetWindowPos(w, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 // Moves a window placed at its given corner left and up as far as its frame needs to lie inside the
 // work area of its monitor (a designed place may be off a small laptop screen); too big for the
@@ -192,8 +193,8 @@ void ShutdownWindows() {
   if (g_windows != nullptr) WindowDestroy(runtime::AnyId);
 }
 
-int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,
-                     runtime::TextView title, uint32_t flags, void* parent_window) {
+int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height, runtime::TextView title,
+                     uint32_t flags, void* parent_window) {
   auto* parent = static_cast<HWND>(parent_window);
   if (g_windows == nullptr) return 0;
   if (number < 0 && number != runtime::AnyId) return 0;
@@ -206,8 +207,8 @@ int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, i
   const bool hidden = (flags & kWindowHidden) != 0;
   const bool no_activate = (flags & kWindowNoActivate) != 0;
   const DWORD style = StyleOf(flags);
-  const bool platform_places = x == kWindowPositionIgnore ||
-                               (y == kWindowPositionIgnore && !centre_screen && !centre_parent);
+  const bool platform_places =
+      x == kWindowPositionIgnore || (y == kWindowPositionIgnore && !centre_screen && !centre_parent);
   const bool placed_at_corner = !centre_screen && !centre_parent && !platform_places;
   const std::wstring text = WideFromText(title);
   // Shown windows take their minimised or maximised state when shown; hidden ones keep it in

@@ -77,8 +77,7 @@ TEST_F(QtControlsTest, ColoursReachWhatQtPaints) {
   EXPECT_EQ(tree_control->palette().color(QPalette::Text), QColor(255, 0, 0));
   EXPECT_EQ(tree_control->palette().color(QPalette::Base), QColor(0, 255, 0));
   tree->ops->set_colour(tree, ui::kTreeColourText, -1);
-  EXPECT_EQ(tree_control->palette().color(QPalette::Text),
-            QApplication::palette(tree_control).color(QPalette::Text));
+  EXPECT_EQ(tree_control->palette().color(QPalette::Text), QApplication::palette(tree_control).color(QPalette::Text));
 
   ASSERT_NE(ui::ColumnListCreate(2, 10, 10, 400, 300, u"Name", 200, ui::kListGridLines), 0);
   ui::ColumnAdd(2, 1, u"Size", 80);

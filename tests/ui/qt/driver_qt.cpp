@@ -311,9 +311,9 @@ WindowDecorations DecorationsOf(int64_t window) {
   QWidget* w = ui::QtWindow(window);
   if (w == nullptr) return WindowDecorations{};
   const Qt::WindowFlags f = w->windowFlags();
-  return WindowDecorations{(f & Qt::WindowTitleHint) != 0,         (f & Qt::WindowCloseButtonHint) != 0,
+  return WindowDecorations{(f & Qt::WindowTitleHint) != 0,          (f & Qt::WindowCloseButtonHint) != 0,
                            (f & Qt::WindowMinimizeButtonHint) != 0, (f & Qt::WindowMaximizeButtonHint) != 0,
-                           w->minimumSize() != w->maximumSize(),     (f & Qt::WindowType_Mask) == Qt::Tool};
+                           w->minimumSize() != w->maximumSize(),    (f & Qt::WindowType_Mask) == Qt::Tool};
 }
 
 bool WindowEnabled(int64_t window) { return WindowIs(window, &QWidget::isEnabled); }

@@ -69,11 +69,11 @@ ui::Rect RectOf(const RECT& r) { return ui::Rect{r.left, r.top, r.right - r.left
 ui::Rect ItemRectIn(HWND control, int64_t item) {
   RECT r = {};
   switch (KindOf(control)) {
-    case Kind::ListBox:
-      return ListBoxItemRect(control, item);
+    case Kind::ListBox: return ListBoxItemRect(control, item);
     case Kind::ListView:
       r.left = LVIR_BOUNDS;
-      return item >= 0 && SendMessageW(control, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&r))
+      return item >= 0 &&
+                     SendMessageW(control, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&r))
                  ? RectOf(r)
                  : ui::Rect{};
     case Kind::TreeView: {
@@ -84,8 +84,7 @@ ui::Rect ItemRectIn(HWND control, int64_t item) {
       std::memcpy(&r, &i, sizeof i);
       return SendMessageW(control, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)) ? RectOf(r) : ui::Rect{};
     }
-    default:
-      return {};
+    default: return {};
   }
 }
 
@@ -97,42 +96,38 @@ runtime::Text ShownItemText(int64_t widget, int64_t item) {
   HWND control = ControlOf(widget);
   std::wstring text(32768, L'\0');
   switch (KindOf(control)) {
-    case Kind::ListBox:
-      return ListBoxItemText(control, item);
+    case Kind::ListBox: return ListBoxItemText(control, item);
     case Kind::ListView: {
       if (item < 0 || item >= SendMessageW(control, LVM_GETITEMCOUNT, 0, 0)) return {};
       LVITEMW cell = {};
       cell.pszText = text.data();
       cell.cchTextMax = static_cast<int>(text.size());
-      const LRESULT got = SendMessageW(control, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
+      const LRESULT got =
+          SendMessageW(control, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
       text.resize(got < 0 ? 0 : static_cast<size_t>(got));
       return ui::TextFromWide(text);
     }
     case Kind::TreeView: {
       TVITEMW t;
-      if (!GetTreeItem(control, TreeItemAt(control, item), TVIF_TEXT, &t, text.data(), static_cast<int>(text.size()))) return {};
+      if (!GetTreeItem(control, TreeItemAt(control, item), TVIF_TEXT, &t, text.data(), static_cast<int>(text.size())))
+        return {};
       text.resize(wcsnlen(text.c_str(), text.size()));
       return ui::TextFromWide(text);
     }
-    default:
-      return {};
+    default: return {};
   }
 }
 
 void ScrollToItem(int64_t widget, int64_t item) {
   HWND control = ControlOf(widget);
   switch (KindOf(control)) {
-    case Kind::ListBox:
-      SendMessageW(control, LB_SETTOPINDEX, static_cast<WPARAM>(item), 0);
-      break;
-    case Kind::ListView:
-      SendMessageW(control, LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE);
-      break;
+    case Kind::ListBox: SendMessageW(control, LB_SETTOPINDEX, static_cast<WPARAM>(item), 0); break;
+    case Kind::ListView: SendMessageW(control, LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE); break;
     case Kind::TreeView:
-      if (HTREEITEM i = TreeItemAt(control, item)) SendMessageW(control, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(i));
+      if (HTREEITEM i = TreeItemAt(control, item))
+        SendMessageW(control, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(i));
       break;
-    default:
-      break;
+    default: break;
   }
   Process();
 }
@@ -218,8 +213,7 @@ std::vector<int64_t> SelectedItems(int64_t widget) {
   HWND control = ControlOf(widget);
   std::vector<int64_t> out;
   switch (KindOf(control)) {
-    case Kind::ListBox:
-      return ListBoxSelectedItems(control);
+    case Kind::ListBox: return ListBoxSelectedItems(control);
     case Kind::ListView:
       for (int row = -1;;) {
         row = static_cast<int>(SendMessageW(control, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
@@ -230,8 +224,7 @@ std::vector<int64_t> SelectedItems(int64_t widget) {
     case Kind::TreeView:
       if (HTREEITEM s = Next(control, nullptr, TVGN_CARET)) out.push_back(PositionOf(control, s));
       break;
-    default:
-      break;
+    default: break;
   }
   return out;
 }
@@ -240,9 +233,11 @@ std::vector<int64_t> DraggedItems(int64_t widget) { return ui::Win32DraggedItems
 
 void ClickColumnHeader(int64_t widget, int64_t column) {
   HWND control = ControlOf(widget);
-  HWND header = KindOf(control) == Kind::ListView ? reinterpret_cast<HWND>(SendMessageW(control, LVM_GETHEADER, 0, 0)) : nullptr;
+  HWND header =
+      KindOf(control) == Kind::ListView ? reinterpret_cast<HWND>(SendMessageW(control, LVM_GETHEADER, 0, 0)) : nullptr;
   RECT r = {};
-  if (!header || !SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r))) return;
+  if (!header || !SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r)))
+    return;
   // The header lies at the top of the list's client area.
   POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   MapWindowPoints(header, control, &at, 1);
@@ -257,7 +252,8 @@ constexpr wchar_t kPromptClass[] = L"SceneBuilderDrivePrompt";
 HWND DrivePromptOf(int64_t window) {
   HWND owner = ui::Win32Window(window);
   if (!owner) return nullptr;
-  for (HWND w = FindWindowExW(nullptr, nullptr, kPromptClass, nullptr); w; w = FindWindowExW(nullptr, w, kPromptClass, nullptr)) {
+  for (HWND w = FindWindowExW(nullptr, nullptr, kPromptClass, nullptr); w;
+       w = FindWindowExW(nullptr, w, kPromptClass, nullptr)) {
     if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
   }
   return nullptr;

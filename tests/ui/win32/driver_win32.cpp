@@ -57,7 +57,7 @@ ULONGLONG g_last_press_time = 0;
 
 void BeforePress(POINT p) {
   const bool close_by = std::abs(p.x - g_last_press.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
-                    std::abs(p.y - g_last_press.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
+                        std::abs(p.y - g_last_press.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
   const ULONGLONG apart = static_cast<ULONGLONG>(GetDoubleClickTime()) + 20;
   while (close_by && GetTickCount64() < g_last_press_time + apart) PumpIdle();
   g_last_press = p;
@@ -186,7 +186,8 @@ bool IsListBox(HWND control) {
 
 ui::Rect ListBoxItemRect(HWND list, int64_t item) {
   RECT r{};
-  if (item < 0 || SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&r)) == LB_ERR) {
+  if (item < 0 ||
+      SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&r)) == LB_ERR) {
     return ui::Rect{};
   }
   RECT client{};
@@ -234,9 +235,7 @@ void DoubleClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(Win32Co
 
 void ClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(Win32Window(window), at, button, 1); }
 
-void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) {
-  ClickOn(Win32Window(window), at, button, 2);
-}
+void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(Win32Window(window), at, button, 2); }
 
 void ControlClickAt(int64_t widget, ui::Point at) {
   HWND c = Win32Control(widget);
@@ -367,7 +366,8 @@ bool SaveWindowPicture(int64_t window, const std::string& path) {
     BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + pixels),
                              0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
     if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
-      saved = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+      saved = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+              std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
               std::fwrite(bits, 1, pixels, out) == pixels;
       saved = std::fclose(out) == 0 && saved;
     }

@@ -8,9 +8,7 @@
 namespace ui_win32_test {
 namespace {
 
-TEST_F(NativeWindowTest, ButtonKeepsItsCaptionExactly) {
-  EXPECT_EQ(NativeWindowText(button_), L" p r o c e s s ");
-}
+TEST_F(NativeWindowTest, ButtonKeepsItsCaptionExactly) { EXPECT_EQ(NativeWindowText(button_), L" p r o c e s s "); }
 
 TEST_F(NativeWindowTest, ListBoxRowClickSelectsAndNotifies) {
   for (const wchar_t* text : {L"image list", L"second"}) NativeListBoxAdd(list_box_, -1, text);

@@ -27,13 +27,21 @@ bool Control(void* c, HWND, const NativeControlMessageRecord& m, LRESULT* result
 }
 
 const NativeWindowCallbacks kCallbacks = {
-    [](void* c, HWND) { Record(c, {Call::Close, nullptr, 0, 0}); },
-    [](void* c, HWND, bool active) { Record(c, {Call::Activate, nullptr, 0, active}); },
-    [](void* c, HWND) { Record(c, {Call::Move, nullptr, 0, 0}); },
+    [](void* c, HWND) {
+      Record(c, {Call::Close, nullptr, 0, 0});
+    },
+    [](void* c, HWND, bool active) {
+      Record(c, {Call::Activate, nullptr, 0, active});
+    },
+    [](void* c, HWND) {
+      Record(c, {Call::Move, nullptr, 0, 0});
+    },
     [](void* c, HWND, NativeSizeKind k) {
       Record(c, {Call::Size, nullptr, 0, static_cast<int64_t>(k)});
     },
-    [](void* c, HWND) { Record(c, {Call::Repaint, nullptr, 0, 0}); },
+    [](void* c, HWND) {
+      Record(c, {Call::Repaint, nullptr, 0, 0});
+    },
     [](void* c, HWND, NativeClickKind k) {
       Record(c, {Call::Click, nullptr, 0, static_cast<int64_t>(k)});
     },
@@ -41,7 +49,9 @@ const NativeWindowCallbacks kCallbacks = {
     [](void* c, HWND, WPARAM event, LPARAM) {
       Record(c, {Call::Device, nullptr, 0, static_cast<int64_t>(event)});
     },
-    [](void* c, HWND, UINT dpi) { Record(c, {Call::Density, nullptr, 0, dpi}); },
+    [](void* c, HWND, UINT dpi) {
+      Record(c, {Call::Density, nullptr, 0, dpi});
+    },
     nullptr,
 };
 

@@ -23,9 +23,9 @@ using namespace ui::win32;
 struct Call {
   enum Kind { Close, Activate, Move, Size, Repaint, Click, Control, Device, Density };
   Kind kind;
-  HWND control;     // for Control
-  UINT message;     // for Control: WM_COMMAND or WM_NOTIFY
-  int64_t detail;   // notification code, size or click kind, device event, active flag
+  HWND control;    // for Control
+  UINT message;    // for Control: WM_COMMAND or WM_NOTIFY
+  int64_t detail;  // notification code, size or click kind, device event, active flag
 };
 
 enum ControlId { kButtonId = 101, kListBoxId, kListViewId, kTreeId };

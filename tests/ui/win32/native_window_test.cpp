@@ -72,8 +72,10 @@ TEST_F(NativeWindowTest, SizeChangesReportTheirKind) {
     int show;
     NativeSizeKind kind;
   };
-  const Case cases[] = {{SW_MAXIMIZE, NativeSizeKind::Maximized}, {SW_RESTORE, NativeSizeKind::Restored},
-                        {SW_MINIMIZE, NativeSizeKind::Minimized}, {SW_RESTORE, NativeSizeKind::Restored}};
+  const Case cases[] = {{SW_MAXIMIZE, NativeSizeKind::Maximized},
+                        {SW_RESTORE, NativeSizeKind::Restored},
+                        {SW_MINIMIZE, NativeSizeKind::Minimized},
+                        {SW_RESTORE, NativeSizeKind::Restored}};
   for (const Case& c : cases) {
     calls_.clear();
     ShowWindow(window_, c.show);
@@ -135,8 +137,8 @@ TEST(NativeScale, RoundsHalvesAwayFromZero) {
     UINT dpi;
     int scaled;
   };
-  const Case cases[] = {{600, 96, 600}, {600, 144, 900}, {1, 144, 2},  {-1, 144, -2}, {3, 120, 4},
-                        {5, 120, 6},    {2, 120, 3},     {-2, 120, -3}, {0, 192, 0},  {-65535, 96, -65535}};
+  const Case cases[] = {{600, 96, 600}, {600, 144, 900}, {1, 144, 2},   {-1, 144, -2}, {3, 120, 4},
+                        {5, 120, 6},    {2, 120, 3},     {-2, 120, -3}, {0, 192, 0},   {-65535, 96, -65535}};
   for (const Case& c : cases) {
     EXPECT_EQ(NativeScale(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
   }
