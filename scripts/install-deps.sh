@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libpng-dev zlib1g-dev libjpeg-dev libgif-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   imagemagick povray
   time python3-pil
   desktop-file-utils man-db dpkg-dev

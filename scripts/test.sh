@@ -10,6 +10,7 @@ export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
 bash scripts/check-includes.sh
+bash scripts/check-format.sh
 
 cmake -S . -B build/ci -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSB_WERROR=ON -DSB_BENCH=ON
 cmake --build build/ci -j "$jobs"
