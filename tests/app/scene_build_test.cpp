@@ -28,44 +28,42 @@ TEST_F(SceneBuild, WritesHeaderLinesAndFooterForEveryFormat) {
 }
 
 TEST_F(SceneBuild, PicksByEndingAndMeasuresByContent) {
-  templates_.Write("pov_image_read_A.txt", "");
-  templates_.Write("pov_image_read_B.txt", "");
-  tree_.Write("a/PHOTO.PNG", Fixture("photo.png"));
-  tree_.Write("b/pic.Jpg", Fixture("pic.jpg"));
-  tree_.Write("c/anim.gif", Fixture("anim.gif"));
-  tree_.Write("d/bitmap.png", Fixture("bitmap.bmp"));      // a BMP named .png
-  tree_.Write("e/radiance.hdr", Fixture("radiance.hdr"));  // no decoder: 100 x 100
-  tree_.Write("f/notes.png", "just text");                 // not an image at all
-  tree_.Write("g/x.png/inner.gif", Fixture("anim.gif"));   // a folder named like an image is walked
-  tree_.Write("h/photo.jpeg", Fixture("pic.jpg"));         // four-letter ending: not picked
-  tree_.Write("j/icon.png", Fixture("icon.ico"));          // an icon file named .png
-  // in the enumeration's order: the folders' names
-  const std::vector<std::pair<std::string, std::string>> found = {
-      {Listed("a/PHOTO.PNG"), Line(InScene("a/PHOTO.PNG"), 64, 32)},
-      {Listed("b/pic.Jpg"), Line(InScene("b/pic.Jpg"), 30, 60)},
-      {Listed("c/anim.gif"), Line(InScene("c/anim.gif"), 40, 20)},
-      {Listed("d/bitmap.png"), Line(InScene("d/bitmap.png"), 17, 9)},
-      {Listed("e/radiance.hdr"), Line(InScene("e/radiance.hdr"), 100, 100)},
-      {Listed("f/notes.png"), Line(InScene("f/notes.png"), 100, 100)},
-      {Listed("g/x.png/inner.gif"), Line(InScene("g/x.png/inner.gif"), 40, 20)},
-      {Listed("j/icon.png"), Line(InScene("j/icon.png"), 24, 24)},
+  struct Case {
+    const char* path;
+    const char* fixture;  // nullptr: plain text
+    int width, height;    // 0: not picked
   };
-  BuildRun run = Build(tree_.str() + "/", templates_.path());
+  const Case cases[] = {
+      {"a/PHOTO.PNG", "photo.png", 64, 32},
+      {"b/pic.Jpg", "pic.jpg", 30, 60},
+      {"c/anim.gif", "anim.gif", 40, 20},
+      {"d/bitmap.png", "bitmap.bmp", 17, 9},         // a BMP named .png
+      {"e/radiance.hdr", "radiance.hdr", 100, 100},  // no decoder
+      {"f/notes.png", nullptr, 100, 100},            // not an image at all
+      {"g/x.png/inner.gif", "anim.gif", 40, 20},     // a folder named like an image is walked
+      {"h/photo.jpeg", "pic.jpg", 0, 0},             // four-letter ending: not picked
+      {"j/icon.png", "icon.ico", 24, 24},            // an icon file named .png
+  };
   std::string expected;
-  std::vector<std::string> expected_listed;
-  for (const auto& [relative, line] : found) {
-    expected_listed.push_back(relative);
-    expected += line;
+  std::vector<std::string> expected_listed;  // in the enumeration's order: the folders' names
+  for (const Case& c : cases) {
+    tree_.Write(c.path, c.fixture ? Fixture(c.fixture) : "just text");
+    if (c.width == 0) continue;
+    expected_listed.push_back(Listed(c.path));
+    expected += Line(InScene(c.path), c.width, c.height);
   }
+  BuildRun run = Build(tree_.str() + "/", templates_.path());
   EXPECT_EQ(run.listed, expected_listed);
   EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), expected);
 }
 
 TEST_F(SceneBuild, TemplateLineEndsAllBecomeCrLfAndTheLastLineIsKept) {
-  templates_.Write("pov_image_read_A.txt", "a\nb\rc\r\nd");
+  const std::string header = templates_.Write("pov_image_read_A.txt", "a\nb\rc\r\nd");
   templates_.Write("pov_image_read_B.txt",
                    "\xEF\xBB\xBF"
                    "e\n\nf\r");
+  ASSERT_EQ(chmod(header.c_str(), 0444),
+            0);  // a read-only template is still copied
   Build(tree_.str() + "/", templates_.path());
   EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"),
             "a\r\nb\r\nc\r\nd\r\n\xEF\xBB\xBF"
@@ -81,56 +79,6 @@ TEST_F(SceneBuild, MissingTemplatesAreCreatedEmptyAndGiveAnEmptyScene) {
   EXPECT_EQ(run.failures, 0);
 }
 
-TEST_F(SceneBuild, ReadOnlyTemplateIsStillCopied) {
-  const std::string header = templates_.Write("pov_image_read_A.txt", "// read only\n");
-  templates_.Write("pov_image_read_B.txt", "");
-  ASSERT_EQ(chmod(header.c_str(), 0444), 0);
-  Build(tree_.str() + "/", templates_.path());
-  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), "// read only\r\n");
-}
-
-TEST_F(SceneBuild, UnreadableTemplateCountsAsEmptyAndTheBuildEnds) {
-  templates_.Mkdir("pov_image_read_A.txt");  // a folder where the template should be
-  templates_.Write("pov_image_read_B.txt", "end\n");
-  BuildRun run = Build(tree_.str() + "/", templates_.path());
-  EXPECT_EQ(run.unreadable, std::vector<std::string>{"pov_image_read_A.txt"});
-  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), "end\r\n");
-}
-
-TEST_F(SceneBuild, SceneThatCannotBeCreatedIsReportedOnceAndTheScanStillRuns) {
-  tree_.Write("sub/photo.png", Fixture("photo.png"));
-  const std::string gone = tree_.str() + "/vanished/";
-  BuildRun run = Build(gone, templates_.path());
-  EXPECT_FALSE(run.outcome.created);
-  EXPECT_FALSE(run.outcome.reopened);
-  EXPECT_EQ(run.failures, 1);
-}
-
-TEST_F(SceneBuild, EmptyFolderTextDoesNothingAtAll) {
-  BuildRun run = Build("", templates_.path());
-  EXPECT_FALSE(fs::exists(templates_.path() / "pov_image_read_A.txt"));
-  EXPECT_EQ(run.failures, 0);
-  EXPECT_TRUE(run.listed.empty());
-}
-
-TEST_F(SceneBuild, SelectedFileGetsTheNameAppendedAndOnlyTheTemplates) {
-  templates_.Write("pov_image_read_A.txt", "H\n");
-  templates_.Write("pov_image_read_B.txt", "F\n");
-  const std::string file = tree_.Write("a.jpg", Fixture("pic.jpg"));
-  BuildRun run = Build(file, templates_.path());
-  EXPECT_EQ(ReadFileBytes(file + "image_scan.pov"), "H\r\nF\r\n");
-  EXPECT_TRUE(run.listed.empty());
-}
-
-TEST_F(SceneBuild, PressingTwiceRewritesTheScene) {
-  templates_.Write("pov_image_read_A.txt", "H\n");
-  tree_.Write("photo.png", Fixture("photo.png"));
-  Build(tree_.str() + "/", templates_.path());
-  BuildRun second = Build(tree_.str() + "/", templates_.path());
-  EXPECT_EQ(second.listed, std::vector<std::string>{"photo.png"});
-  EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), "H\r\n" + Line("photo.png", 64, 32));
-}
-
 TEST_F(SceneBuild, NamesTheCharsetCannotHoldBecomeQuestionMarksInTheSceneOnly) {
   ASSERT_TRUE(platform::SetAnsiCharset("CP1252"));
   templates_.Write("pov_image_read_A.txt", "// \xE4\n");  // ANSI in, UTF-8 out
@@ -141,37 +89,40 @@ TEST_F(SceneBuild, NamesTheCharsetCannotHoldBecomeQuestionMarksInTheSceneOnly) {
             "// \xC3\xA4\r\nadd_image ( \"?-\xE4.png\", 100, 100 ) \r\n");
 }
 
-// Names in the folder other than the scene file: a temporary file must never be left behind.
-std::vector<std::string> NamesIn(const fs::path& folder) {
+// A scene that is not written: the scan still lists its picture, the failure is
+// reported once, and no temporary file is left beside the scene's place.
+void ExpectRefusedAndNothingLeft(const BuildRun& run, const fs::path& folder) {
+  EXPECT_FALSE(run.outcome.written);
+  EXPECT_EQ(run.failures, 1);
+  EXPECT_EQ(run.listed, std::vector<std::string>{"photo.png"});
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
-  return names;
+  EXPECT_EQ(names, (std::vector<std::string>{"image_scan.pov", "photo.png"}));
 }
 
-// A disk that fills up at some point of the build (the templates' lines, the scan's lines, the last
-// flush) leaves the previous scene file byte for byte and reports the scene as not written; with room
-// enough the new scene takes its place.
+// A disk that fills up at some point of the build (the templates' lines, the
+// scan's lines, the last flush) leaves the previous scene file byte for byte;
+// with room enough the new scene takes its place.
 TEST_F(SceneBuild, AFullDiskKeepsThePreviousSceneAndIsReported) {
   templates_.Write("pov_image_read_A.txt", std::string(5000, 'h') + "\n");
   templates_.Write("pov_image_read_B.txt", "foot\n");
   tree_.Write("photo.png", Fixture("photo.png"));
   const std::string previous = "// the previous scene\r\n";
   const std::string fresh = std::string(5000, 'h') + "\r\n" + Line("photo.png", 64, 32) + "foot\r\n";
-  const int64_t rooms[] = {0, 4096, 5001, static_cast<int64_t>(fresh.size()) - 1, static_cast<int64_t>(fresh.size())};
-  for (const int64_t room : rooms) {
+  const int64_t fits = static_cast<int64_t>(fresh.size());
+  for (const int64_t room : {int64_t{0}, int64_t{4096}, int64_t{5001}, fits - 1, fits}) {
     SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
     tree_.Write("image_scan.pov", previous);
     platform::FailWritesAfterForTesting(room);
     BuildRun run = Build(tree_.str() + "/", templates_.path());
     platform::FailWritesAfterForTesting(-1);
-    const bool fits = room == static_cast<int64_t>(fresh.size());
-    EXPECT_EQ(run.listed, std::vector<std::string>{"photo.png"});
-    EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), fits ? fresh : previous);
-    EXPECT_EQ(run.outcome.written, fits);
-    EXPECT_EQ(run.outcome.error, fits ? 0 : ENOSPC);
-    EXPECT_EQ(run.failures, fits ? 0 : 1);
-    EXPECT_EQ(NamesIn(tree_.path()), (std::vector<std::string>{"image_scan.pov", "photo.png"}));
+    EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov"), room == fits ? fresh : previous);
+    EXPECT_EQ(run.outcome.error, room == fits ? 0 : ENOSPC);
+    if (room < fits)
+      ExpectRefusedAndNothingLeft(run, tree_.path());
+    else
+      EXPECT_TRUE(run.outcome.written && run.failures == 0);
   }
 }
 
@@ -180,16 +131,13 @@ TEST_F(SceneBuild, ASceneThatCannotTakeItsPlaceLeavesNothingBehind) {
   tree_.Write("photo.png", Fixture("photo.png"));
   BuildRun run = Build(tree_.str() + "/", templates_.path());
   EXPECT_TRUE(run.outcome.created);
-  EXPECT_FALSE(run.outcome.written);
   EXPECT_NE(run.outcome.error, 0);
-  EXPECT_EQ(run.failures, 1);
-  EXPECT_EQ(run.listed, std::vector<std::string>{"photo.png"});
-  EXPECT_EQ(NamesIn(tree_.path()), (std::vector<std::string>{"image_scan.pov", "photo.png"}));
+  ExpectRefusedAndNothingLeft(run, tree_.path());
   EXPECT_EQ(ReadFileBytes(tree_.str() + "/image_scan.pov/inside.txt"), "a folder where the scene should go");
 }
 
-// Held without sharing by someone else, the scene file is refused as it would be when written in
-// place: the scan still runs, the file stays as it was, and nothing is left beside it.
+// Held without sharing by someone else, the scene file is refused as it would
+// be when written in place, and stays as it was.
 TEST_F(SceneBuild, ASceneFileHeldByAnotherProgramIsRefusedAndKept) {
   const std::string scene = tree_.Write("image_scan.pov", "held\r\n");
   tree_.Write("photo.png", Fixture("photo.png"));
@@ -201,27 +149,22 @@ TEST_F(SceneBuild, ASceneFileHeldByAnotherProgramIsRefusedAndKept) {
   platform::FileClose(holder);
   EXPECT_FALSE(run.outcome.created);
   EXPECT_EQ(run.outcome.error, EBUSY);
-  EXPECT_EQ(run.failures, 1);
-  EXPECT_EQ(run.listed, std::vector<std::string>{"photo.png"});
+  ExpectRefusedAndNothingLeft(run, tree_.path());
   EXPECT_EQ(ReadFileBytes(scene), "held\r\n");
-  EXPECT_EQ(NamesIn(tree_.path()), (std::vector<std::string>{"image_scan.pov", "photo.png"}));
 }
 
-TEST(SceneLine, FollowsTheFixedShape) {
-  EXPECT_EQ(SceneLine(u"pets/cat.png", 640, 480), u"add_image ( \"pets/cat.png\", 640, 480 ) ");
-  EXPECT_EQ(SceneLine(u"wide.png", 40000, 1), u"add_image ( \"wide.png\", 40000, 1 ) ");
-}
-
-TEST(SceneLine, EscapesWhatWouldEndTheStringOrTheLine) {
+TEST(SceneLine, FollowsTheFixedShapeAndEscapesWhatWouldEndTheStringOrTheLine) {
   const std::pair<std::u16string, std::u16string> cases[] = {
       {u"plain/name.png", u"plain/name.png"},
       {u"say \"hi\".png", u"say \\\"hi\\\".png"},
       {u"back\\slash.png", u"back\\\\slash.png"},
       {u"two\r\nlines.png", u"two\\r\\nlines.png"},
-      {u"\n\\n.png", u"\\n\\\\n.png"},  // an escaped LF and a real backslash before n stay apart
+      {u"\n\\n.png", u"\\n\\\\n.png"},  // an escaped LF and a real backslash
+                                        // before n stay apart
   };
   for (const auto& [path, escaped] : cases)
     EXPECT_EQ(SceneLine(path, 1, 2), u"add_image ( \"" + escaped + u"\", 1, 2 ) ");
+  EXPECT_EQ(SceneLine(u"wide.png", 40000, 480), u"add_image ( \"wide.png\", 40000, 480 ) ");
 }
 
 }  // namespace
