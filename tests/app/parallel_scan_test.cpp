@@ -158,19 +158,17 @@ TEST_F(ParallelScan, EveryThreadCountWritesTheOneThreadScenesBytes) {
 TEST(MeasuringThreads, ComeFromTheRequestTheEnvironmentOrTheHardware) {
   const char* saved = std::getenv("SCENE_BUILDER_JOBS");
   const std::string kept = saved ? saved : "";
+  const unsigned hardware = std::thread::hardware_concurrency();
+  const int by_hardware = hardware == 0 ? 1 : std::min<int>(static_cast<int>(hardware), kMaxMeasuringThreads);
+  for (const char* unusable : {static_cast<const char*>(nullptr), "0", "-2", "two", "2x", ""}) {
+    testsupport::SetEnvironment("SCENE_BUILDER_JOBS", unusable);
+    EXPECT_EQ(MeasuringThreads(0), by_hardware) << (unusable ? unusable : "unset");
+  }
   testsupport::SetEnvironment("SCENE_BUILDER_JOBS", "3");
   EXPECT_EQ(MeasuringThreads(5), 5);
-  EXPECT_EQ(MeasuringThreads(0), 3);
+  EXPECT_EQ(MeasuringThreads(-1), 3);
   EXPECT_EQ(MeasuringThreads(100000), kMaxMeasuringThreads);
-  for (const char* unusable : {"0", "-2", "two", "2x", ""}) {
-    testsupport::SetEnvironment("SCENE_BUILDER_JOBS", unusable);
-    EXPECT_GE(MeasuringThreads(0), 1) << unusable;
-    EXPECT_EQ(MeasuringThreads(0), MeasuringThreads(-1)) << unusable;
-  }
-  testsupport::SetEnvironment("SCENE_BUILDER_JOBS", nullptr);
-  const unsigned hardware = std::thread::hardware_concurrency();
-  EXPECT_EQ(MeasuringThreads(0), hardware == 0 ? 1 : std::min<int>(static_cast<int>(hardware), kMaxMeasuringThreads));
-  if (saved) testsupport::SetEnvironment("SCENE_BUILDER_JOBS", kept.c_str());
+  testsupport::SetEnvironment("SCENE_BUILDER_JOBS", saved ? kept.c_str() : nullptr);
 }
 
 }  // namespace
