@@ -187,20 +187,20 @@ HWND NativeTreeViewCreate(HWND parent, const NativeRect& rect, int id, DWORD fla
   return NativeControlCreate(WC_TREEVIEWW, WS_EX_CLIENTEDGE, style, parent, rect, id, nullptr);
 }
 
-HTREEITEM NativeTreeAdd(HWND tree, const NativeTreeItemSpec& spec) {
+HTREEITEM NativeTreeAdd(HWND tree, const NativeTreeItemRecord& wanted) {
   TVINSERTSTRUCTW insert = {};
-  insert.hParent = spec.parent ? spec.parent : TVI_ROOT;
-  insert.hInsertAfter = spec.after ? spec.after : TVI_LAST;
+  insert.hParent = wanted.parent ? wanted.parent : TVI_ROOT;
+  insert.hInsertAfter = wanted.after ? wanted.after : TVI_LAST;
   TVITEMW& item = insert.item;
   item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
-  item.pszText = const_cast<wchar_t*>(spec.text ? spec.text : L"");
-  item.lParam = spec.data;
+  item.pszText = const_cast<wchar_t*>(wanted.text ? wanted.text : L"");
+  item.lParam = wanted.data;
   // A plain 1 rather than I_CHILDRENCALLBACK: the button shows without the tree asking back,
   // and the real answer is set once the children have been looked for.
-  item.cChildren = spec.may_have_children ? 1 : 0;
-  if (spec.image >= 0) {
+  item.cChildren = wanted.may_have_children ? 1 : 0;
+  if (wanted.image >= 0) {
     item.mask |= TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    item.iImage = item.iSelectedImage = spec.image;
+    item.iImage = item.iSelectedImage = wanted.image;
   }
   return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }

@@ -64,7 +64,7 @@ std::wstring NativeListViewText(HWND list, int row, int column);  // "" when no 
 
 // Tree view with buttons, lines and lines at the root.
 HWND NativeTreeViewCreate(HWND parent, const NativeRect& rect, int id, DWORD flags);
-struct NativeTreeItemSpec {
+struct NativeTreeItemRecord {
   HTREEITEM parent;  // null: a root item
   HTREEITEM after;   // null: last
   const wchar_t* text;
@@ -72,7 +72,7 @@ struct NativeTreeItemSpec {
   LPARAM data;
   bool may_have_children;  // shows the button before its children are known
 };
-HTREEITEM NativeTreeAdd(HWND tree, const NativeTreeItemSpec& spec);
+HTREEITEM NativeTreeAdd(HWND tree, const NativeTreeItemRecord& wanted);
 LPARAM NativeTreeData(HWND tree, HTREEITEM item);
 std::wstring NativeTreeText(HWND tree, HTREEITEM item);
 HTREEITEM NativeTreeFirstChild(HWND tree, HTREEITEM item);

@@ -181,18 +181,18 @@ bool NativeRegisterWindowClass(const wchar_t* class_name) {
 
 void NativeUnregisterWindowClass(const wchar_t* class_name) { UnregisterClassW(class_name, GetModuleHandleW(nullptr)); }
 
-HWND NativeWindowCreate(const NativeWindowSpec& spec, const NativeWindowCallbacks* callbacks, void* context) {
-  if (!spec.class_name || !callbacks) return nullptr;
-  const DWORD style = spec.style & ~static_cast<DWORD>(WS_VISIBLE);
-  RECT outer = {0, 0, spec.client_width, spec.client_height};
+HWND NativeWindowCreate(const NativeWindowRecord& wanted, const NativeWindowCallbacks* callbacks, void* context) {
+  if (!wanted.class_name || !callbacks) return nullptr;
+  const DWORD style = wanted.style & ~static_cast<DWORD>(WS_VISIBLE);
+  RECT outer = {0, 0, wanted.client_width, wanted.client_height};
   static const AdjustForDpiFn adjust = User32Entry<AdjustForDpiFn>("AdjustWindowRectExForDpi");
-  if (!adjust || !adjust(&outer, style, FALSE, spec.ex_style, NativeScreenDpiX())) {
-    AdjustWindowRectEx(&outer, style, FALSE, spec.ex_style);
+  if (!adjust || !adjust(&outer, style, FALSE, wanted.ex_style, NativeScreenDpiX())) {
+    AdjustWindowRectEx(&outer, style, FALSE, wanted.ex_style);
   }
   auto* binding = new WindowBinding{callbacks, context};
   g_bound = false;
-  HWND window = CreateWindowExW(spec.ex_style, spec.class_name, spec.title ? spec.title : L"", style, spec.x, spec.y,
-                                outer.right - outer.left, outer.bottom - outer.top, spec.owner, nullptr,
+  HWND window = CreateWindowExW(wanted.ex_style, wanted.class_name, wanted.title ? wanted.title : L"", style, wanted.x,
+                                wanted.y, outer.right - outer.left, outer.bottom - outer.top, wanted.owner, nullptr,
                                 GetModuleHandleW(nullptr), binding);
   if (!window && !g_bound) delete binding;
   return window;

@@ -47,7 +47,7 @@ struct NativeWindowCallbacks {
   void (*Destroyed)(void* context, HWND window);
 };
 
-struct NativeWindowSpec {
+struct NativeWindowRecord {
   const wchar_t* class_name;
   const wchar_t* title;  // null: empty
   int x;                 // outer top-left corner; CW_USEDEFAULT lets the system choose
@@ -67,7 +67,7 @@ void NativeUnregisterWindowClass(const wchar_t* class_name);
 
 // Creates the window hidden, with the client area of the given size at the system's density.
 // The callback table must outlive the window. Returns null when the system refuses.
-HWND NativeWindowCreate(const NativeWindowSpec& spec, const NativeWindowCallbacks* callbacks, void* context);
+HWND NativeWindowCreate(const NativeWindowRecord& wanted, const NativeWindowCallbacks* callbacks, void* context);
 
 // The density a window is shown at (GetDpiForWindow; the screen's LOGPIXELSX where it is missing).
 UINT NativeWindowDpi(HWND window);

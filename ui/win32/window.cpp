@@ -214,22 +214,22 @@ int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, i
   // Shown windows take their minimised or maximised state when shown; hidden ones keep it in
   // their style until then.
   const DWORD create_style = hidden ? style : style & ~static_cast<DWORD>(kStyleMaximize | kStyleMinimize);
-  const win32::NativeWindowSpec spec = {kWin32WindowClass,
-                                        text.c_str(),
-                                        platform_places ? CW_USEDEFAULT : ScaleX(x),
-                                        platform_places ? CW_USEDEFAULT : ScaleY(y),
-                                        ScaleX(width),
-                                        ScaleY(height),
-                                        create_style,
-                                        static_cast<DWORD>((flags & kWindowTool) ? WS_EX_TOOLWINDOW : 0),
-                                        parent};
+  const win32::NativeWindowRecord wanted = {kWin32WindowClass,
+                                            text.c_str(),
+                                            platform_places ? CW_USEDEFAULT : ScaleX(x),
+                                            platform_places ? CW_USEDEFAULT : ScaleY(y),
+                                            ScaleX(width),
+                                            ScaleY(height),
+                                            create_style,
+                                            static_cast<DWORD>((flags & kWindowTool) ? WS_EX_TOOLWINDOW : 0),
+                                            parent};
   r->number = n;
   r->ready = 0;
   r->minimized_or_maximized = 0;
   r->accelerator_count = 2;
   r->filter = nullptr;
   r->window = reinterpret_cast<void*>(1);  // taken while the window is made; the real handle follows
-  HWND w = win32::NativeWindowCreate(spec, &kCallbacks, reinterpret_cast<void*>(static_cast<intptr_t>(n)));
+  HWND w = win32::NativeWindowCreate(wanted, &kCallbacks, reinterpret_cast<void*>(static_cast<intptr_t>(n)));
   if (w == nullptr) {
     runtime::ReleaseObject(g_windows, n);
     return 0;

@@ -65,8 +65,9 @@ void NativeWindowTest::SetUp() {
   ASSERT_TRUE(NativeInitControls());
   ASSERT_TRUE(NativeInitMessageLoop());
   ASSERT_TRUE(NativeRegisterWindowClass(kClass));
-  NativeWindowSpec spec = {kClass, L"native", 40, 40, 600, 400, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 0, nullptr};
-  window_ = NativeWindowCreate(spec, &kCallbacks, this);
+  NativeWindowRecord wanted = {kClass, L"native", 40, 40, 600, 400, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+                               0,      nullptr};
+  window_ = NativeWindowCreate(wanted, &kCallbacks, this);
   ASSERT_NE(window_, nullptr);
   font_ = NativeMessageFont(NativeWindowDpi(window_));
   button_ = NativeButtonCreate(window_, {10, 10, 120, 28}, kButtonId, L" p r o c e s s ", 0);
