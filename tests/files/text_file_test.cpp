@@ -1,7 +1,19 @@
+// Text files: lines read and written byte-exactly in every encoding, on both the buffered path and the
+// path taken when no buffer could be had.
 #include "files/text_file.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -227,37 +239,38 @@ TEST_F(TextFile, EncodingsWrittenAndReadBack) {
   EXPECT_EQ(ReadLine(5, EncodingUtf8), u"ab");
 }
 
-// Random lines of every length and encoding against the bytes expected, then hostile bytes under
-// random reads and writes: both paths must give the same lines and leave the same file.
-TEST_F(TextFile, RandomLinesAndHostileBytesAgreeOnBothPaths) {
-  std::mt19937 random(12345);
+// Plain characters are moved many at a time: a unit beyond ASCII must be noticed wherever it stands
+// in such a run, on the way out and back in.
+TEST_F(TextFile, UnitsBeyondAsciiAnywhereInARunRoundTrip) {
   std::vector<std::pair<Text, int64_t>> lines;
   std::string expected;
-  for (int i = 0; i < 400; ++i) {
-    const int64_t encoding = kEncodings[random() % 4];
-    const size_t length = random() % 8 == 0 ? random() % 9000 : random() % 40;
-    std::string ascii;
-    for (size_t k = 0; k < length; ++k) ascii.push_back(static_cast<char>(' ' + random() % 95));
-    // Texts are narrowed and widened many units at a time: a unit beyond ASCII must be noticed
-    // wherever it stands in such a run.
-    Text text = T(ascii);
-    if (encoding != EncodingAscii && length > 0)
-      text[random() % length] = u"\u00E4\u4E2D\uFFFD\xDCE9\u0080"[random() % 5];
-    lines.emplace_back(text, encoding);
-    expected += encoding == EncodingUtf16
-                    ? std::string(reinterpret_cast<const char*>(text.data()), 2 * length) + Widen("\r\n")
-                    : platform::Utf16ToUtf8(text) + "\r\n";
+  for (char16_t unit : {u'\u00E4', u'\u4E2D', u'\uFFFD', u'\xDCE9', u'\u0080'}) {
+    for (size_t at = 0; at < 40; ++at) {
+      Text text(40, u'x');
+      text[at] = unit;
+      lines.emplace_back(text, EncodingUtf8);
+      lines.emplace_back(text, EncodingUtf16);
+      expected += platform::Utf16ToUtf8(text) + "\r\n";
+      expected += std::string(reinterpret_cast<const char*>(text.data()), 2 * text.size()) + Widen("\r\n");
+    }
   }
+  lines.emplace_back(Text(9000, u'y'), EncodingUtf8);  // longer than the buffer
+  expected += std::string(9000, 'y') + "\r\n";
   BothPaths([&](bool) {
-    const ObjectNumber number = CreateTextFile(AnyId, PathOf("random.txt"));
+    const ObjectNumber number = CreateTextFile(AnyId, PathOf("runs.txt"));
     for (const auto& [text, encoding] : lines) WriteLineAs(number, text, encoding);
     CloseTextFile(number);
-    ASSERT_EQ(Bytes("random.txt"), expected);
-    ASSERT_NE(OpenTextFile(1, PathOf("random.txt")), 0);
+    ASSERT_EQ(Bytes("runs.txt"), expected);
+    ASSERT_NE(OpenTextFile(1, PathOf("runs.txt")), 0);
     for (size_t i = 0; i < lines.size(); ++i) ASSERT_EQ(ReadLine(1, lines[i].second), lines[i].first) << i;
     EXPECT_NE(EndOfFile(1), 0);
   });
+}
 
+// Hostile bytes under random reads and writes: both paths must give the same lines and leave the
+// same file.
+TEST_F(TextFile, HostileBytesGiveTheSameOnBothPaths) {
+  std::mt19937 random(12345);
   const char interesting[] = {'\0', '\n', '\r', 'a', '\x80', '\xC3', '\xE2', '\xF0', '\xFF', '\xBF'};
   for (int round = 0; round < 20; ++round) {
     std::string bytes(random() % 12000, '\0');
@@ -297,6 +310,114 @@ TEST_F(TextFile, TransfersAreSplitAndEndAtTheEndOfTheFile) {
   EXPECT_EQ(detail::TransferWrite(platform::kInvalidFile, "abcd", 4, 4), 0);
   platform::FileClose(file);
 }
+
+#if defined(_WIN32)
+TEST_F(TextFile, DeviceNamesAndFilesHeldElsewhereAreNeitherOpenedNorTouched) {
+  for (const char16_t* name : {u"nul.txt", u"CON", u"aux.pov"}) {
+    EXPECT_EQ(OpenTextFile(4, testsupport::W(dir_.path()) + u"\\" + name), 0);
+    EXPECT_EQ(CreateTextFile(AnyId, testsupport::W(dir_.path()) + u"\\" + name), 0);
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir_.path()));
+  const std::string path = dir_.Write("held.txt", "keep\r\n");
+  const HANDLE holder = ::CreateFileW(std::filesystem::path(path).wstring().c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(OpenTextFile(1, testsupport::W(path)), 0);
+  EXPECT_EQ(CreateTextFile(2, testsupport::W(path)), 0);
+  ::CloseHandle(holder);
+  EXPECT_EQ(ReadFileBytes(path), "keep\r\n");
+}
+
+TEST_F(TextFile, AnsiLinesUseTheSystemsCodePage) {
+  ASSERT_TRUE(platform::SetAnsiCharset(""));
+  const Text path = testsupport::W(dir_.path()) + u"\\\u00e9t\u00e9.txt";
+  ASSERT_NE(CreateTextFile(5, path), 0);
+  WriteLineAs(5, u"caf\u00e9 \u20ac \u4e2d", EncodingAscii);
+  CloseTextFile(5);
+  EXPECT_EQ(ReadFileBytes(dir_.path() / std::filesystem::path(u"\u00e9t\u00e9.txt")), "caf\xE9 \x80 ?\r\n");
+  ASSERT_NE(OpenTextFile(5, path), 0);
+  EXPECT_EQ(ReadLine(5, EncodingAscii), u"caf\u00e9 \u20ac ?");
+}
+#else
+// CreateTextFile still empties and writes a file it may not read. Root may read anything, so this
+// runs in a child without privileges.
+TEST_F(TextFile, CreateFallsBackToWriteOnlyForAnUnreadableFile) {
+  constexpr uid_t kNobody = 65534;
+  const std::string path = dir_.Write("write-only.txt", "old\r\n");
+  ASSERT_EQ(chmod(dir_.str().c_str(), 0777), 0);
+  ASSERT_EQ(chmod(path.c_str(), 0200), 0);
+  if (geteuid() == 0) {
+    ASSERT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
+  }
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && setuid(kNobody) != 0) _exit(10);
+    if (OpenTextFile(1, T(path)) != 0) _exit(11);
+    const ObjectNumber number = CreateTextFile(AnyId, T(path));
+    if (number == 0) _exit(12);
+    if (EndOfFile(number) == 0) _exit(13);  // nothing can be read, so nothing is left to read
+    WriteLine(number, u"new");
+    CloseTextFile(number);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+  EXPECT_EQ(ReadFileBytes(path), "new\r\n");
+}
+
+// A disk that fills up: the failure is remembered (even when it happens while writing out the buffer
+// at the end) and told by FinishTextFile; with room enough, both report success.
+TEST_F(TextFile, FailedWritesAreRememberedAndToldWhenFinishing) {
+  struct Case {
+    int64_t room;  // bytes the "disk" takes
+    bool buffered;
+    int64_t error_while_open;  // what TextFileError says before the last flush
+    int64_t error_at_finish;
+  };
+  const std::string line(98, 'x');  // 100 bytes with CR LF; 60 lines: 6000 bytes, one buffer flush on the way
+  const Case cases[] = {
+      {-1, true, 0, 0},        {6000, true, 0, 0},      {6000, false, 0, 0},          {0, true, ENOSPC, ENOSPC},
+      {4096, true, 0, ENOSPC}, {5999, true, 0, ENOSPC}, {3000, false, ENOSPC, ENOSPC}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("room " + std::to_string(c.room) + (c.buffered ? " buffered" : " unbuffered"));
+    detail::FailBufferAllocationForTesting(!c.buffered);
+    const std::string path = dir_.str() + "/full.txt";
+    ASSERT_NE(CreateTextFile(1, T(path)), 0);
+    platform::FailWritesAfterForTesting(c.room);
+    for (int i = 0; i < 60; ++i) WriteLine(1, T(line));
+    EXPECT_EQ(TextFileError(1), c.error_while_open);
+    EXPECT_EQ(FinishTextFile(1), c.error_at_finish);
+    platform::FailWritesAfterForTesting(-1);
+    EXPECT_EQ(TextFileError(1), 0);  // the number is free again
+    EXPECT_EQ(static_cast<int64_t>(ReadFileBytes(path).size()), c.room < 0 ? 6000 : std::min<int64_t>(c.room, 6000));
+  }
+  EXPECT_EQ(FinishTextFile(7), EBADF);
+}
+
+TEST_F(TextFile, CreateNewRefusesATakenNameAndNeverFollowsALink) {
+  ASSERT_EQ(mkfifo((dir_.str() + "/fifo").c_str(), 0600), 0);
+  EXPECT_EQ(OpenTextFile(4, PathOf("fifo")), 0);  // refused before it can block the first read
+  const std::string taken = dir_.Write("taken.txt", "keep");
+  std::filesystem::create_symlink(dir_.path() / "target.txt", dir_.path() / "dangling");
+  std::filesystem::create_symlink(taken, dir_.path() / "to-taken");
+  for (const char* name : {"taken.txt", "dangling", "to-taken"}) {
+    SCOPED_TRACE(name);
+    errno = 0;
+    EXPECT_EQ(CreateNewTextFile(AnyId, PathOf(name)), 0);
+    EXPECT_EQ(errno, EEXIST);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "target.txt"));
+  EXPECT_EQ(ReadFileBytes(taken), "keep");
+  ASSERT_NE(CreateNewTextFile(2, PathOf("fresh.txt")), 0);
+  WriteLine(2, u"new");
+  EXPECT_EQ(FinishTextFile(2), 0);
+  EXPECT_EQ(ReadFileBytes(dir_.str() + "/fresh.txt"), "new\r\n");
+}
+#endif
 
 }  // namespace
 }  // namespace files

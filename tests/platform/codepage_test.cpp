@@ -42,5 +42,16 @@ TEST_F(Codepage, UnknownSetIsRefusedAndTheOldOneKept) {
   EXPECT_EQ(AnsiCharset(), "CP1252");
 }
 
+#if defined(_WIN32)
+// The tests run with the Western European code page as the system's own.
+TEST_F(Codepage, TheSystemsAnsiCodePageIsUsedUntilAnotherIsChosen) {
+  ASSERT_TRUE(SetAnsiCharset(""));
+  EXPECT_EQ(AnsiCharset(), "CP1252");
+  EXPECT_EQ(AnsiToUtf16("\xE9t\xE9 \x80"), u"\u00e9t\u00e9 \u20ac");
+  ASSERT_TRUE(SetAnsiCharset("CP1251"));
+  EXPECT_EQ(Utf16ToAnsi(u"\u0416"), "\xC6");
+}
+#endif
+
 }  // namespace
 }  // namespace platform

@@ -1,4 +1,11 @@
+// File handles: open modes, sharing, and what each system adds.
 #include "platform/file.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -49,17 +56,10 @@ TEST_F(File, OpenModesCreateEmptyOrRequireTheFile) {
   }
 }
 
-// Nobody else may open an exclusively held file, and a refused create-always does not empty it;
-// readers sharing read coexist but exclude writers.
-TEST_F(File, SharingRefusesWhatTheHolderExcludes) {
+// An exclusive holder is covered by the text files' tests; readers sharing read coexist but exclude
+// writers.
+TEST_F(File, ReadersSharingReadExcludeWriters) {
   const std::string path = dir_.Write("a.txt", "keep");
-  const FileOpenOptions create{FileMode::CreateAlways, AccessRead | AccessWrite, FileShare::None};
-  const FileHandle first = FileOpen(W(path), {FileMode::OpenAlways, AccessRead | AccessWrite, FileShare::None});
-  ASSERT_GE(first, 3);
-  EXPECT_EQ(FileOpen(W(path), create), kInvalidFile);
-  EXPECT_EQ(FileOpen(W(path), {FileMode::OpenExisting, AccessRead, FileShare::Read}), kInvalidFile);
-  FileClose(first);
-  EXPECT_EQ(ReadFileBytes(path), "keep");  // read once nobody holds it: Windows refuses readers too
   const FileOpenOptions reader{FileMode::OpenExisting, AccessRead, FileShare::Read};
   const FileHandle a = FileOpen(W(path), reader), b = FileOpen(W(path), reader);
   EXPECT_NE(a, kInvalidFile);
@@ -67,10 +67,7 @@ TEST_F(File, SharingRefusesWhatTheHolderExcludes) {
   EXPECT_EQ(FileOpen(W(path), {FileMode::OpenExisting, AccessWrite, FileShare::None}), kInvalidFile);
   FileClose(a);
   FileClose(b);
-  const FileHandle second = FileOpen(W(path), create);
-  ASSERT_NE(second, kInvalidFile);
-  EXPECT_EQ(ReadFileBytes(path), "");
-  FileClose(second);
+  EXPECT_EQ(ReadFileBytes(path), "keep");
 }
 
 TEST_F(File, ReadWriteSeekAndSize) {
@@ -85,6 +82,61 @@ TEST_F(File, ReadWriteSeekAndSize) {
   EXPECT_EQ(FileWrite(f, "", 0), 0);
   FileClose(f);
 }
+
+#if defined(_WIN32)
+// What a handle the test opens with the system's own call admits; the held file is left as it was.
+TEST_F(File, FilesHeldByAnotherHandleAdmitWhatItsShareModeAllows) {
+  struct Case {
+    DWORD share;  // of the other handle, which reads
+    FileOpenOptions options;
+    bool admitted;
+  };
+  const Case cases[] = {
+      {0, {FileMode::OpenExisting, AccessRead, FileShare::Read}, false},
+      {0, {FileMode::CreateAlways, AccessRead | AccessWrite, FileShare::None}, false},
+      {FILE_SHARE_READ, {FileMode::OpenExisting, AccessRead, FileShare::Read}, true},
+      {FILE_SHARE_READ, {FileMode::OpenExisting, AccessRead, FileShare::None}, false},
+      {FILE_SHARE_READ, {FileMode::OpenExisting, AccessWrite, FileShare::Read}, false},
+  };
+  const std::string path = dir_.Write("held.txt", "keep");
+  for (const Case& c : cases) {
+    const HANDLE holder = ::CreateFileW(std::filesystem::path(path).wstring().c_str(), GENERIC_READ, c.share, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    errno = 0;
+    const FileHandle file = FileOpen(W(path), c.options);
+    EXPECT_EQ(file != kInvalidFile, c.admitted) << &c - cases;
+    EXPECT_EQ(errno, c.admitted ? 0 : EBUSY) << &c - cases;
+    FileClose(file);
+    ::CloseHandle(holder);
+    EXPECT_EQ(ReadFileBytes(path), "keep");
+  }
+}
+
+TEST_F(File, BothSeparatorsNameOneFileAndAZeroUnitNone) {
+  const FileOpenOptions regular{FileMode::OpenExisting, AccessRead, FileShare::Read, true};
+  dir_.Write("sub/a.txt", "abc");
+  const std::u16string mixed = W(dir_.path()) + u"/sub\\a.txt";
+  ASSERT_EQ(mixed.substr(1, 2), u":\\") << "the temporary folder is on a drive";
+  const FileHandle file = FileOpen(mixed, regular);
+  ASSERT_NE(file, kInvalidFile);
+  EXPECT_EQ(FileSize(file), 3);
+  FileClose(file);
+  EXPECT_EQ(FileOpen(mixed + u'\0' + u"x", regular), kInvalidFile);
+  EXPECT_EQ(FileOpen(u"", regular), kInvalidFile);
+}
+#else
+TEST_F(File, HandlesStayAboveTheStandardStreams) {
+  const std::string path = dir_.Write("x", "1");
+  const int saved = dup(0);
+  close(0);
+  const FileHandle f = FileOpen(W(path), {FileMode::OpenExisting, AccessRead, FileShare::None});
+  dup2(saved, 0);
+  close(saved);
+  EXPECT_GE(f, 3);
+  FileClose(f);
+}
+#endif
 
 }  // namespace
 }  // namespace platform

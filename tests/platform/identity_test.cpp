@@ -8,29 +8,23 @@
 namespace platform {
 namespace {
 
-using testsupport::TempDir;
-
-ObjectIdentity Of(const std::string& path) {
-  ObjectIdentity identity;
-  EXPECT_TRUE(IdentityOf(Utf8ToUtf16(path), &identity)) << path;
-  return identity;
-}
-
+// One folder by any path, different folders apart, and what cannot be examined is no identity.
 TEST(Identity, OneFolderByAnyPathAndDifferentFoldersApart) {
-  TempDir dir;
+  testsupport::TempDir dir;
   dir.Mkdir("sub/deeper");
-  EXPECT_EQ(Of(dir.str() + "/sub"), Of(dir.str() + "/sub/deeper/.."));
-  EXPECT_EQ(Of(dir.str() + "/sub"), Of(dir.str() + "/sub/"));
-  EXPECT_FALSE(Of(dir.str() + "/sub") == Of(dir.str() + "/sub/deeper"));
-  EXPECT_FALSE(Of(dir.str()) == Of(dir.str() + "/sub"));
-}
-
-TEST(Identity, WhatCannotBeExaminedIsNoIdentity) {
-  TempDir dir;
-  ObjectIdentity identity;
-  EXPECT_FALSE(IdentityOf(Utf8ToUtf16(dir.str() + "/missing"), &identity));
-  EXPECT_FALSE(IdentityOf(u"", &identity));
-  EXPECT_FALSE(IdentityOf(std::u16string(u"a\0b", 3), &identity));
+  ObjectIdentity sub, same, other;
+  ASSERT_TRUE(IdentityOf(Utf8ToUtf16(dir.str() + "/sub"), &sub));
+  for (const char* spelling : {"/sub/deeper/..", "/sub/"}) {
+    ASSERT_TRUE(IdentityOf(Utf8ToUtf16(dir.str() + spelling), &same)) << spelling;
+    EXPECT_EQ(same, sub) << spelling;
+  }
+  for (const char* elsewhere : {"/sub/deeper", ""}) {
+    ASSERT_TRUE(IdentityOf(Utf8ToUtf16(dir.str() + elsewhere), &other)) << elsewhere;
+    EXPECT_FALSE(other == sub) << elsewhere;
+  }
+  for (const std::u16string& missing :
+       {Utf8ToUtf16(dir.str() + "/missing"), std::u16string(), std::u16string(u"a\0b", 3)})
+    EXPECT_FALSE(IdentityOf(missing, &other));
 }
 
 }  // namespace

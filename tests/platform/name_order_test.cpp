@@ -1,8 +1,13 @@
+// Rules for names: the order entries are listed in, and the patterns that select them.
 #include "platform/name_order.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+
+#include "platform/find.h"
+#include "platform/unicode.h"
 
 namespace platform {
 namespace {
@@ -52,14 +57,16 @@ TEST(NameOrder, NamesSortByUpperCasedUnitsThenByRawUnits) {
   }
 }
 
-TEST(NameOrder, DotEntriesComeFirst) {
-  EXPECT_TRUE(EntryNameBefore(u".", u".."));
-  EXPECT_TRUE(EntryNameBefore(u"..", u"!"));  // "!" would sort before "." by its unit
-  EXPECT_TRUE(EntryNameBefore(u"..", u""));
-  EXPECT_FALSE(EntryNameBefore(u"..", u"."));
-  EXPECT_FALSE(EntryNameBefore(u".", u"."));
-  EXPECT_TRUE(EntryNameBefore(u"!", u".hidden"));
-  EXPECT_TRUE(EntryNameBefore(u"B", u"b"));
+TEST(Wildcard, MatchesAsFindFirstDoes) {
+  const std::tuple<std::u16string, std::u16string, bool> cases[] = {
+      {u"*.*", u"noext", true},        {u"*", u".hidden", true},
+      {u"*.PNG", u"cat.png", true},    {u"c?t.*", u"cat.jpg", true},
+      {u"c?t.*", u"ct.jpg", false},    {u"a*b*c", u"aXXbYYbc", true},
+      {u"a*b*c", u"aXXbYYb", false},   {u"*.png", u"\u00c4.PNG.txt", false},
+      {u"\u00e4*", u"\u00c4x", false},  // only ASCII letters ignore case
+  };
+  for (const auto& [pattern, name, match] : cases)
+    EXPECT_EQ(WildcardMatch(pattern, name), match) << Utf16ToUtf8(pattern) << " " << Utf16ToUtf8(name);
 }
 
 }  // namespace
