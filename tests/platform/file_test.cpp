@@ -1,14 +1,21 @@
-// File handles: open modes, sharing, and what each system adds.
+// Files and folders as the system has them: handles, open modes and sharing, folder identities, and
+// on POSIX systems the kernel's pseudo file systems.
 #include "platform/file.h"
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <unistd.h>
+
+#include <fstream>
+
+#include "platform/file_system_kind.h"
 #endif
 
 #include <gtest/gtest.h>
 
+#include "platform/identity.h"
+#include "platform/unicode.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/text.h"
 
@@ -70,17 +77,23 @@ TEST_F(File, ReadersSharingReadExcludeWriters) {
   EXPECT_EQ(ReadFileBytes(path), "keep");
 }
 
-TEST_F(File, ReadWriteSeekAndSize) {
-  const FileHandle f = FileOpen(PathOf("rw"), {FileMode::CreateAlways, AccessRead | AccessWrite, FileShare::None});
-  ASSERT_NE(f, kInvalidFile);
-  EXPECT_EQ(FileWrite(f, "hello", 5), 5);
-  EXPECT_EQ(FileSeek(f, -3, SeekFrom::Current), 2);
-  char buffer[8] = {};
-  EXPECT_EQ(FileRead(f, buffer, 8), 3);
-  EXPECT_STREQ(buffer, "llo");
-  EXPECT_EQ(FileSize(f), 5);
-  EXPECT_EQ(FileWrite(f, "", 0), 0);
-  FileClose(f);
+// One folder by any path, different folders apart, and what cannot be examined is no identity.
+TEST(Identity, OneFolderByAnyPathAndDifferentFoldersApart) {
+  testsupport::TempDir dir;
+  dir.Mkdir("sub/deeper");
+  ObjectIdentity sub, same, other;
+  ASSERT_TRUE(IdentityOf(Utf8ToUtf16(dir.str() + "/sub"), &sub));
+  for (const char* spelling : {"/sub/deeper/..", "/sub/"}) {
+    ASSERT_TRUE(IdentityOf(Utf8ToUtf16(dir.str() + spelling), &same)) << spelling;
+    EXPECT_EQ(same, sub) << spelling;
+  }
+  for (const char* elsewhere : {"/sub/deeper", ""}) {
+    ASSERT_TRUE(IdentityOf(Utf8ToUtf16(dir.str() + elsewhere), &other)) << elsewhere;
+    EXPECT_FALSE(other == sub) << elsewhere;
+  }
+  for (const std::u16string& missing :
+       {Utf8ToUtf16(dir.str() + "/missing"), std::u16string(), std::u16string(u"a\0b", 3)})
+    EXPECT_FALSE(IdentityOf(missing, &other));
 }
 
 #if defined(_WIN32)
@@ -136,6 +149,41 @@ TEST_F(File, HandlesStayAboveTheStandardStreams) {
   EXPECT_GE(f, 3);
   FileClose(f);
 }
+
+// The file system type the mount table gives for a mount point, or "".
+std::string MountType(const std::string& mount_point) {
+  std::ifstream mounts("/proc/self/mounts");
+  std::string source, point, type, rest;
+  std::string found;
+  while (mounts >> source >> point >> type && std::getline(mounts, rest))
+    if (point == mount_point) found = type;
+  return found;
+}
+
+TEST(FileSystemKind, KernelFileSystemsArePseudoAndRealOnesAreNot) {
+  testsupport::TempDir dir;
+  std::filesystem::create_directory_symlink("/proc", dir.path() / "proc-link");
+  struct Case {
+    std::string path;
+    bool pseudo;
+  };
+  std::vector<Case> cases = {
+      {"/proc", true},
+      {"/proc/self/fd", true},
+      {dir.str() + "/proc-link", true},  // links are followed
+      {"/sys", true},
+      {"/", false},
+      {dir.str(), false},
+      {dir.str() + "/missing", false},
+  };
+  // The machine decides which of these exist and how they are mounted.
+  if (MountType("/dev") == "devtmpfs") cases.push_back({"/dev", true});
+  if (MountType("/dev/pts") == "devpts") cases.push_back({"/dev/pts", true});
+  if (MountType("/dev/shm") == "tmpfs") cases.push_back({"/dev/shm", false});
+  if (MountType("/sys/fs/cgroup") == "cgroup2") cases.push_back({"/sys/fs/cgroup", true});
+  for (const Case& c : cases) EXPECT_EQ(IsOnPseudoFileSystem(Utf8ToUtf16(c.path)), c.pseudo) << c.path;
+}
+
 #endif
 
 }  // namespace

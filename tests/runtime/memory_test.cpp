@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <thread>
 #include <vector>
 
 #include "runtime/heap.h"
@@ -99,41 +98,6 @@ TEST(BlockPool, ChunksMoveBetweenListsAndGoBackToTheHeapWhenEmptied) {
   EXPECT_EQ(pool->total_blocks, 4);
   DestroyBlockPool(pool);
   EXPECT_EQ(HeapBlockCount(), heap_before);
-}
-
-TEST(BlockPool, SharedPoolsAreCountedAndMatchedBySizeAndMode) {
-  BlockPool* a = CreateBlockPool(100, 16, 256, kPoolShared);
-  BlockPool* b = CreateBlockPool(100, 16, 256, kPoolShared);
-  BlockPool* other_mode = CreateBlockPool(100, 16, 256, kPoolShared | kPoolLocked);
-  BlockPool* other_size = CreateBlockPool(200, 16, 256, kPoolShared);
-  EXPECT_EQ(a, b);
-  EXPECT_NE(a, other_mode);
-  EXPECT_NE(a, other_size);
-  void* block = PoolAllocate(a);
-  DestroyBlockPool(a);
-  PoolFree(b, block);  // survives the first destroy
-  EXPECT_EQ(b->total_blocks, 0);
-  DestroyBlockPool(b);
-  BlockPool* fresh = CreateBlockPool(100, 16, 256, kPoolShared);
-  EXPECT_NE(fresh->share_entry, nullptr);
-  for (BlockPool* pool : {fresh, other_mode, other_size}) DestroyBlockPool(pool);
-}
-
-TEST(BlockPool, LockedPoolServesSeveralThreads) {
-  BlockPool* pool = CreateBlockPool(32, 16, 256, kPoolLocked);
-  auto work = [pool] {
-    std::vector<void*> mine;
-    for (int round = 0; round < 200; ++round) {
-      for (int i = 0; i < 50; ++i) mine.push_back(PoolAllocate(pool));
-      for (void* block : mine) PoolFree(pool, block);
-      mine.clear();
-    }
-  };
-  std::thread t1(work), t2(work);
-  t1.join();
-  t2.join();
-  EXPECT_EQ(pool->total_blocks, 0);
-  DestroyBlockPool(pool);
 }
 
 }  // namespace

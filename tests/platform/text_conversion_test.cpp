@@ -1,9 +1,28 @@
-#include "platform/codepage.h"
-
+// Text conversions: UTF-8 names with their byte escapes, and the ANSI code pages.
 #include <gtest/gtest.h>
+
+#include "platform/codepage.h"
+#include "platform/unicode.h"
 
 namespace platform {
 namespace {
+
+TEST(Unicode, Utf8DecodesAndInvalidBytesRoundTripThroughEscapes) {
+  const std::pair<std::string, std::u16string> cases[] = {
+      {"a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80", u"a\u00e4\u20ac\U0001F600"},
+      {"caf\xE9.png", u"caf\xDCE9.png"},        // a stray Latin-1 byte
+      {"\xC0\xAF", u"\xDCC0\xDCAF"},            // an overlong slash
+      {"\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},  // a surrogate encoded in UTF-8
+      {"end\xE2\x82", u"end\xDCE2\xDC82"},      // a truncated sequence
+  };
+  for (const auto& [bytes, text] : cases) {
+    EXPECT_EQ(Utf8ToUtf16(bytes), text);
+    EXPECT_EQ(Utf16ToUtf8(text), bytes);
+  }
+  // Lone surrogates that are not escapes become replacement characters.
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xDC10))), "\xEF\xBF\xBD");
+}
 
 class Codepage : public ::testing::Test {
  protected:
