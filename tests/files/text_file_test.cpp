@@ -6,8 +6,6 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 #include <gtest/gtest.h>
@@ -322,36 +320,6 @@ TEST_F(TextFile, DeviceNamesAndFilesHeldElsewhereAreNeitherOpenedNorTouched) {
   EXPECT_EQ(ReadFileBytes(path), "keep\r\n");
 }
 #else
-// CreateTextFile still empties and writes a file it may not read. Root may read anything, so this
-// runs in a child without privileges.
-TEST_F(TextFile, CreateFallsBackToWriteOnlyForAnUnreadableFile) {
-  constexpr uid_t kNobody = 65534;
-  const std::string path = dir_.Write("write-only.txt", "old\r\n");
-  ASSERT_EQ(chmod(dir_.str().c_str(), 0777), 0);
-  ASSERT_EQ(chmod(path.c_str(), 0200), 0);
-  if (geteuid() == 0) {
-    ASSERT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
-  }
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (geteuid() == 0 && setuid(kNobody) != 0) _exit(10);
-    if (OpenTextFile(1, T(path)) != 0) _exit(11);
-    const ObjectNumber number = CreateTextFile(AnyId, T(path));
-    if (number == 0) _exit(12);
-    if (EndOfFile(number) == 0) _exit(13);  // nothing can be read, so nothing is left to read
-    WriteLine(number, u"new");
-    CloseTextFile(number);
-    _exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  ASSERT_EQ(chmod(path.c_str(), 0600), 0);
-  EXPECT_EQ(ReadFileBytes(path), "new\r\n");
-}
-
 // A disk that fills up: the failure is remembered (even when it happens while writing out the buffer
 // at the end) and told by FinishTextFile; with room enough, both report success.
 TEST_F(TextFile, FailedWritesAreRememberedAndToldWhenFinishing) {
