@@ -287,22 +287,6 @@ TEST_F(TextFile, HostileBytesGiveTheSameOnBothPaths) {
   }
 }
 
-TEST_F(TextFile, TransfersAreSplitAndEndAtTheEndOfTheFile) {
-  const platform::FileHandle file = platform::FileOpen(
-      PathOf("t.bin"),
-      {platform::FileMode::CreateAlways, platform::AccessRead | platform::AccessWrite, platform::FileShare::None});
-  ASSERT_GE(file, 3);
-  EXPECT_EQ(detail::TransferWrite(file, "0123456789", 10, 3), 10);
-  EXPECT_EQ(detail::TransferWrite(file, "x", 0, 3), 0);
-  ASSERT_EQ(platform::FileSeek(file, 0, platform::SeekFrom::Begin), 0);
-  std::string back(16, '.');
-  EXPECT_EQ(detail::TransferRead(file, back.data(), 16, 4), 10);  // the end of the file ends it
-  EXPECT_EQ(back, "0123456789......");
-  EXPECT_EQ(detail::TransferRead(platform::kInvalidFile, back.data(), 4, 4), 0);  // a failed call moved nothing
-  EXPECT_EQ(detail::TransferWrite(platform::kInvalidFile, "abcd", 4, 4), 0);
-  platform::FileClose(file);
-}
-
 #if defined(_WIN32)
 TEST_F(TextFile, DeviceNamesAndFilesHeldElsewhereAreNeitherOpenedNorTouched) {
   for (const char16_t* name : {u"nul.txt", u"CON", u"aux.pov"}) {
