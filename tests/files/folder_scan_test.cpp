@@ -46,13 +46,8 @@ TEST_F(FolderScan, FolderSpellingsAndPatterns) {
   dir_.Write("a.txt", "");
   dir_.Mkdir("sub");
   const Entries all = {". 2", ".. 2", "a.txt 1 0", "b.png 1 3", "sub 2"};
-  const std::pair<Text, Entries> cases[] = {
-      {u"*.*", all},
-      {u"*", all},
-      {u"", all},  // an empty pattern means everything
-      {u"*.png", {"b.png 1 3"}},
-      {u"*.gif", {}},  // nothing matched: open, but empty
-  };
+  // An empty pattern means everything; nothing matched is open, but empty.
+  const std::pair<Text, Entries> cases[] = {{u"*.*", all}, {u"", all}, {u"*.png", {"b.png 1 3"}}, {u"*.gif", {}}};
   for (const auto& [pattern, entries] : cases) {
     SCOPED_TRACE(runtime::TextToUtf8(pattern));
     EXPECT_EQ(Scan(T(dir_.str()), pattern), entries);
@@ -60,11 +55,6 @@ TEST_F(FolderScan, FolderSpellingsAndPatterns) {
   }
   EXPECT_EQ(Scan(T(dir_.str() + "/missing"), u""), Entries{"not opened"});
   EXPECT_EQ(Scan(T(dir_.str() + "/a.txt"), u""), Entries{"not opened"});  // a file is not a folder
-  const auto old = std::filesystem::current_path();
-  std::filesystem::current_path(dir_.path());
-  ASSERT_NE(OpenFolderScan(0, u"", u"*.txt"), 0);  // an empty folder is the current directory
-  std::filesystem::current_path(old);
-  EXPECT_EQ(ListAll(0), Entries{"a.txt 1 0"});
 }
 
 TEST_F(FolderScan, SparseFileOver4GiBReportsItsFullSize) {
@@ -79,8 +69,7 @@ TEST_F(FolderScan, NumbersAreReusedClosedAndOtherwiseGiveNothing) {
   dir_.Write("only", "1");
   ASSERT_NE(OpenFolderScan(2, T(dir_.str()), u"only"), 0);
   EXPECT_EQ(FolderEntryName(2), u"only");
-  ASSERT_EQ(NextFolderEntry(2), 1);
-  EXPECT_EQ(NextFolderEntry(2), 0);
+  EXPECT_EQ(ListAll(2), Entries{"only 1 1"});
   ASSERT_NE(OpenFolderScan(2, T(dir_.str()), u"only"), 0);
   EXPECT_EQ(ListAll(2), Entries{"only 1 1"});
   EXPECT_EQ(OpenFolderScan(2, T(dir_.str() + "/missing"), u"*.*"), 0);
@@ -90,19 +79,12 @@ TEST_F(FolderScan, NumbersAreReusedClosedAndOtherwiseGiveNothing) {
     EXPECT_EQ(FolderEntryKind(number), 0);
     EXPECT_EQ(FolderEntrySize(number), 0u);
   }
-  CloseFolderScan(AnyId);
   CloseFolderScan(12345);
-  ASSERT_NE(OpenFolderScan(4, T(dir_.str()), u"*.*"), 0);
-  const int64_t any = OpenFolderScan(AnyId, T(dir_.str()), u"*.*");
-  ASSERT_NE(any, 0);
-  CloseAllFolderScans();
-  EXPECT_EQ(NextFolderEntry(4), 0);
-  EXPECT_EQ(FolderEntryKind(any), 0);
 }
 
 #if defined(_WIN32)
-// The system matches names without regard to case, drive roots have no dot entries and "/" and "\"
-// both separate; entries still come in name order, whatever the volume keeps.
+// Names match without regard to case, drive roots have no dot entries, both separators work, and
+// entries come in name order whatever the volume keeps.
 TEST_F(FolderScan, WindowsSearchPathsAndTheNamesTheyFind) {
   for (const char16_t* name : {u"c.png", u"a.png", u"b", u"B2.PNG", u"\u00e4.png", u"\u4e2d\U0001F600.png"})
     std::ofstream(dir_.path() / std::filesystem::path(name), std::ios::binary) << "12";
@@ -120,20 +102,16 @@ TEST_F(FolderScan, WindowsSearchPathsAndTheNamesTheyFind) {
       {folder + u"\\", u"*.png", png},
       {folder, u"\u4e2d\U0001F600.png", {png[4]}},
       {folder + u"\\sub", u"*.*", sub},
-      {folder + u"\\sub/", u"*.*", sub},
       {folder + u"/sub\\", u"*.*", sub},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(runtime::TextToUtf8(c.folder + u"|" + c.pattern));
     EXPECT_EQ(Scan(c.folder, c.pattern), c.entries);
   }
-  for (const Text& root : {Text(u"C:\\"), Text(u"C:"), Text(u"c:/")}) {
-    SCOPED_TRACE(runtime::TextToUtf8(root));
-    const Entries names = Scan(root, u"*.*");
-    EXPECT_FALSE(names.empty());
-    EXPECT_NE(names.front(), ". 2");
-    EXPECT_NE(names.front(), "not opened");
-  }
+  const Entries root = Scan(u"c:/", u"*.*");
+  EXPECT_FALSE(root.empty());
+  EXPECT_NE(root.front(), ". 2");
+  EXPECT_NE(root.front(), "not opened");
 }
 #else
 // POSIX names are bytes: "B.png" and "b.png" are two files, tmpfs keeps the newest first, a link counts

@@ -1,7 +1,12 @@
-// Text conversions: UTF-8 names with their byte escapes, and the ANSI code pages.
+// Names and text: UTF-8 with byte escapes, ANSI code pages, the order of names and their patterns.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "platform/codepage.h"
+#include "platform/find.h"
+#include "platform/name_order.h"
 #include "platform/unicode.h"
 
 namespace platform {
@@ -29,8 +34,7 @@ class Codepage : public ::testing::Test {
   void TearDown() override { SetAnsiCharset(""); }
 };
 
-// What each set cannot encode becomes "?" (a surrogate pair is one character); bytes it cannot
-// decode come back unchanged.
+// What a set cannot encode becomes "?" (a surrogate pair is one); bytes it cannot decode come back.
 TEST_F(Codepage, EachSetEncodesWhatItHoldsAndReplacesTheRest) {
   struct Case {
     const char* charset;
@@ -39,8 +43,8 @@ TEST_F(Codepage, EachSetEncodesWhatItHoldsAndReplacesTheRest) {
     bool decodes_back;
   };
   const Case cases[] = {
-      {"CP1252", u"a\u00e4\u20ac", "a\xE4\x80", true},           {"CP1252", u"x\u4e2d\U0001F600y", "x??y", false},
-      {"UTF-8", u"\u00e4\u4e2d", "\xC3\xA4\xE4\xB8\xAD", true},  {"UTF-8", u"\ufeffx", "\xEF\xBB\xBFx", true},
+      {"CP1252", u"x\u4e2d\U0001F600y", "x??y", false},
+      {"UTF-8", u"\u00e4\u4e2d", "\xC3\xA4\xE4\xB8\xAD", true},
       {"ANSI_X3.4-1968", u"na\u00efve.png", "na?ve.png", false},
   };
   for (const Case& c : cases) {
@@ -71,6 +75,43 @@ TEST_F(Codepage, TheSystemsAnsiCodePageIsUsedUntilAnotherIsChosen) {
   EXPECT_EQ(Utf16ToAnsi(u"\u0416"), "\xC6");
 }
 #endif
+
+TEST(NameOrder, NamesSortByUpperCasedUnitsThenByRawUnits) {
+  // Each row sorts strictly before the next one.
+  const std::u16string ordered[] = {
+      u"",           u"-",      u"10",     u"9",      u"A", u"a",
+      u"a.b",  // a shorter name that starts a longer one comes first
+      u"AB",         u"Ab",     u"aB",     u"ab",     u"i",
+      u"\u0131",  // dotless i upper-cases to I
+      u"Z",
+      u"_",  // after every letter, because letters are compared upper-cased
+      u"\u00C9",     u"\u00E9", u"\u00DF", u"\u0100",
+      u"\u00FF",  // its upper case U+0178 comes after U+0100
+      u"\u03A3",     u"\u03C2", u"\u03C3", u"\u4E2D",
+      u"\U0001D49C",  // a supplementary character: its surrogates are compared as they are
+      u"\xDC80",     u"\xDCFF", u"\uFF21",
+  };
+  EXPECT_LT(CompareNames(std::u16string_view(u"abz", 2), u"abc"), 0);
+  for (size_t i = 0; i < std::size(ordered); ++i) {
+    EXPECT_EQ(CompareNames(ordered[i], ordered[i]), 0);
+    for (size_t j = i + 1; j < std::size(ordered); ++j) {
+      EXPECT_LT(CompareNames(ordered[i], ordered[j]), 0) << i << " before " << j;
+      EXPECT_GT(CompareNames(ordered[j], ordered[i]), 0) << j << " after " << i;
+    }
+  }
+}
+
+TEST(Wildcard, MatchesAsFindFirstDoes) {
+  const std::tuple<std::u16string, std::u16string, bool> cases[] = {
+      {u"*.*", u"noext", true},        {u"*", u".hidden", true},
+      {u"*.PNG", u"cat.png", true},    {u"c?t.*", u"cat.jpg", true},
+      {u"c?t.*", u"ct.jpg", false},    {u"a*b*c", u"aXXbYYbc", true},
+      {u"a*b*c", u"aXXbYYb", false},   {u"*.png", u"\u00c4.PNG.txt", false},
+      {u"\u00e4*", u"\u00c4x", false},  // only ASCII letters ignore case
+  };
+  for (const auto& [pattern, name, match] : cases)
+    EXPECT_EQ(WildcardMatch(pattern, name), match) << Utf16ToUtf8(pattern) << " " << Utf16ToUtf8(name);
+}
 
 }  // namespace
 }  // namespace platform
