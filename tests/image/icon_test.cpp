@@ -5,7 +5,6 @@
 
 #include "image/decoders.h"
 #include "image/image.h"
-#include "platform/bitmap.h"
 #include "tests/image/pictures.h"
 #include "tests/support/temp_dir.h"
 
@@ -13,19 +12,7 @@ namespace image {
 namespace {
 
 using namespace testpictures;
-
-class Icons : public ::testing::Test {
- protected:
-  void SetUp() override {
-    InitImageLibrary();
-    live_before_ = platform::LiveGraphicsObjects();
-  }
-  void TearDown() override {
-    ReleaseAllImages();
-    EXPECT_EQ(platform::LiveGraphicsObjects(), live_before_);
-  }
-  int64_t live_before_ = 0;
-};
+using Icons = LoaderTest;
 
 // A square entry of one colour: index 1 of a table at 1, 4 and 8 bits, the colour itself above.
 IconEntry Flat(uint8_t size, uint16_t bits, uint32_t color) {
@@ -34,19 +21,6 @@ IconEntry Flat(uint8_t size, uint16_t bits, uint32_t color) {
   const uint32_t value = bits <= 8 ? 1 : bits == 32 ? color | 0xFF000000 : color;
   const Rows colors(size, std::vector<uint32_t>(size, value)), mask(size, std::vector<uint32_t>(size, 0));
   return {size, size, bits, MakeIconBitmap(size, size, bits, palette, colors, mask)};
-}
-
-TEST_F(Icons, OutsideEncoderIconMatchesItsTwin) {
-  const Picture twin = ReadPng("icon-two-sizes.png");
-  const ObjectNumber number = LoadImageFile(AnyId, FixturePath("icon-two-sizes.ico"));
-  ASSERT_NE(number, 0);
-  const ImageObject* record = FindImage(number);
-  EXPECT_EQ(record->tag, kTagIcon);
-  ASSERT_EQ(record->width, 32);
-  ASSERT_EQ(record->height, 32);
-  EXPECT_EQ(record->depth, 32);
-  for (int y = 0; y < 32; ++y)
-    for (int x = 0; x < 32; ++x) ASSERT_EQ(PixelAt(number, x, y), twin.At(x, y)) << x << "," << y;
 }
 
 // Among the entries of the first entry's width and height the deepest wins; a tie keeps the earlier.
@@ -70,6 +44,7 @@ TEST_F(Icons, TheDeepestEntryOfTheFirstEntrysSizeIsChosen) {
   }
 }
 
+// A 3-pixel width pads every row; the bottom row is transparent where the mask says.
 TEST_F(Icons, EveryEntryDepthBuildsWithItsTransparencyMask) {
   for (uint16_t bits : {1, 4, 8, 24, 32}) {
     SCOPED_TRACE(bits);
@@ -77,14 +52,12 @@ TEST_F(Icons, EveryEntryDepthBuildsWithItsTransparencyMask) {
     if (bits <= 8) palette = {0x000000, 0x0000FF, 0x00FF00};
     if (bits == 1) palette.resize(2);
     const uint32_t a = bits <= 8 ? 1 : 0x0000FF, b = bits <= 8 ? (bits == 1 ? 0 : 2) : 0x00FF00;
-    // A 3-pixel width pads every row; the bottom row is transparent where the mask says.
     const std::string data = MakeIconBitmap(3, 2, bits, palette, {{a, b, a}, {b, b, b}}, {{0, 0, 0}, {1, 0, 1}});
     const ObjectNumber number = Load(MakeIconFile({{3, 2, bits, data}}));
     ASSERT_NE(number, 0);
     EXPECT_EQ(ImagePixelHeight(number), 2) << "the height counts the colour rows only";
     const uint32_t want_b = bits == 1 ? 0xFF000000 : 0xFF00FF00;
-    EXPECT_EQ(PixelAt(number, 0, 0), 0xFF0000FFu);
-    EXPECT_EQ(PixelAt(number, 1, 0), want_b);
+    ExpectRow(number, 0, {0xFF0000FF, want_b});
     EXPECT_EQ(PixelAt(number, 0, 1) >> 24, 0u);
     EXPECT_EQ(PixelAt(number, 1, 1), want_b);
   }
@@ -92,14 +65,12 @@ TEST_F(Icons, EveryEntryDepthBuildsWithItsTransparencyMask) {
 
 TEST_F(Icons, ThirtyTwoBitAlphaWinsOverTheMaskAndTheMaskMayBeMissing) {
   const struct {
-    Rows colors;
+    uint32_t color;
     bool mask;
     uint32_t want;
-  } cases[] = {{{{0x80102030, 0x00405060}}, true, 0x80102030},
-               {{{0x80102030, 0x00405060}}, false, 0x80102030},
-               {{{0x00102030, 0x00405060}}, false, 0xFF102030}};
+  } cases[] = {{0x80102030, true, 0x80102030}, {0x80102030, false, 0x80102030}, {0x00102030, false, 0xFF102030}};
   for (const auto& c : cases) {
-    std::string data = MakeIconBitmap(2, 1, 32, {}, c.colors, {{1, 1}});
+    std::string data = MakeIconBitmap(2, 1, 32, {}, {{c.color, 0x00405060}}, {{1, 1}});
     if (!c.mask) data.resize(40 + 8);
     const ObjectNumber number = Load(MakeIconFile({{2, 1, 32, data}}));
     ASSERT_NE(number, 0);
@@ -107,30 +78,26 @@ TEST_F(Icons, ThirtyTwoBitAlphaWinsOverTheMaskAndTheMaskMayBeMissing) {
   }
 }
 
-// Directory fields and entry headers that reach past the file, or claim more than the entry holds.
+// Cursor files, directory fields and entry headers that reach past the file, or claim more than the
+// entry holds, make no icon.
 TEST_F(Icons, DirectoriesAndDataOutsideTheFileAreNotIcons) {
   const IconEntry entry = Flat(4, 24, 0x123456);
   const std::string good = MakeIconFile({entry});
-  const auto patched = [&good](size_t at, uint32_t value, int width = 4) {
-    std::string bytes = good;
-    PutU32(bytes, at, value, width);
-    return bytes;
-  };
   ASSERT_NE(Load(good), 0);
   for (const std::string& bad :
-       {patched(4, 0, 2), patched(4, 200, 2), patched(6 + 12, 0xFFFFFFF0u),
-        patched(6 + 8, uint32_t(entry.data.size() + 1)), good.substr(0, 5), good.substr(0, good.size() - 1)})
+       {Patched(good, 2, 2, 2), Patched(good, 4, 0, 2), Patched(good, 4, 200, 2), Patched(good, 6 + 12, 0xFFFFFFF0u),
+        Patched(good, 6 + 8, uint32_t(entry.data.size() + 1)), good.substr(0, 5), good.substr(0, good.size() - 1)})
     EXPECT_EQ(IconFromMemory(bad.data(), int32_t(bad.size())), nullptr) << bad.size();
   // Entry headers: rows, width, header size (huge, too small), compression, bit count, a 1-row height.
-  for (const std::string& bad : {patched(22 + 8, 0x7FFFFFFE), patched(22 + 4, 0x40000000), patched(22, 0xFFFFFFF0u),
-                                 patched(22, 12), patched(22 + 16, 1), patched(22 + 14, 16, 2), patched(22 + 8, 1)})
-    EXPECT_EQ(Load(bad), 0);
+  for (const auto& [at, value] : std::vector<std::pair<size_t, uint32_t>>{
+           {22 + 8, 0x7FFFFFFE}, {22 + 4, 0x40000000}, {22, 0xFFFFFFF0u}, {22, 12}, {22 + 16, 1}, {22 + 8, 1}})
+    EXPECT_EQ(Load(Patched(good, at, value)), 0) << at;
+  EXPECT_EQ(Load(Patched(good, 22 + 14, 16, 2)), 0) << "bit count";
   // A colour index past the table of 2 used colours is black.
-  std::string data = MakeIconBitmap(2, 1, 8, {0x0000FF, 0x00FF00}, {{1, 200}}, {{0, 0}});
+  const std::string data = MakeIconBitmap(2, 1, 8, {0x0000FF, 0x00FF00}, {{1, 200}}, {{0, 0}});
   const ObjectNumber number = Load(MakeIconFile({{2, 1, 8, data}}));
   ASSERT_NE(number, 0);
-  EXPECT_EQ(PixelAt(number, 0, 0), 0xFF00FF00u);
-  EXPECT_EQ(PixelAt(number, 1, 0), 0xFF000000u);
+  ExpectRow(number, 0, {0xFF00FF00, 0xFF000000});
 }
 
 TEST_F(Icons, PngEntriesNeedARegisteredPngDecoder) {

@@ -2,6 +2,7 @@
 // committed fixtures and their PNG twins (read with libpng), and pixel access to loaded images.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <png.h>
 
 #include <cstdint>
@@ -17,12 +18,30 @@ namespace testpictures {
 
 using Rows = std::vector<std::vector<uint32_t>>;
 
+// Starts the loader, and afterwards checks that every bitmap made, by failed loads too, was given back.
+class LoaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    image::InitImageLibrary();
+    live_before_ = platform::LiveGraphicsObjects();
+  }
+  void TearDown() override {
+    image::ReleaseAllImages();
+    EXPECT_EQ(platform::LiveGraphicsObjects(), live_before_) << "every bitmap is given back";
+  }
+  int64_t live_before_ = 0;
+};
+
 inline void PutU32(std::string& s, size_t at, uint32_t v, int bytes = 4) {
   for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 inline void AppendU32(std::string& s, uint32_t v, int bytes = 4) {
   s.append(bytes, '\0');
   PutU32(s, s.size() - bytes, v, bytes);
+}
+inline std::string Patched(std::string s, size_t at, uint32_t v, int bytes = 4) {
+  PutU32(s, at, v, bytes);
+  return s;
 }
 
 // Rows of pixel values (top row first) as stored rows, bottom row first unless `top_down`, each
@@ -81,10 +100,10 @@ struct IconEntry {
   std::string data;
 };
 
-// An icon file (type 1) or a cursor file (type 2) with the entries' data after the directory.
-inline std::string MakeIconFile(const std::vector<IconEntry>& entries, uint16_t type = 1) {
+// An icon file with the entries' data after the directory.
+inline std::string MakeIconFile(const std::vector<IconEntry>& entries) {
   std::string s;
-  AppendU32(s, uint32_t{type} << 16);
+  AppendU32(s, 1u << 16);
   AppendU32(s, static_cast<uint32_t>(entries.size()), 2);
   uint32_t offset = static_cast<uint32_t>(6 + 16 * entries.size());
   for (const auto& e : entries) {
@@ -139,6 +158,10 @@ inline uint32_t PixelAt(const platform::Bitmap* bitmap, int x, int y) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(step == 4 ? p[3] : 0) << 24;
 }
 inline uint32_t PixelAt(image::ObjectNumber number, int x, int y) { return PixelAt(BitmapOf(number), x, y); }
+
+inline void ExpectRow(image::ObjectNumber number, int y, const std::vector<uint32_t>& want) {
+  for (size_t x = 0; x < want.size(); ++x) EXPECT_EQ(PixelAt(number, int(x), y), want[x]) << x << "," << y;
+}
 
 // The bytes of each row past its last pixel, which no decoder may write, are still zero.
 inline bool PaddingIsZero(const platform::Bitmap* bitmap) {
