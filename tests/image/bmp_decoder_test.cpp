@@ -61,10 +61,10 @@ std::string Rle8(std::initializer_list<uint8_t> stream) {
   return MakeBmp({4, 1, 8, 1, {0x000000, 0xFFFFFF}, std::string(stream.begin(), stream.end())});
 }
 
-// Pixel formats the outside encoder does not write (set bits past the width must not be drawn), and
-// every header field that sizes or places something pointed outside the data or past the budget: the
-// check accepts or rejects, with the depth the bitmap will have, and the load fails or draws only
-// what lies in the data.
+// Row orders and pixel formats the outside encoder does not write (set bits past the width must not
+// be drawn), and every header field that sizes or places something pointed outside the data or past
+// the budget: the check accepts or rejects, with the depth the bitmap will have, and the load fails
+// or draws only what lies in the data.
 TEST_F(BmpDecoder, FilesDecodeToTheirPixelsOrFailInsideTheData) {
   constexpr uint32_t W = 0xFFFFFF;
   const std::string good = MakeBmp({4, 1, 8, 0, {0x102030, 0x405060}, std::string("\x00\x01\x02\xFF", 4)});
@@ -77,32 +77,44 @@ TEST_F(BmpDecoder, FilesDecodeToTheirPixelsOrFailInsideTheData) {
   const std::string bits4 = MakeBmp({5, 1, 4, 0, {0, 0x112233, 0x445566, W}, PackRows({{1, 2, 0, 3, 2, 3}}, 4)});
   const std::string bits555 =
       MakeBmp({3, 1, 16, 0, {}, PackRows({{0x8000 | 31 << 10 | 1 << 5 | 2, 31 << 5, 16 << 10 | 16 << 5 | 16}}, 16)});
+  const Rows rows = {{0x102030, 0x405060, 0x708090}, {0xA0B0C0, 0xD0E0F0, 0x010203}};
+  // Runs, a literal with its pad byte, a run clipped at the width, a delta up to the top row.
+  const std::string rle8_picture = MakeBmp({6,
+                                            3,
+                                            8,
+                                            1,
+                                            {0, 0xFF0000, 0x00FF00, 0x0000FF, W},
+                                            std::string("\x03\x01\x00\x03\x02\x03\x04\x00\x02\x01\x00\x00"
+                                                        "\x00\x02\x02\x01\x01\x03\x00\x01\x09\x09",
+                                                        22)});
   const std::string bits565 =
       MakeBmp({3, 1, 16, 3, {0x7C00, 0x03E0, 0x001F}, PackRows({{31u << 11 | 63 << 5, 1 << 5 | 31, 0xFFFF}}, 16)});
   enum Outcome { kRejected, kFails, kLoads };
   const struct {
     const char* name;
     Outcome outcome;
-    std::vector<uint32_t> row;  // the loaded top row, where it matters
+    Rows rows;  // the loaded rows, top first, where they matter
     std::string bytes;
     int depth = 24;
   } cases[] = {
-      {"1 bit ignores the table", kLoads, {W, 0, W, 0, W, 0, W, 0, W, 0, W, 0, W}, bits1},
-      {"4 bits, odd width", kLoads, {0x112233, 0x445566, 0, W, 0x445566}, bits4},
-      {"16 bits 5-5-5, top bit unused", kLoads, {0xF80810, 0x00F800, 0x808080}, bits555},
-      {"16-bit fields are 5-6-5 whatever the masks", kLoads, {0xF8FC00, 0x0004F8, 0xF8FCF8}, bits565},
-      {"16 bits, other compression", kLoads, {0, 0, 0}, MakeBmp({3, 1, 16, 4, {}, std::string(8, '\x7F')})},
-      {"RLE4", kLoads, {0, 0, 0, 0, 0, 0, 0}, MakeBmp({7, 1, 4, 2, {W, W}, std::string(8, '\x11')})},
-      {"64 bits", kLoads, {0, 0, 0, 0, 0, 0, 0}, MakeBmp({7, 1, 64, 0, {}, std::string(64, '\x11')})},
-      {"32 bits without alpha", kLoads, {0x102030, 0x405060}, Patched(with_alpha, 54 + 7, 0, 1)},
+      {"bottom-up rows", kLoads, rows, MakeBmp({3, 2, 24, 0, {}, PackRows(rows, 24)})},
+      {"top-down rows", kLoads, rows, MakeBmp({3, -2, 24, 0, {}, PackRows(rows, 24, true)})},
+      {"1 bit ignores the table", kLoads, {{W, 0, W, 0, W, 0, W, 0, W, 0, W, 0, W}}, bits1},
+      {"4 bits, odd width", kLoads, {{0x112233, 0x445566, 0, W, 0x445566}}, bits4},
+      {"16 bits 5-5-5, top bit unused", kLoads, {{0xF80810, 0x00F800, 0x808080}}, bits555},
+      {"16-bit fields are 5-6-5 whatever the masks", kLoads, {{0xF8FC00, 0x0004F8, 0xF8FCF8}}, bits565},
+      {"16 bits, other compression", kLoads, {{0, 0, 0}}, MakeBmp({3, 1, 16, 4, {}, std::string(8, '\x7F')})},
+      {"RLE4", kLoads, {{0, 0, 0, 0, 0, 0, 0}}, MakeBmp({7, 1, 4, 2, {W, W}, std::string(8, '\x11')})},
+      {"64 bits", kLoads, {{0, 0, 0, 0, 0, 0, 0}}, MakeBmp({7, 1, 64, 0, {}, std::string(64, '\x11')})},
+      {"32 bits without alpha", kLoads, {{0x102030, 0x405060}}, Patched(with_alpha, 54 + 7, 0, 1)},
       // One alpha byte, in the last pixel, is enough; the colours are not premultiplied.
-      {"32 bits with alpha", kLoads, {0x00102030, 0x01405060}, with_alpha, 32},
+      {"32 bits with alpha", kLoads, {{0x00102030, 0x01405060}}, with_alpha, 32},
       // Rows that do not all lie in the data are not scanned.
       {"32 bits, a byte short", kFails, {}, MakeBmp({2, 1, 32, 0, {}, alpha_last.substr(0, 7)})},
-      {"40000 wide", kLoads, std::vector<uint32_t>(40000, 0x404040),
+      {"40000 wide", kLoads, Rows(1, std::vector<uint32_t>(40000, 0x404040)),
        MakeBmp({40000, 1, 24, 0, {}, std::string(120000, '\x40')})},
       // Entry 2 lies on the pixel bytes themselves (0, 1, 2); entry 255 lies past the data: black.
-      {"good", kLoads, {0x102030, 0x405060, 0x020100, 0}, good},
+      {"good", kLoads, {{0x102030, 0x405060, 0x020100, 0}}, good},
       {"53 bytes", kRejected, {}, good.substr(0, 53)},
       {"signature BA", kRejected, {}, Patched(good, 1, 'A', 1)},
       {"reserved word set", kRejected, {}, Patched(good, 8, 1, 2)},
@@ -113,7 +125,12 @@ TEST_F(BmpDecoder, FilesDecodeToTheirPixelsOrFailInsideTheData) {
       {"last row without its padding", kLoads, {}, rows_short + std::string(30, '\x7F')},
       {"pixel offset -1", kFails, {}, Patched(good, 10, 0xFFFFFFFFu)},
       {"pixel offset INT32_MAX", kFails, {}, Patched(good, 10, 0x7FFFFFFFu)},
-      {"RLE8", kLoads, {0x102030, 0x102030, 0x102030, 0x102030}, rle8},
+      {"RLE8", kLoads, {{0x102030, 0x102030, 0x102030, 0x102030}}, rle8},
+      {"RLE8 picture",
+       kLoads,
+       {{0, 0, 0xFF, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, {0xFF0000, 0xFF0000, 0xFF0000, 0xFF00, 0xFF, W}},
+       rle8_picture},
+      {"RLE8 rows past the height, read and not written", kLoads, {}, Rle8({0, 2, 0, 9, 2, 1, 0, 1})},
       {"RLE8 pixel offset -1", kFails, {}, Patched(rle8, 10, 0xFFFFFFFFu)},
       {"RLE8 pixel offset INT32_MAX", kFails, {}, Patched(rle8, 10, 0x7FFFFFFFu)},
       {"RLE8 rows without an end of bitmap", kFails, {}, Rle8({4, 1, 0, 0})},
@@ -121,8 +138,8 @@ TEST_F(BmpDecoder, FilesDecodeToTheirPixelsOrFailInsideTheData) {
       {"RLE8 literal past the end", kFails, {}, Rle8({0, 5, 1, 1})},
       {"RLE8 delta past the end", kFails, {}, Rle8({0, 2, 1})},
       // The header's bytes B, M, 66, 0 as indices: three past the data's end, then entry 0.
-      {"pixel offset inside the header", kLoads, {0, 0, 0, 0x102030}, Patched(good, 10, 0)},
-      {"colour table past the data", kLoads, {0, 0, 0, 0}, Patched(good, 14, 0xFFFFFFF0u)},
+      {"pixel offset inside the header", kLoads, {{0, 0, 0, 0x102030}}, Patched(good, 10, 0)},
+      {"colour table past the data", kLoads, {{0, 0, 0, 0}}, Patched(good, 14, 0xFFFFFFF0u)},
       {"30 GB of pixels", kFails, {}, MakeBmp({100000, -100000, 24, 0, {}, std::string(16, '\0')})},
       {"5 GB of RLE4", kFails, {}, MakeBmp({100000, -100000, 4, 2, {}, std::string(16, '\0')})},
       {"widest 32-bit row", kFails, {}, MakeBmp({INT32_MAX, 1, 32, 0, {}, std::string(16, '\0')})},
@@ -135,63 +152,12 @@ TEST_F(BmpDecoder, FilesDecodeToTheirPixelsOrFailInsideTheData) {
     CloseDecoder();
     const ObjectNumber number = Load(c.bytes);
     ASSERT_EQ(number != 0, c.outcome == kLoads);
-    if (c.row.empty()) continue;
-    ASSERT_EQ(ImagePixelWidth(number), int64_t(c.row.size()));
-    ExpectRow(number, 0, c.row);
+    if (c.rows.empty()) continue;
+    ASSERT_EQ(ImagePixelWidth(number), int64_t(c.rows[0].size()));
+    ASSERT_EQ(ImagePixelHeight(number), int64_t(c.rows.size()));
+    for (size_t y = 0; y < c.rows.size(); ++y) ExpectRow(number, int(y), c.rows[y]);
     EXPECT_TRUE(PaddingIsZero(BitmapOf(number)));
   }
-}
-
-// A negative height stores the top row first; the image reports the positive height, and decoded
-// rows follow the destination's order whichever way the file stores them.
-TEST_F(BmpDecoder, RowOrderFollowsTheFileAndTheDestination) {
-  Rows rows(4, std::vector<uint32_t>(3));
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 3; ++x) rows[y][x] = uint32_t(y * 40 << 16 | x * 30 << 8 | (x + y) * 10);
-  for (bool top_down : {false, true}) {
-    SCOPED_TRACE(top_down ? "top-down file" : "bottom-up file");
-    const std::string bytes = MakeBmp({3, top_down ? -4 : 4, 24, 0, {}, PackRows(rows, 24, top_down)});
-    const ObjectNumber number = Load(bytes);
-    ASSERT_NE(number, 0);
-    EXPECT_EQ(ImagePixelHeight(number), 4);
-    for (int y = 0; y < 4; ++y) ExpectRow(number, y, rows[y]);
-    ASSERT_EQ(OpenDecoder(bytes.data(), int32_t(bytes.size())), kTagBmp);
-    for (uint32_t flags : {0u, DecodeBottomUp}) {
-      std::vector<uint8_t> out(12 * 4, 0xEE);
-      ASSERT_EQ(DecodeFrame(out.data(), 12, flags), 1);
-      for (int y = 0; y < 4; ++y) {
-        const uint8_t* p = out.data() + (flags ? 3 - y : y) * 12;
-        EXPECT_EQ(uint32_t(p[0] | p[1] << 8 | p[2] << 16), rows[y][0]) << y << " flags " << flags;
-        EXPECT_EQ(p[9], 0xEE) << "only width pixels are written";
-      }
-    }
-    CloseDecoder();
-  }
-}
-
-// Runs, literals with their pad byte, deltas, clipping at the width, and rows past the height that
-// are read but not written.
-TEST_F(BmpDecoder, Rle8RunsLiteralsDeltasAndClipping) {
-  BmpFile f{6, 3, 8, 1, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}, ""};
-  const auto stream = [](std::initializer_list<uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); };
-  f.pixels = stream({
-      3, 1,              // three red on the bottom row
-      0, 3, 2, 3, 4, 0,  // literal green, blue, white, then a pad byte (odd count)
-      2, 1,              // two red, the second past the width: clipped
-      0, 0,              // end of row
-      0, 2, 2, 1,        // delta: two right, one up, to the top row
-      1, 3,              // one blue at (2, top)
-      0, 1,              // end of bitmap
-      9, 9,              // never read
-  });
-  const ObjectNumber number = Load(MakeBmp(f));
-  ASSERT_NE(number, 0);
-  ExpectRow(number, 2, {0xFF0000, 0xFF0000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF});
-  ExpectRow(number, 1, {0, 0, 0, 0, 0, 0});
-  ExpectRow(number, 0, {0, 0, 0x0000FF, 0, 0, 0});
-  EXPECT_TRUE(PaddingIsZero(BitmapOf(number)));
-  f.pixels = stream({0, 2, 0, 9, 2, 4, 0, 1});
-  EXPECT_NE(Load(MakeBmp(f)), 0);
 }
 
 }  // namespace

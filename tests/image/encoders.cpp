@@ -11,13 +11,6 @@
 namespace testimg {
 namespace {
 
-int PngChannels(int color_type) {
-  return color_type == PNG_COLOR_TYPE_RGB          ? 3
-         : color_type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-         : color_type == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
-                                                   : 1;
-}
-
 // Samples packed big-endian into rows of the PNG's bit depth.
 Bytes PackRows(const PngSource& s, size_t row_bytes) {
   const int per_row = s.width * PngChannels(s.color_type);
@@ -77,6 +70,13 @@ ColorMapObject* MakeMap(const std::vector<GifColorType>& colours) {
 }
 
 }  // namespace
+
+int PngChannels(int color_type) {
+  return color_type == PNG_COLOR_TYPE_RGB          ? 3
+         : color_type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+         : color_type == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                                                   : 1;
+}
 
 Bytes EncodePng(const PngSource& s) {
   const size_t row_bytes = (size_t(s.width) * PngChannels(s.color_type) * s.bit_depth + 7) / 8;

@@ -26,6 +26,7 @@ struct PngSource {
   std::vector<uint8_t> palette_alpha = {};           // tRNS for a palette image
   std::optional<std::array<uint16_t, 3>> trns = {};  // tRNS for gray (first value) or RGB
 };
+int PngChannels(int color_type);
 Bytes EncodePng(const PngSource& source);
 
 struct JpegSource {
@@ -56,8 +57,7 @@ struct GifSource {
 Bytes EncodeGif(const GifSource& source);
 
 // The GIF with frame `frame`'s data stopping short: its first data block keeps half its bytes and
-// its block list ends there; the records after it follow unchanged. giflib's first reading stops
-// inside that frame and its second reads on from the next record.
+// its block list ends there. giflib's first reading stops inside that frame, its second reads on.
 Bytes CutGifFrameShort(const Bytes& gif, int frame);
 
 // One decoder's result: frames as top-down rows of width x depth / 8 bytes.
