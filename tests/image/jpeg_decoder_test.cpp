@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 #include "image/decoders.h"
 #include "image/image.h"
@@ -17,13 +18,14 @@ using testimg::JpegSource;
 
 namespace {
 
-JpegSource Flat(int width, int height, std::vector<uint8_t> pixel, int stored_space = 0) {
-  JpegSource s{width, height, int(pixel.size()), stored_space, false, 100, {}};
-  for (int i = 0; i < width * height; ++i) s.samples.insert(s.samples.end(), pixel.begin(), pixel.end());
+// 16 x 16 of one colour.
+JpegSource Flat(std::vector<uint8_t> pixel, int stored_space = 0) {
+  JpegSource s{16, 16, int(pixel.size()), stored_space, false, 100, {}};
+  for (int i = 0; i < 16; ++i) s.samples.insert(s.samples.end(), pixel.begin(), pixel.end());
   return s;
 }
 
-JpegSource Noise(int width, int height, bool progressive = false) {
+JpegSource Noise(int width, int height, bool progressive) {
   JpegSource s{width, height, 3, 0, progressive, 95, {}};
   uint32_t seed = 12345;
   for (int i = 0; i < width * height * 3; ++i) s.samples.push_back(uint8_t((seed = seed * 1103515245u + 12345u) >> 16));
@@ -39,10 +41,10 @@ TEST(JpegDecoder, EveryColourSpaceComesOutBlueGreenRed) {
     int source_depth;
     std::array<int, 3> want;  // blue, green, red
   } cases[] = {
-      {"gray", Flat(16, 16, {90}), 24, {90, 90, 90}},
-      {"colour", Flat(16, 16, {255, 128, 0}), 24, {0, 128, 255}},
-      {"CMYK", Flat(16, 16, {200, 100, 50, 128}, JCS_CMYK), 32, {50 * 128 / 255, 100 * 128 / 255, 200 * 128 / 255}},
-      {"YCCK", Flat(16, 16, {200, 100, 50, 128}, JCS_YCCK), 32, {50 * 128 / 255, 100 * 128 / 255, 200 * 128 / 255}},
+      {"gray", Flat({90}), 24, {90, 90, 90}},
+      {"colour", Flat({255, 128, 0}), 24, {0, 128, 255}},
+      {"CMYK", Flat({200, 100, 50, 128}, JCS_CMYK), 32, {50 * 128 / 255, 100 * 128 / 255, 200 * 128 / 255}},
+      {"YCCK", Flat({200, 100, 50, 128}, JCS_YCCK), 32, {50 * 128 / 255, 100 * 128 / 255, 200 * 128 / 255}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -58,72 +60,73 @@ TEST(JpegDecoder, EveryColourSpaceComesOutBlueGreenRed) {
   }
 }
 
+// The rows whose data arrived decode as in the whole file; the rest keep the full size.
 TEST(JpegDecoder, FileCutInsideItsScanLoadsAtFullSize) {
   for (bool progressive : {false, true}) {
     SCOPED_TRACE(progressive ? "progressive" : "baseline");
     const Bytes whole = EncodeJpeg(Noise(64, 64, progressive));
     const testimg::Decoded full = DecodeWith(image::kJpegDecoder, whole);
-    const Bytes cut(whole.begin(), whole.begin() + whole.size() * 6 / 10);
-    const testimg::Decoded part = DecodeWith(image::kJpegDecoder, cut);
+    const testimg::Decoded part =
+        DecodeWith(image::kJpegDecoder, Bytes(whole.begin(), whole.begin() + whole.size() * 6 / 10));
     ASSERT_TRUE(part.accepted);
     EXPECT_EQ(part.width, 64);
     EXPECT_EQ(part.height, 64);
     ASSERT_EQ(part.frame_ok, std::vector<int>{1});
     EXPECT_NE(part.frames[0], full.frames[0]);
     EXPECT_EQ(DecodeWith(image::kJpegDecoder, whole, /*top_down=*/true).frames, full.frames);
-    // The rows whose data arrived decode exactly as in the whole file.
     if (progressive) continue;
     EXPECT_TRUE(std::equal(full.frames[0].begin(), full.frames[0].begin() + 16 * 64 * 3, part.frames[0].begin()));
   }
 }
 
-TEST(JpegDecoder, RejectsWhatIsNoImage) {
-  const Bytes whole = EncodeJpeg(Flat(8, 8, {1, 2, 3}));
-  Bytes other = whole;
-  other[1] = 0xD9;
-  for (const Bytes& bytes : {Bytes{0xFF, 0xD8}, Bytes{0xFF}, Bytes(whole.begin(), whole.begin() + 20), other})
-    EXPECT_FALSE(DecodeWith(image::kJpegDecoder, bytes).accepted) << bytes.size();
+// The frame header (FF C0 baseline, FF C2 progressive) with another width and height.
+Bytes Resized(bool progressive, unsigned width, unsigned height) {
+  Bytes jpeg = EncodeJpeg(Noise(16, 16, progressive));
+  size_t sof = 2;
+  while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && (jpeg[sof + 1] == 0xC0 || jpeg[sof + 1] == 0xC2))) ++sof;
+  jpeg.at(sof + 5) = uint8_t(height >> 8), jpeg[sof + 6] = uint8_t(height);
+  jpeg[sof + 7] = uint8_t(width >> 8), jpeg[sof + 8] = uint8_t(width);
+  return jpeg;
 }
 
 // A few hundred bytes may declare an image whose bitmap could never be made; the check refuses it
 // from its header, before libjpeg sets up buffers (for a progressive file, all its coefficients).
-// 32768 x 21845 at 24 bits is the largest such bitmap that stays within the 2 GiB image budget.
-TEST(JpegDecoder, HeaderWhoseBitmapWouldPassTheImageBudgetIsRefused) {
+// 32768 x 21845 at 24 bits is the largest such bitmap within the 2 GiB image budget. Only checked,
+// never decoded: the accepted ones would fill a 2 GiB bitmap.
+TEST(JpegDecoder, RefusesWhatIsNoImageAndHeadersWhoseBitmapPassesTheBudget) {
+  const Bytes whole = EncodeJpeg(Flat({1, 2, 3}));
+  Bytes other = whole;
+  other[1] = 0xD9;
   const struct {
-    bool progressive;
-    unsigned width, height;
-    bool accepted;
-    uint64_t budget = image::kImageMaxBytes;  // lowered, as the fuzz targets do
+    const char* name;
+    Bytes bytes;
+    int32_t width = 0, height = 0;  // 0: refused
+    uint64_t budget = image::kImageMaxBytes;
   } cases[] = {
-      {false, 32768, 21845, true},
-      {false, 32768, 21846, false},
-      {false, 65500, 65500, false},
-      {true, 32768, 21846, false},
-      {true, 60000, 60000, false},
-      {true, 1000, 1000, true, 3000 * 1000},
-      {true, 1000, 1001, false, 3000 * 1000},
+      {"start marker alone", Bytes{0xFF, 0xD8}},
+      {"one byte", Bytes{0xFF}},
+      {"cut in the header", Bytes(whole.begin(), whole.begin() + 20)},
+      {"another marker first", other},
+      {"largest within the budget", Resized(false, 32768, 21845), 32768, 21845},
+      {"a row more", Resized(false, 32768, 21846)},
+      {"largest a header holds", Resized(false, 65500, 65500)},
+      {"progressive, a row more", Resized(true, 32768, 21846)},
+      {"progressive, 60000 square", Resized(true, 60000, 60000)},
+      {"progressive, lowered budget", Resized(true, 1000, 1000), 1000, 1000, 3000 * 1000},
+      {"progressive, a row past the lowered budget", Resized(true, 1000, 1001), 0, 0, 3000 * 1000},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + (c.progressive ? " progressive" : ""));
-    Bytes jpeg = EncodeJpeg(Noise(16, 16, c.progressive));
-    // The frame header (FF C0 baseline, FF C2 progressive) keeps height and width after its length
-    // and precision.
-    size_t sof = 2;
-    while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && (jpeg[sof + 1] == 0xC0 || jpeg[sof + 1] == 0xC2))) ++sof;
-    ASSERT_LT(sof + 9, jpeg.size());
-    jpeg[sof + 5] = uint8_t(c.height >> 8), jpeg[sof + 6] = uint8_t(c.height);
-    jpeg[sof + 7] = uint8_t(c.width >> 8), jpeg[sof + 8] = uint8_t(c.width);
-    // Only checked, never decoded: the accepted one would fill a 2 GiB bitmap.
+    SCOPED_TRACE(c.name);
     image::SetImageByteBudget(c.budget);
     image::DecoderState state{};
-    state.data = jpeg.data();
-    state.size = int32_t(jpeg.size());
+    state.data = c.bytes.data();
+    state.size = int32_t(c.bytes.size());
     const int accepted = image::kJpegDecoder.check(&state);
     image::SetImageByteBudget(image::kImageMaxBytes);
-    ASSERT_EQ(accepted != 0, c.accepted);
+    ASSERT_EQ(accepted != 0, c.width != 0);
     if (!accepted) continue;
-    EXPECT_EQ(state.width, int32_t(c.width));
-    EXPECT_EQ(state.height, int32_t(c.height));
+    EXPECT_EQ(state.width, c.width);
+    EXPECT_EQ(state.height, c.height);
     image::kJpegDecoder.release(&state, &image::kJpegDecoder);
   }
 }

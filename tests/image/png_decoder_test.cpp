@@ -4,6 +4,12 @@
 
 #include <string>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "image/decoders.h"
 #include "tests/image/encoders.h"
 
@@ -14,18 +20,11 @@ using testimg::PngSource;
 
 namespace {
 
-int ChannelsOf(int color_type) {
-  return color_type == PNG_COLOR_TYPE_RGB          ? 3
-         : color_type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-         : color_type == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
-                                                   : 1;
-}
-
 // Samples spread over the whole range of the depth; with tRNS, pixel 0's colour (repeated at every
 // fifth diagonal) is the transparent one, and palette entries past the alpha list stay opaque.
 PngSource MakeSource(int color_type, int bit_depth, bool with_trns, bool interlaced = false) {
   PngSource s{13, 7, color_type, bit_depth, interlaced};
-  const int channels = ChannelsOf(color_type);
+  const int channels = testimg::PngChannels(color_type);
   const uint32_t levels = 1u << bit_depth;
   for (uint32_t y = 0; y < 7; ++y)
     for (uint32_t x = 0; x < 13; ++x)
@@ -44,7 +43,7 @@ PngSource MakeSource(int color_type, int bit_depth, bool with_trns, bool interla
 Bytes Expected(const PngSource& s, bool alpha) {
   const int depth = s.bit_depth;
   const auto to8 = [depth](uint16_t v) { return uint8_t(depth == 16 ? v >> 8 : v * 255 / ((1 << depth) - 1)); };
-  const int channels = ChannelsOf(s.color_type);
+  const int channels = testimg::PngChannels(s.color_type);
   Bytes out;
   for (size_t p = 0; p < s.samples.size() / channels; ++p) {
     const uint16_t* v = &s.samples[p * channels];
@@ -102,6 +101,15 @@ TEST(PngDecoder, EveryColourTypeAndDepthWithAndWithoutTransparency) {
   }
 }
 
+// A text chunk that declares 1.5 GiB in a file of a hundred bytes.
+Bytes HugeTextChunk() {
+  const Bytes png = EncodePng(MakeSource(PNG_COLOR_TYPE_GRAY, 8, false));
+  Bytes hostile(png.begin(), png.begin() + 33);  // signature and IHDR
+  const uint8_t text[] = {0x60, 0x00, 0x00, 0x00, 't', 'E', 'X', 't', 'k', 'e', 'y', 0, 'v', 'a', 'l', 'u', 'e'};
+  hostile.insert(hostile.end(), text, text + sizeof(text));
+  return hostile;
+}
+
 TEST(PngDecoder, DamagedFilesAreRejectedOrFailToDecode) {
   const Bytes png = EncodePng(MakeSource(PNG_COLOR_TYPE_RGB, 16, false));
   ASSERT_EQ(std::string(png.begin() + 37, png.begin() + 41), "IDAT");
@@ -117,6 +125,7 @@ TEST(PngDecoder, DamagedFilesAreRejectedOrFailToDecode) {
       {"cut in the header", Bytes(png.begin(), png.begin() + 20), {}},
       {"header CRC wrong", bad_crc, {}},
       {"a GIF", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0}, {}},
+      {"huge text chunk", HugeTextChunk(), {}},
       {"cut inside the image data", Bytes(png.begin(), png.begin() + 41 + (png.size() - 41) / 2), {0}},
   };
   for (const auto& c : cases) {
@@ -125,6 +134,22 @@ TEST(PngDecoder, DamagedFilesAreRejectedOrFailToDecode) {
     EXPECT_EQ(d.frame_ok, c.frames) << c.name;
   }
 }
+
+#ifndef _WIN32
+// The refusal allocates nothing of the declared size: a child process's peak memory, which POSIX
+// reports, shows it.
+TEST(PngDecoder, HugeDeclaredChunkTakesNoMemory) {
+  const Bytes hostile = HugeTextChunk();
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(DecodeWith(image::kPngDecoder, hostile).accepted ? 1 : 0);
+  int status = 0;
+  rusage usage{};
+  ASSERT_EQ(wait4(child, &status, 0, &usage), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_LT(usage.ru_maxrss, 512L * 1024);  // kilobytes
+}
+#endif
 
 TEST(PngDecoder, RefusesRowsNarrowerThanTheImage) {
   const Bytes png = EncodePng(MakeSource(PNG_COLOR_TYPE_RGB, 8, false));
