@@ -63,21 +63,6 @@ TEST_F(Icons, EveryEntryDepthBuildsWithItsTransparencyMask) {
   }
 }
 
-TEST_F(Icons, ThirtyTwoBitAlphaWinsOverTheMaskAndTheMaskMayBeMissing) {
-  const struct {
-    uint32_t color;
-    bool mask;
-    uint32_t want;
-  } cases[] = {{0x80102030, true, 0x80102030}, {0x80102030, false, 0x80102030}, {0x00102030, false, 0xFF102030}};
-  for (const auto& c : cases) {
-    std::string data = MakeIconBitmap(2, 1, 32, {}, {{c.color, 0x00405060}}, {{1, 1}});
-    if (!c.mask) data.resize(40 + 8);
-    const ObjectNumber number = Load(MakeIconFile({{2, 1, 32, data}}));
-    ASSERT_NE(number, 0);
-    EXPECT_EQ(PixelAt(number, 0, 0), c.want);
-  }
-}
-
 // Cursor files, directory fields and entry headers that reach past the file, or claim more than the
 // entry holds, make no icon.
 TEST_F(Icons, DirectoriesAndDataOutsideTheFileAreNotIcons) {
