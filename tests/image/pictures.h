@@ -1,12 +1,10 @@
 // Test pictures: bitmap and icon files with every header field under the test's control, the
-// committed fixtures and their PNG twins (read with libpng), and pixel access to loaded images.
+// committed fixtures, and pixel access to loaded images.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -119,26 +117,6 @@ inline std::string MakeIconFile(const std::vector<IconEntry>& entries) {
 inline std::string Fixture(const std::string& name) { return std::string(SB_IMAGE_FIXTURES) + "/" + name; }
 inline std::u16string FixturePath(const std::string& name) { return runtime::TextFromUtf8(Fixture(name)); }
 
-// A fixture's PNG twin decoded by libpng as 0xAARRGGBB values, top row first; empty when unreadable.
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<uint32_t> argb;
-  uint32_t At(int x, int y) const { return argb[static_cast<size_t>(y) * width + x]; }
-};
-inline Picture ReadPng(const std::string& name) {
-  Picture p;
-  png_image image;
-  std::memset(&image, 0, sizeof(image));
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, Fixture(name).c_str())) return p;
-  image.format = PNG_FORMAT_BGRA;
-  p.argb.resize(PNG_IMAGE_SIZE(image) / 4);
-  if (!png_image_finish_read(&image, nullptr, p.argb.data(), 0, nullptr)) return Picture{};
-  p.width = static_cast<int>(image.width);
-  p.height = static_cast<int>(image.height);
-  return p;
-}
-
 inline image::ObjectNumber Load(const std::string& bytes) {
   return image::LoadImageMemory(image::AnyId, bytes.data(), static_cast<int32_t>(bytes.size()));
 }
@@ -158,10 +136,6 @@ inline uint32_t PixelAt(const platform::Bitmap* bitmap, int x, int y) {
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(step == 4 ? p[3] : 0) << 24;
 }
 inline uint32_t PixelAt(image::ObjectNumber number, int x, int y) { return PixelAt(BitmapOf(number), x, y); }
-
-inline void ExpectRow(image::ObjectNumber number, int y, const std::vector<uint32_t>& want) {
-  for (size_t x = 0; x < want.size(); ++x) EXPECT_EQ(PixelAt(number, int(x), y), want[x]) << x << "," << y;
-}
 
 // The bytes of each row past its last pixel, which no decoder may write, are still zero.
 inline bool PaddingIsZero(const platform::Bitmap* bitmap) {
