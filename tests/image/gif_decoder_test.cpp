@@ -89,6 +89,7 @@ TEST(GifDecoder, FramesDrawOnTheScreenAsTheFileSays) {
   // Transparent pixels keep the earlier frame only when it stays (disposal 1), else show index 0.
   GifFrameSource holes = Frame(0, 0, 4, 2, 3, 2, 0);
   for (int y = 0; y < 2; ++y) holes.indices[y * 4] = holes.indices[y * 4 + 1] = 0;
+  holes.delay = 7;
   const struct {
     const char* name;
     Bytes bytes;
@@ -116,11 +117,13 @@ TEST(GifDecoder, FramesDrawOnTheScreenAsTheFileSays) {
       {"transparent over a frame that stays",
        Gif(4, 2, {Frame(0, 0, 4, 2, 1, 1), holes}),
        {1, 1},
-       {{1, 0, 0, kRed}, {1, 1, 1, kRed}, {1, 2, 0, kBlue}}},
+       {{1, 0, 0, kRed}, {1, 1, 1, kRed}, {1, 2, 0, kBlue}},
+       {0, 70}},
       {"transparent over a frame that goes",
        Gif(4, 2, {Frame(0, 0, 4, 2, 1, 0), holes}),
        {1, 1},
-       {{1, 0, 0, 0}, {1, 1, 1, 0}, {1, 2, 0, kBlue}}},
+       {{1, 0, 0, 0}, {1, 1, 1, 0}, {1, 2, 0, kBlue}},
+       {0, 70}},
       {"disposal to the background",
        Gif(6, 6, {Frame(0, 0, 6, 6, 1, 1), Frame(1, 1, 2, 2, 3, 2), Frame(5, 5, 1, 1, 3)}),
        {1, 1, 1},

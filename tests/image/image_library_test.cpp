@@ -14,6 +14,7 @@
 #include <future>
 #endif
 
+#include "image/decoders.h"
 #include "image/image.h"
 #include "platform/bitmap.h"
 #include "platform/file.h"
@@ -72,20 +73,16 @@ class ImageLibrary : public LoaderTest {
   }
 };
 
-TEST_F(ImageLibrary, RegistryStartsWithTheBmpDecoderAndHoldsThirty) {
-  EXPECT_EQ(RegisteredDecoderCount(), 1);
-  EXPECT_EQ(FindRegisteredDecoder(kTagBmp), BmpDecoder());
-  EXPECT_EQ(FindRegisteredDecoder(kTagPng), nullptr);
-  RegisterImageDecoder(nullptr);
-  for (int i = 0; i < 40; ++i) RegisterImageDecoder(&kFakeA);
-  EXPECT_EQ(RegisteredDecoderCount(), kDecoderSlots);
-  InitImageLibrary();
-  EXPECT_EQ(RegisteredDecoderCount(), 1);
-}
-
+// The registry starts with the BMP decoder alone, takes each outside decoder once however often it
+// is offered, and holds no more than its slots.
 TEST_F(ImageLibrary, DecodersAreTriedInOrderUntilOneAccepts) {
+  EXPECT_EQ(FindRegisteredDecoder(kTagBmp), BmpDecoder());
+  UsePngDecoder();
+  UsePngDecoder();
+  RegisterImageDecoder(nullptr);
   RegisterImageDecoder(&kFakeA);
   RegisterImageDecoder(&kFakeB);
+  EXPECT_EQ(RegisteredDecoderCount(), 4);
   const unsigned char for_a[] = {0xF0, 1}, for_b[] = {0xF1, 1}, for_none[] = {0x00, 1};
   EXPECT_EQ(OpenDecoder(for_a, 2), kFakeA.tag);
   CloseDecoder();
@@ -98,6 +95,10 @@ TEST_F(ImageLibrary, DecodersAreTriedInOrderUntilOneAccepts) {
   EXPECT_EQ(g_log[1].checks, 2);
   EXPECT_TRUE(g_log[1].private_was_zero);
   EXPECT_EQ(g_log[0].releases + g_log[1].releases, 2) << "a rejecting check leaves nothing to release";
+  for (int i = 0; i < 40; ++i) RegisterImageDecoder(&kFakeA);
+  EXPECT_EQ(RegisteredDecoderCount(), kDecoderSlots);
+  InitImageLibrary();
+  EXPECT_EQ(RegisteredDecoderCount(), 1);
 }
 
 // Frames that fail keep empty handles, unless it is frame 0, which fails the load; frames past the
