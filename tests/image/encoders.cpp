@@ -13,12 +13,12 @@ namespace {
 
 // Samples packed big-endian into rows of the PNG's bit depth.
 Bytes PackRows(const PngSource& s, size_t row_bytes) {
-  const int per_row = s.width * PngChannels(s.color_type);
+  const size_t per_row = s.samples.size() / s.height;
   Bytes rows(row_bytes * s.height, 0);
   for (int y = 0; y < s.height; ++y) {
     uint8_t* row = rows.data() + y * row_bytes;
-    for (int i = 0; i < per_row; ++i) {
-      const uint16_t v = s.samples[size_t(y) * per_row + i];
+    for (size_t i = 0; i < per_row; ++i) {
+      const uint16_t v = s.samples[y * per_row + i];
       if (s.bit_depth == 16)
         row[2 * i] = uint8_t(v >> 8), row[2 * i + 1] = uint8_t(v);
       else
@@ -71,15 +71,8 @@ ColorMapObject* MakeMap(const std::vector<GifColorType>& colours) {
 
 }  // namespace
 
-int PngChannels(int color_type) {
-  return color_type == PNG_COLOR_TYPE_RGB          ? 3
-         : color_type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-         : color_type == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
-                                                   : 1;
-}
-
 Bytes EncodePng(const PngSource& s) {
-  const size_t row_bytes = (size_t(s.width) * PngChannels(s.color_type) * s.bit_depth + 7) / 8;
+  const size_t row_bytes = (s.samples.size() / s.height * s.bit_depth + 7) / 8;
   Bytes rows = PackRows(s, row_bytes), out;
   std::vector<png_bytep> pointers;
   for (int y = 0; y < s.height; ++y) pointers.push_back(rows.data() + y * row_bytes);
@@ -152,7 +145,7 @@ Decoded DecodeWith(const image::ImageDecoder& decoder, const Bytes& bytes, bool 
   if (!result.accepted) return result;
   state.decoder = &decoder;
   result.width = state.width, result.height = state.height, result.depth = state.depth;
-  result.source_depth = state.source_depth, result.frame_count = state.frame_count;
+  result.source_depth = state.source_depth;
   const size_t row_bytes = size_t(state.width) * state.depth / 8, pitch = (row_bytes + 3) / 4 * 4 + 8;
   for (int frame = 0; frame < state.frame_count; ++frame) {
     Bytes buffer(pitch * state.height, 0xEE);  // the room past each row shows stray writes

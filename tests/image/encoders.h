@@ -26,7 +26,6 @@ struct PngSource {
   std::vector<uint8_t> palette_alpha = {};           // tRNS for a palette image
   std::optional<std::array<uint16_t, 3>> trns = {};  // tRNS for gray (first value) or RGB
 };
-int PngChannels(int color_type);
 Bytes EncodePng(const PngSource& source);
 
 struct JpegSource {
@@ -57,7 +56,7 @@ Bytes EncodeGif(const GifSource& source);
 // One decoder's result: frames as top-down rows of width x depth / 8 bytes.
 struct Decoded {
   int accepted = 0;
-  int32_t width = 0, height = 0, depth = 0, source_depth = 0, frame_count = 0;
+  int32_t width = 0, height = 0, depth = 0, source_depth = 0;
   std::vector<int> frame_ok;
   std::vector<int32_t> delays;
   std::vector<Bytes> frames;

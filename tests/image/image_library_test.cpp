@@ -33,7 +33,7 @@ std::u16string Path(const std::string& s) { return runtime::TextFromUtf8(s); }
 std::string SmallBmp() { return MakeBmp({3, 2, 24, 0, {}, std::string(2 * 12, '\x33')}); }
 
 // A decoder under the test's control: accepts data that begins with its marker byte, reports a
-// 2 x 1 picture of data[1] frames, and paints frame i with the bytes i + 1.
+// 2 x 1 picture of data[1] frames, and gives frame i a delay of 10 * (i + 1).
 struct FakeLog {
   int checks = 0, decodes = 0, releases = 0;
   bool private_was_zero = true;
@@ -51,10 +51,9 @@ int FakeCheck(DecoderState* state) {
   return 1;
 }
 template <int Which>
-int FakeDecode(DecoderState* state, uint8_t* rows, uint32_t, uint32_t flags) {
+int FakeDecode(DecoderState* state, uint8_t*, uint32_t, uint32_t flags) {
   const int frame = g_log[Which].decodes++;
   if (frame == g_log[Which].fail_frame || !(flags & DecodeBottomUp)) return 0;
-  std::memset(rows, frame + 1, 6);
   state->frame_delay = 10 * (frame + 1);
   return 1;
 }
@@ -120,8 +119,8 @@ TEST_F(ImageLibrary, FramesAreMadeWhileTheyDecodeAndFitTheBudget) {
       {7, 1, -1, 0, ""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE("budget " + std::to_string(c.budget) + ", frames " + std::to_string(c.frames) + ", failing " +
-                 std::to_string(c.fail_frame));
+    SCOPED_TRACE(testing::Message() << "budget " << c.budget << ", frames " << int(c.frames) << ", failing "
+                                    << c.fail_frame);
     g_log[0] = FakeLog{};
     g_log[0].fail_frame = c.fail_frame;
     SetImageByteBudget(c.budget);
@@ -137,11 +136,8 @@ TEST_F(ImageLibrary, FramesAreMadeWhileTheyDecodeAndFitTheBudget) {
     ASSERT_EQ(record->frame_count, c.frames);
     ASSERT_EQ(record->frames != nullptr, c.frames >= 2);
     for (int i = 0; record->frames && i < c.frames; ++i) {
-      auto* bitmap = static_cast<const platform::Bitmap*>(record->frames[i].bitmap);
-      ASSERT_EQ(bitmap != nullptr, c.made[i] == '1') << i;
-      if (!bitmap) continue;
-      EXPECT_EQ(PixelAt(bitmap, 1, 0), 0x010101u * (i + 1)) << i;
-      EXPECT_EQ(record->frames[i].delay, 10u * (i + 1)) << i;
+      EXPECT_EQ(record->frames[i].bitmap != nullptr, c.made[i] == '1') << i;
+      EXPECT_TRUE(c.made[i] == '0' || record->frames[i].delay == 10u * (i + 1)) << i;
     }
     EXPECT_EQ(record->handle, record->frames ? record->frames[0].bitmap : record->handle);
     EXPECT_EQ(record->delay, record->frames ? 10 : 0);
@@ -158,7 +154,6 @@ TEST_F(ImageLibrary, NumbersHoldAnImageUntilReleasedOrReloaded) {
   const ObjectNumber handle = LoadImageFile(4, Path(path));
   ASSERT_NE(handle, 0);
   EXPECT_EQ(handle, runtime::NumberOfRecord(FindImage(4)->handle));
-  EXPECT_EQ(FindImage(4)->tag, kTagBmp);
   EXPECT_EQ(LoadImageFile(4, Path(dir.str() + "/missing.bmp")), 0);
   EXPECT_EQ(ImagePixelWidth(4), 3) << "the number still holds its image";
   using platform::FileMode, platform::FileShare, platform::AccessRead;

@@ -42,12 +42,12 @@ inline std::string Patched(std::string s, size_t at, uint32_t v, int bytes = 4) 
   return s;
 }
 
-// Rows of pixel values (top row first) as stored rows, bottom row first unless `top_down`, each
-// padded to 4 bytes: palette indices below 8 bits, else the value's low bytes (0xAARRGGBB).
-inline std::string PackRows(const Rows& rows, int bits, bool top_down = false) {
+// Rows of pixel values (top row first) as stored rows, bottom row first, each padded to 4 bytes:
+// palette indices below 8 bits, else the value's low bytes (0xAARRGGBB).
+inline std::string PackRows(const Rows& rows, int bits) {
   std::string out;
   for (size_t i = 0; i < rows.size(); ++i) {
-    const auto& row = rows[top_down ? i : rows.size() - 1 - i];
+    const auto& row = rows[rows.size() - 1 - i];
     std::string packed((row.size() * bits + 7) / 8, '\0');
     for (size_t x = 0; x < row.size(); ++x) {
       const size_t bit = x * bits;
@@ -81,15 +81,15 @@ inline std::string MakeBmp(const BmpFile& f) {
 }
 
 // One entry's bitmap data inside an icon file: info header (height counting both halves), colour
-// table, colour rows and transparency rows.
+// table, colour rows and transparency rows, all opaque.
 inline std::string MakeIconBitmap(int32_t width, int32_t height, uint16_t bits, const std::vector<uint32_t>& palette,
-                                  const Rows& colors, const Rows& mask) {
+                                  const Rows& colors) {
   std::string s;
   for (uint32_t v : {40u, static_cast<uint32_t>(width), static_cast<uint32_t>(height * 2), 1u | uint32_t{bits} << 16,
                      0u, 0u, 0u, 0u, static_cast<uint32_t>(palette.size()), 0u})
     AppendU32(s, v);
   for (uint32_t c : palette) AppendU32(s, c);
-  return s + PackRows(colors, bits) + PackRows(mask, 1);
+  return s + PackRows(colors, bits) + PackRows(Rows(colors.size(), std::vector<uint32_t>(colors[0].size(), 0)), 1);
 }
 
 struct IconEntry {
