@@ -137,14 +137,4 @@ inline uint32_t PixelAt(const platform::Bitmap* bitmap, int x, int y) {
 }
 inline uint32_t PixelAt(image::ObjectNumber number, int x, int y) { return PixelAt(BitmapOf(number), x, y); }
 
-// The bytes of each row past its last pixel, which no decoder may write, are still zero.
-inline bool PaddingIsZero(const platform::Bitmap* bitmap) {
-  const int64_t rows = bitmap->height < 0 ? -static_cast<int64_t>(bitmap->height) : bitmap->height;
-  const size_t used = static_cast<size_t>(bitmap->width) * (bitmap->bits_per_pixel / 8);
-  for (int64_t r = 0; r < rows; ++r)
-    for (size_t i = used; i < bitmap->pitch; ++i)
-      if (bitmap->pixels[r * bitmap->pitch + i] != 0) return false;
-  return true;
-}
-
 }  // namespace testpictures
