@@ -27,7 +27,6 @@ using testsupport::TempDir;
 
 std::u16string Path(const std::string& s) { return runtime::TextFromUtf8(s); }
 
-// 3 x 2 pixels at 24 bits.
 std::string SmallBmp() { return MakeBmp({3, 2, 24, 0, {}, std::string(2 * 12, '\x33')}); }
 
 // A decoder under the test's control: accepts data that begins with 0xF0, reports a 2 x 1 picture
@@ -64,9 +63,9 @@ class ImageLibrary : public LoaderTest {
   }
 };
 
-// Decoders are asked in the order they were registered, the BMP decoder first, until one accepts;
-// the fake is registered twice, so a rejecting check is followed by another. Each outside decoder
-// of the library is registered once however often it is offered, and the registry holds its slots.
+// Decoders are asked in registration order, the BMP decoder first, until one accepts (the fake twice,
+// so that a check follows a rejecting one); the library's own are registered once however often
+// offered, and the registry holds its slots.
 TEST_F(ImageLibrary, DecodersAreTriedInOrderUntilOneAccepts) {
   UsePngDecoder();
   UsePngDecoder();

@@ -121,20 +121,15 @@ inline image::ObjectNumber Load(const std::string& bytes) {
   return image::LoadImageMemory(image::AnyId, bytes.data(), static_cast<int32_t>(bytes.size()));
 }
 
-// The bitmap of a loaded image; for an icon, its colour bitmap.
-inline const platform::Bitmap* BitmapOf(image::ObjectNumber number) {
+// Pixel (x, y from the top) of a loaded image, for an icon of its colour bitmap, as 0xAARRGGBB;
+// alpha is 0 at 24 bits.
+inline uint32_t PixelAt(image::ObjectNumber number, int x, int y) {
   const image::ImageObject* record = image::FindImage(number);
-  if (!record) return nullptr;
-  if (record->tag == image::kTagIcon) return static_cast<const platform::Icon*>(record->handle)->color;
-  return static_cast<const platform::Bitmap*>(record->handle);
-}
-
-// Pixel (x, y from the top) as 0xAARRGGBB; alpha is 0 at 24 bits.
-inline uint32_t PixelAt(const platform::Bitmap* bitmap, int x, int y) {
+  const auto* bitmap = static_cast<const platform::Bitmap*>(record->handle);
+  if (record->tag == image::kTagIcon) bitmap = static_cast<const platform::Icon*>(record->handle)->color;
   const int step = bitmap->bits_per_pixel / 8;
   const uint8_t* p = platform::BitmapRow(bitmap, y) + x * step;
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(step == 4 ? p[3] : 0) << 24;
 }
-inline uint32_t PixelAt(image::ObjectNumber number, int x, int y) { return PixelAt(BitmapOf(number), x, y); }
 
 }  // namespace testpictures
