@@ -11,21 +11,14 @@
 namespace testimg {
 namespace {
 
-int PngChannels(int color_type) {
-  return color_type == PNG_COLOR_TYPE_RGB          ? 3
-         : color_type == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
-         : color_type == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
-                                                   : 1;
-}
-
 // Samples packed big-endian into rows of the PNG's bit depth.
 Bytes PackRows(const PngSource& s, size_t row_bytes) {
-  const int per_row = s.width * PngChannels(s.color_type);
+  const size_t per_row = s.samples.size() / s.height;
   Bytes rows(row_bytes * s.height, 0);
   for (int y = 0; y < s.height; ++y) {
     uint8_t* row = rows.data() + y * row_bytes;
-    for (int i = 0; i < per_row; ++i) {
-      const uint16_t v = s.samples[size_t(y) * per_row + i];
+    for (size_t i = 0; i < per_row; ++i) {
+      const uint16_t v = s.samples[y * per_row + i];
       if (s.bit_depth == 16)
         row[2 * i] = uint8_t(v >> 8), row[2 * i + 1] = uint8_t(v);
       else
@@ -79,7 +72,7 @@ ColorMapObject* MakeMap(const std::vector<GifColorType>& colours) {
 }  // namespace
 
 Bytes EncodePng(const PngSource& s) {
-  const size_t row_bytes = (size_t(s.width) * PngChannels(s.color_type) * s.bit_depth + 7) / 8;
+  const size_t row_bytes = (s.samples.size() / s.height * s.bit_depth + 7) / 8;
   Bytes rows = PackRows(s, row_bytes), out;
   std::vector<png_bytep> pointers;
   for (int y = 0; y < s.height; ++y) pointers.push_back(rows.data() + y * row_bytes);
@@ -100,7 +93,6 @@ Bytes EncodeJpeg(const JpegSource& s) {
   info.input_components = s.components;
   info.in_color_space = s.components == 1 ? JCS_GRAYSCALE : s.components == 4 ? JCS_CMYK : JCS_RGB;
   jpeg_set_defaults(&info);
-  if (s.stored_space != 0) jpeg_set_colorspace(&info, J_COLOR_SPACE(s.stored_space));
   jpeg_set_quality(&info, s.quality, TRUE);
   if (s.progressive) jpeg_simple_progression(&info);
   jpeg_start_compress(&info, TRUE);
@@ -121,7 +113,7 @@ Bytes EncodeGif(const GifSource& s) {
   int error = 0;
   GifFileType* gif = EGifOpen(&out, AppendGif, &error);
   if (gif == nullptr) throw std::runtime_error("giflib could not open a writer");
-  EGifSetGifVersion(gif, s.gif89);
+  EGifSetGifVersion(gif, true);
   ColorMapObject* global = MakeMap(s.global_map);
   bool ok = EGifPutScreenDesc(gif, s.width, s.height, 8, s.background, global) == GIF_OK;
   GifFreeMapObject(global);
@@ -143,28 +135,6 @@ Bytes EncodeGif(const GifSource& s) {
   return out;
 }
 
-Bytes CutGifFrameShort(const Bytes& gif, int frame) {
-  const auto skip_blocks = [&gif](size_t at) {
-    while (gif.at(at) != 0) at += gif[at] + 1u;
-    return at + 1;
-  };
-  const auto map_bytes = [](uint8_t flags) { return flags & 0x80 ? 3u << ((flags & 7) + 1) : 0; };
-  for (size_t at = 13 + map_bytes(gif.at(10)), seen = 0;; ++seen) {
-    while (gif.at(at) == 0x21) at = skip_blocks(at + 2);  // extensions
-    if (gif[at] != 0x2C) throw std::runtime_error("the GIF has no such frame");
-    const size_t blocks = at + 10 + map_bytes(gif.at(at + 9)) + 1, end = skip_blocks(blocks);
-    if (seen == size_t(frame)) {
-      Bytes cut(gif.begin(), gif.begin() + long(blocks));
-      cut.push_back(uint8_t(gif[blocks] / 2));
-      cut.insert(cut.end(), gif.begin() + long(blocks) + 1, gif.begin() + long(blocks + 1 + gif[blocks] / 2));
-      cut.push_back(0);
-      cut.insert(cut.end(), gif.begin() + long(end), gif.end());
-      return cut;
-    }
-    at = end;
-  }
-}
-
 Decoded DecodeWith(const image::ImageDecoder& decoder, const Bytes& bytes, bool top_down) {
   Decoded result;
   image::DecoderState state{};
@@ -175,7 +145,7 @@ Decoded DecodeWith(const image::ImageDecoder& decoder, const Bytes& bytes, bool 
   if (!result.accepted) return result;
   state.decoder = &decoder;
   result.width = state.width, result.height = state.height, result.depth = state.depth;
-  result.source_depth = state.source_depth, result.frame_count = state.frame_count;
+  result.source_depth = state.source_depth;
   const size_t row_bytes = size_t(state.width) * state.depth / 8, pitch = (row_bytes + 3) / 4 * 4 + 8;
   for (int frame = 0; frame < state.frame_count; ++frame) {
     Bytes buffer(pitch * state.height, 0xEE);  // the room past each row shows stray writes

@@ -30,8 +30,7 @@ Bytes EncodePng(const PngSource& source);
 
 struct JpegSource {
   int width = 0, height = 0;
-  int components = 3;    // 1 gray, 3 RGB, 4 CMYK (as stored, Adobe-inverted)
-  int stored_space = 0;  // 0: the writer's default for the input; else a J_COLOR_SPACE
+  int components = 3;  // 1 gray, 3 RGB, 4 CMYK (as stored, Adobe-inverted)
   bool progressive = false;
   int quality = 95;
   std::vector<uint8_t> samples = {};  // rows top first; fewer rows than the height repeat from the top
@@ -49,21 +48,15 @@ struct GifFrameSource {
 };
 struct GifSource {
   int width = 0, height = 0, background = 0;
-  bool gif89 = true;
   std::vector<GifColorType> global_map = {};  // empty: none
   std::vector<GifFrameSource> frames = {};
 };
 Bytes EncodeGif(const GifSource& source);
 
-// The GIF with frame `frame`'s data stopping short: its first data block keeps half its bytes and
-// its block list ends there; the records after it follow unchanged. giflib's first reading stops
-// inside that frame and its second reads on from the next record.
-Bytes CutGifFrameShort(const Bytes& gif, int frame);
-
 // One decoder's result: frames as top-down rows of width x depth / 8 bytes.
 struct Decoded {
   int accepted = 0;
-  int32_t width = 0, height = 0, depth = 0, source_depth = 0, frame_count = 0;
+  int32_t width = 0, height = 0, depth = 0, source_depth = 0;
   std::vector<int> frame_ok;
   std::vector<int32_t> delays;
   std::vector<Bytes> frames;

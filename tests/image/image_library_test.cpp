@@ -2,9 +2,17 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
-#include <vector>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#endif
+
+#include "image/decoders.h"
 #include "image/image.h"
 #include "platform/bitmap.h"
 #include "platform/file.h"
@@ -19,89 +27,74 @@ using testsupport::TempDir;
 
 std::u16string Path(const std::string& s) { return runtime::TextFromUtf8(s); }
 
-std::string SmallBmp(int32_t width = 3, int32_t height = 2) {
-  return MakeBmp({width, height, 24, 0, {}, PackRows(Rows(height, std::vector<uint32_t>(width, 0x336699)), 24)});
-}
+std::string SmallBmp() { return MakeBmp({3, 2, 24, 0, {}, std::string(2 * 12, '\x33')}); }
 
-// A decoder under the test's control: accepts data that begins with its marker byte, reports a
-// 2 x 1 picture of data[1] frames, and paints frame i with the bytes i + 1.
+// A decoder under the test's control: accepts data that begins with 0xF0, reports a 2 x 1 picture
+// of data[1] frames, and gives frame i a delay of 10 * (i + 1).
 struct FakeLog {
   int checks = 0, decodes = 0, releases = 0;
   bool private_was_zero = true;
   int fail_frame = -1;
-} g_log[2];
+} g_log;
 
-template <int Which>
 int FakeCheck(DecoderState* state) {
-  ++g_log[Which].checks;
-  for (unsigned char b : state->private_area) g_log[Which].private_was_zero &= b == 0;
+  ++g_log.checks;
+  for (unsigned char b : state->private_area) g_log.private_was_zero &= b == 0;
   std::memset(state->private_area, 0xAB, sizeof(state->private_area));  // the next check must not see this
-  if (state->size < 2 || state->data[0] != 0xF0 + Which) return 0;
+  if (state->size < 2 || state->data[0] != 0xF0) return 0;
   state->width = 2, state->height = 1, state->depth = 24, state->source_depth = 8;
   state->frame_count = state->data[1];
   return 1;
 }
-template <int Which>
-int FakeDecode(DecoderState* state, uint8_t* rows, uint32_t, uint32_t flags) {
-  const int frame = g_log[Which].decodes++;
-  if (frame == g_log[Which].fail_frame || !(flags & DecodeBottomUp)) return 0;
-  std::memset(rows, frame + 1, 6);
+int FakeDecode(DecoderState* state, uint8_t*, uint32_t, uint32_t flags) {
+  const int frame = g_log.decodes++;
+  if (frame == g_log.fail_frame || !(flags & DecodeBottomUp)) return 0;
   state->frame_delay = 10 * (frame + 1);
   return 1;
 }
-template <int Which>
-void FakeRelease(DecoderState*, const ImageDecoder*) {
-  ++g_log[Which].releases;
-}
-const ImageDecoder kFakeA = {FakeCheck<0>, FakeDecode<0>, FakeRelease<0>, 0x41414141, nullptr};
-const ImageDecoder kFakeB = {FakeCheck<1>, FakeDecode<1>, FakeRelease<1>, 0x42424242, nullptr};
+void FakeRelease(DecoderState*, const ImageDecoder*) { ++g_log.releases; }
+const ImageDecoder kFake = {FakeCheck, FakeDecode, FakeRelease, 0x41414141, nullptr};
 
-class ImageLibrary : public ::testing::Test {
+class ImageLibrary : public LoaderTest {
  protected:
   void SetUp() override {
-    InitImageLibrary();
-    g_log[0] = g_log[1] = FakeLog{};
-    live_before_ = platform::LiveGraphicsObjects();
+    LoaderTest::SetUp();
+    g_log = FakeLog{};
   }
-  void TearDown() override {
-    ReleaseAllImages();
-    EXPECT_EQ(platform::LiveGraphicsObjects(), live_before_) << "every bitmap is given back";
-  }
-  int64_t live_before_ = 0;
 };
 
-TEST_F(ImageLibrary, RegistryStartsWithTheBmpDecoderAndHoldsThirty) {
-  EXPECT_EQ(RegisteredDecoderCount(), 1);
-  EXPECT_EQ(FindRegisteredDecoder(kTagBmp), BmpDecoder());
-  EXPECT_EQ(FindRegisteredDecoder(kTagPng), nullptr);
+// Decoders are asked in registration order, the BMP decoder first, until one accepts (the fake twice,
+// so that a check follows a rejecting one); the library's own are registered once however often
+// offered, and the registry holds its slots.
+TEST_F(ImageLibrary, DecodersAreTriedInOrderUntilOneAccepts) {
+  UsePngDecoder();
+  UsePngDecoder();
   RegisterImageDecoder(nullptr);
-  for (int i = 0; i < 40; ++i) RegisterImageDecoder(&kFakeA);
+  RegisterImageDecoder(&kFake);
+  RegisterImageDecoder(&kFake);
+  EXPECT_EQ(RegisteredDecoderCount(), 4);
+  const std::string bmp = SmallBmp();
+  const unsigned char for_fake[] = {0xF0, 1}, for_none[] = {0x00, 1};
+  EXPECT_EQ(OpenDecoder(bmp.data(), int32_t(bmp.size())), kTagBmp);
+  CloseDecoder();
+  EXPECT_EQ(g_log.checks, 0) << "later decoders are not asked";
+  EXPECT_EQ(OpenDecoder(for_fake, 2), kFake.tag);
+  CloseDecoder();
+  EXPECT_EQ(OpenDecoder(for_none, 2), 0u);
+  EXPECT_EQ(DecodeFrame(nullptr, 0, 0), 0) << "nothing open";
+  EXPECT_EQ(g_log.checks, 3);
+  EXPECT_TRUE(g_log.private_was_zero);
+  EXPECT_EQ(g_log.releases, 1) << "a rejecting check leaves nothing to release";
+  for (int i = 0; i < 40; ++i) RegisterImageDecoder(&kFake);
   EXPECT_EQ(RegisteredDecoderCount(), kDecoderSlots);
   InitImageLibrary();
   EXPECT_EQ(RegisteredDecoderCount(), 1);
 }
 
-TEST_F(ImageLibrary, DecodersAreTriedInOrderUntilOneAccepts) {
-  RegisterImageDecoder(&kFakeA);
-  RegisterImageDecoder(&kFakeB);
-  const unsigned char for_a[] = {0xF0, 1}, for_b[] = {0xF1, 1}, for_none[] = {0x00, 1};
-  EXPECT_EQ(OpenDecoder(for_a, 2), kFakeA.tag);
-  CloseDecoder();
-  EXPECT_EQ(g_log[1].checks, 0) << "later decoders are not asked";
-  EXPECT_EQ(OpenDecoder(for_b, 2), kFakeB.tag);
-  CloseDecoder();
-  EXPECT_EQ(OpenDecoder(for_none, 2), 0u);
-  EXPECT_EQ(DecodeFrame(nullptr, 0, 0), 0) << "nothing open";
-  EXPECT_EQ(g_log[0].checks, 3);
-  EXPECT_EQ(g_log[1].checks, 2);
-  EXPECT_TRUE(g_log[1].private_was_zero);
-  EXPECT_EQ(g_log[0].releases + g_log[1].releases, 2) << "a rejecting check leaves nothing to release";
-}
-
 // Frames that fail keep empty handles, unless it is frame 0, which fails the load; frames past the
 // image's byte budget (the fake's frames take 8 bytes) are neither made nor decoded.
 TEST_F(ImageLibrary, FramesAreMadeWhileTheyDecodeAndFitTheBudget) {
-  RegisterImageDecoder(&kFakeA);
+  RegisterImageDecoder(&kFake);
   const struct {
     uint64_t budget;
     unsigned char frames;
@@ -111,38 +104,31 @@ TEST_F(ImageLibrary, FramesAreMadeWhileTheyDecodeAndFitTheBudget) {
       {kImageMaxBytes, 3, 1, 3, "101"},
       {kImageMaxBytes, 3, 0, 1, ""},
       {kImageMaxBytes, 1, 0, 1, ""},
-      {8 * 3, 5, -1, 3, "11100"},
       {8 * 3 + 7, 5, -1, 3, "11100"},
-      {8 * 5, 5, -1, 5, "11111"},
       {7, 5, -1, 0, ""},
       {8, 1, -1, 1, "1"},
       {7, 1, -1, 0, ""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE("budget " + std::to_string(c.budget) + ", frames " + std::to_string(c.frames) + ", failing " +
-                 std::to_string(c.fail_frame));
-    g_log[0] = FakeLog{};
-    g_log[0].fail_frame = c.fail_frame;
+    SCOPED_TRACE(testing::Message() << "budget " << c.budget << ", frames " << int(c.frames) << ", failing "
+                                    << c.fail_frame);
+    g_log = FakeLog{};
+    g_log.fail_frame = c.fail_frame;
     SetImageByteBudget(c.budget);
     const unsigned char data[] = {0xF0, c.frames};
     const ObjectNumber number = LoadImageMemory(AnyId, data, 2);
     SetImageByteBudget(kImageMaxBytes);
-    EXPECT_EQ(g_log[0].decodes, c.decodes);
-    EXPECT_EQ(g_log[0].releases, 1);
+    EXPECT_EQ(g_log.decodes, c.decodes);
+    EXPECT_EQ(g_log.releases, 1);
     EXPECT_EQ(platform::LiveGraphicsObjects(), live_before_ + int64_t(std::count(c.made.begin(), c.made.end(), '1')));
     ASSERT_EQ(number != 0, !c.made.empty());
     if (!number) continue;
     const ImageObject* record = FindImage(number);
-    EXPECT_EQ(record->width, 2);
-    EXPECT_EQ(record->source_depth, 8);
     ASSERT_EQ(record->frame_count, c.frames);
     ASSERT_EQ(record->frames != nullptr, c.frames >= 2);
     for (int i = 0; record->frames && i < c.frames; ++i) {
-      auto* bitmap = static_cast<const platform::Bitmap*>(record->frames[i].bitmap);
-      ASSERT_EQ(bitmap != nullptr, c.made[i] == '1') << i;
-      if (!bitmap) continue;
-      EXPECT_EQ(PixelAt(bitmap, 1, 0), 0x010101u * (i + 1)) << i;
-      EXPECT_EQ(record->frames[i].delay, 10u * (i + 1)) << i;
+      EXPECT_EQ(record->frames[i].bitmap != nullptr, c.made[i] == '1') << i;
+      EXPECT_TRUE(c.made[i] == '0' || record->frames[i].delay == 10u * (i + 1)) << i;
     }
     EXPECT_EQ(record->handle, record->frames ? record->frames[0].bitmap : record->handle);
     EXPECT_EQ(record->delay, record->frames ? 10 : 0);
@@ -150,87 +136,22 @@ TEST_F(ImageLibrary, FramesAreMadeWhileTheyDecodeAndFitTheBudget) {
   }
 }
 
-TEST_F(ImageLibrary, NumbersGiveHandlesOrNewNumbers) {
-  const std::string bmp = SmallBmp(3, 2);
-  const ObjectNumber handle = LoadImageMemory(4, bmp.data(), int32_t(bmp.size()));
+// A number names its image until a load into it fails; a file that cannot be opened leaves it alone.
+// The name is UTF-8, beyond any ANSI code page, and readers alongside do not keep the loader out.
+TEST_F(ImageLibrary, NumbersHoldAnImageUntilAFailedLoad) {
+  TempDir dir;
+  const std::string path = dir.Write("\xe4\xb8\xad\xf0\x9f\x98\x80.png", SmallBmp());
+  using platform::FileMode, platform::FileShare, platform::AccessRead;
+  const auto reader = platform::FileOpen(Path(path), {FileMode::OpenExisting, AccessRead, FileShare::Read});
+  const ObjectNumber handle = LoadImageFile(4, Path(path));
+  platform::FileClose(reader);
   ASSERT_NE(handle, 0);
   EXPECT_EQ(handle, runtime::NumberOfRecord(FindImage(4)->handle));
-  const ObjectNumber fresh = Load(bmp);
-  ASSERT_NE(fresh, 0);
-  EXPECT_NE(fresh, 4);
-  EXPECT_EQ(ImagePixelWidth(4), 3);
-  EXPECT_EQ(ImagePixelHeight(fresh), 2);
-  EXPECT_EQ(ImagePixelWidth(5), 0);
-  EXPECT_EQ(ImagePixelHeight(-7), 0);
-  ReleaseImage(12345);  // names nothing
-  ReleaseImage(fresh);
-  EXPECT_EQ(ImagePixelWidth(fresh), 0);
-  EXPECT_EQ(ImagePixelWidth(4), 3);
-  Load(bmp);
-  ReleaseImage(AnyId);
-  EXPECT_EQ(ImagePixelWidth(4), 0);
+  EXPECT_EQ(LoadImageFile(4, Path(dir.str() + "/missing.bmp")), 0);
+  EXPECT_EQ(ImagePixelWidth(4), 3) << "the number still holds its image";
+  EXPECT_EQ(LoadImageFile(4, Path(dir.Write("notes.gif", "GIF? no, a shopping list\n"))), 0);
+  EXPECT_EQ(FindImage(4), nullptr);
   EXPECT_EQ(platform::LiveGraphicsObjects(), live_before_);
-}
-
-TEST_F(ImageLibrary, LoadingIntoALiveNumberFreesTheOldImageEvenWhenTheLoadFails) {
-  const std::string bmp = SmallBmp(), text = "just some words\n";
-  for (int32_t size : {int32_t(text.size()), 60}) {  // not an image; a bitmap cut short
-    ASSERT_NE(LoadImageMemory(2, bmp.data(), int32_t(bmp.size())), 0);
-    EXPECT_EQ(platform::LiveGraphicsObjects(), live_before_ + 1);
-    EXPECT_EQ(LoadImageMemory(2, size == 60 ? bmp.data() : text.data(), size), 0);
-    EXPECT_EQ(FindImage(2), nullptr);
-    EXPECT_EQ(platform::LiveGraphicsObjects(), live_before_);
-  }
-}
-
-TEST_F(ImageLibrary, CursorFilesAreOfferedToTheDecoders) {
-  const std::string cursor = MakeIconFile({{2, 1, 24, std::string(40, '\0')}}, /*type=*/2);
-  EXPECT_EQ(IconFromMemory(cursor.data(), int32_t(cursor.size())), nullptr);
-  EXPECT_EQ(Load(cursor), 0);
-  static const ImageDecoder cursor_decoder = {[](DecoderState* s) -> int {
-                                                if (s->size < 4 || std::memcmp(s->data, "\0\0\2\0", 4) != 0) return 0;
-                                                s->width = s->height = 1, s->depth = 24;
-                                                return 1;
-                                              },
-                                              [](DecoderState*, uint8_t*, uint32_t, uint32_t) { return 1; },
-                                              [](DecoderState*, const ImageDecoder*) {}, 0x52554343, nullptr};
-  RegisterImageDecoder(&cursor_decoder);
-  const ObjectNumber number = Load(cursor);
-  ASSERT_NE(number, 0);
-  EXPECT_EQ(FindImage(number)->tag, 0x52554343u);
-}
-
-TEST_F(ImageLibrary, FilesLoadByContentAndNonImagesGiveZero) {
-  TempDir dir;
-  const ObjectNumber number = LoadImageFile(AnyId, Path(dir.Write("really a bitmap.png", SmallBmp(7, 5))));
-  ASSERT_NE(number, 0);
-  EXPECT_EQ(FindImage(number)->tag, kTagBmp);
-  EXPECT_EQ(ImagePixelWidth(number), 7);
-  EXPECT_NE(LoadImageFile(AnyId, Path(dir.Write("bild-\xC3\xBC.jpg", SmallBmp()))), 0);
-  EXPECT_EQ(LoadImageFile(AnyId, FixturePath("../../app/fixtures/radiance.hdr")), 0);
-  EXPECT_EQ(LoadImageFile(AnyId, Path(dir.Write("empty.png", ""))), 0);
-  EXPECT_EQ(LoadImageFile(AnyId, Path(dir.Write("notes.gif", "GIF? no, a shopping list\n"))), 0);
-  EXPECT_EQ(LoadImageFile(AnyId, Path(dir.Mkdir("folder.png"))), 0);
-}
-
-TEST_F(ImageLibrary, FilesThatCannotBeOpenedLeaveTheNumberAlone) {
-  TempDir dir;
-  const std::string bmp = SmallBmp();
-  ASSERT_NE(LoadImageMemory(3, bmp.data(), int32_t(bmp.size())), 0);
-  EXPECT_EQ(LoadImageFile(3, Path(dir.str() + "/missing.bmp")), 0);
-  EXPECT_EQ(ImagePixelWidth(3), 3) << "the number still holds its image";
-  // Someone holding the file exclusively keeps the loader out; readers alongside do not.
-  const std::string path = dir.Write("held.bmp", bmp);
-  using platform::FileOpen, platform::FileMode, platform::FileShare, platform::AccessRead;
-  const platform::FileHandle reader = FileOpen(Path(path), {FileMode::OpenExisting, AccessRead, FileShare::Read});
-  ASSERT_NE(reader, platform::kInvalidFile);
-  EXPECT_NE(LoadImageFile(AnyId, Path(path)), 0);
-  platform::FileClose(reader);
-  const platform::FileHandle holder = FileOpen(Path(path), {FileMode::OpenExisting, AccessRead, FileShare::None});
-  ASSERT_NE(holder, platform::kInvalidFile);
-  EXPECT_EQ(LoadImageFile(3, Path(path)), 0);
-  EXPECT_EQ(ImagePixelWidth(3), 3);
-  platform::FileClose(holder);
 }
 
 TEST_F(ImageLibrary, FilesOfTwoGibibytesOrMoreFailUnread) {
@@ -241,6 +162,25 @@ TEST_F(ImageLibrary, FilesOfTwoGibibytesOrMoreFailUnread) {
     std::filesystem::resize_file(path, size);
     EXPECT_EQ(LoadImageFile(AnyId, Path(path)), 0) << size;
   }
+}
+
+// Devices and FIFOs named like images would block the scan or never end.
+TEST_F(ImageLibrary, DevicesNamedLikeImagesFailAtOnce) {
+  TempDir dir;
+#ifdef _WIN32
+  for (const char* name : {"nul.png", "con.bmp", "aux.gif", "NUL"})
+    EXPECT_EQ(LoadImageFile(AnyId, Path(dir.str() + "\\" + name)), 0) << name;
+#else
+  EXPECT_EQ(LoadImageFile(AnyId, u"/dev/zero"), 0);
+  const std::string fifo = dir.str() + "/pipe.bmp";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  auto load = std::async(std::launch::async, [&] { return LoadImageFile(AnyId, Path(fifo)); });
+  if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    close(open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // lets the blocked open go
+    FAIL() << "the load blocked on a FIFO";
+  }
+  EXPECT_EQ(load.get(), 0);
+#endif
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // Test pictures: bitmap and icon files with every header field under the test's control, the
-// committed fixtures and their PNG twins (read with libpng), and pixel access to loaded images.
+// committed fixtures, and pixel access to loaded images.
 #pragma once
 
-#include <png.h>
+#include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,20 @@ namespace testpictures {
 
 using Rows = std::vector<std::vector<uint32_t>>;
 
+// Starts the loader, and afterwards checks that every bitmap made, by failed loads too, was given back.
+class LoaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    image::InitImageLibrary();
+    live_before_ = platform::LiveGraphicsObjects();
+  }
+  void TearDown() override {
+    image::ReleaseAllImages();
+    EXPECT_EQ(platform::LiveGraphicsObjects(), live_before_) << "every bitmap is given back";
+  }
+  int64_t live_before_ = 0;
+};
+
 inline void PutU32(std::string& s, size_t at, uint32_t v, int bytes = 4) {
   for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
@@ -24,13 +37,17 @@ inline void AppendU32(std::string& s, uint32_t v, int bytes = 4) {
   s.append(bytes, '\0');
   PutU32(s, s.size() - bytes, v, bytes);
 }
+inline std::string Patched(std::string s, size_t at, uint32_t v, int bytes = 4) {
+  PutU32(s, at, v, bytes);
+  return s;
+}
 
-// Rows of pixel values (top row first) as stored rows, bottom row first unless `top_down`, each
-// padded to 4 bytes: palette indices below 8 bits, else the value's low bytes (0xAARRGGBB).
-inline std::string PackRows(const Rows& rows, int bits, bool top_down = false) {
+// Rows of pixel values (top row first) as stored rows, bottom row first, each padded to 4 bytes:
+// palette indices below 8 bits, else the value's low bytes (0xAARRGGBB).
+inline std::string PackRows(const Rows& rows, int bits) {
   std::string out;
   for (size_t i = 0; i < rows.size(); ++i) {
-    const auto& row = rows[top_down ? i : rows.size() - 1 - i];
+    const auto& row = rows[rows.size() - 1 - i];
     std::string packed((row.size() * bits + 7) / 8, '\0');
     for (size_t x = 0; x < row.size(); ++x) {
       const size_t bit = x * bits;
@@ -64,15 +81,15 @@ inline std::string MakeBmp(const BmpFile& f) {
 }
 
 // One entry's bitmap data inside an icon file: info header (height counting both halves), colour
-// table, colour rows and transparency rows.
+// table, colour rows and transparency rows, all opaque.
 inline std::string MakeIconBitmap(int32_t width, int32_t height, uint16_t bits, const std::vector<uint32_t>& palette,
-                                  const Rows& colors, const Rows& mask) {
+                                  const Rows& colors) {
   std::string s;
   for (uint32_t v : {40u, static_cast<uint32_t>(width), static_cast<uint32_t>(height * 2), 1u | uint32_t{bits} << 16,
                      0u, 0u, 0u, 0u, static_cast<uint32_t>(palette.size()), 0u})
     AppendU32(s, v);
   for (uint32_t c : palette) AppendU32(s, c);
-  return s + PackRows(colors, bits) + PackRows(mask, 1);
+  return s + PackRows(colors, bits) + PackRows(Rows(colors.size(), std::vector<uint32_t>(colors[0].size(), 0)), 1);
 }
 
 struct IconEntry {
@@ -81,10 +98,10 @@ struct IconEntry {
   std::string data;
 };
 
-// An icon file (type 1) or a cursor file (type 2) with the entries' data after the directory.
-inline std::string MakeIconFile(const std::vector<IconEntry>& entries, uint16_t type = 1) {
+// An icon file with the entries' data after the directory.
+inline std::string MakeIconFile(const std::vector<IconEntry>& entries) {
   std::string s;
-  AppendU32(s, uint32_t{type} << 16);
+  AppendU32(s, 1u << 16);
   AppendU32(s, static_cast<uint32_t>(entries.size()), 2);
   uint32_t offset = static_cast<uint32_t>(6 + 16 * entries.size());
   for (const auto& e : entries) {
@@ -100,54 +117,19 @@ inline std::string MakeIconFile(const std::vector<IconEntry>& entries, uint16_t 
 inline std::string Fixture(const std::string& name) { return std::string(SB_IMAGE_FIXTURES) + "/" + name; }
 inline std::u16string FixturePath(const std::string& name) { return runtime::TextFromUtf8(Fixture(name)); }
 
-// A fixture's PNG twin decoded by libpng as 0xAARRGGBB values, top row first; empty when unreadable.
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<uint32_t> argb;
-  uint32_t At(int x, int y) const { return argb[static_cast<size_t>(y) * width + x]; }
-};
-inline Picture ReadPng(const std::string& name) {
-  Picture p;
-  png_image image;
-  std::memset(&image, 0, sizeof(image));
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, Fixture(name).c_str())) return p;
-  image.format = PNG_FORMAT_BGRA;
-  p.argb.resize(PNG_IMAGE_SIZE(image) / 4);
-  if (!png_image_finish_read(&image, nullptr, p.argb.data(), 0, nullptr)) return Picture{};
-  p.width = static_cast<int>(image.width);
-  p.height = static_cast<int>(image.height);
-  return p;
-}
-
 inline image::ObjectNumber Load(const std::string& bytes) {
   return image::LoadImageMemory(image::AnyId, bytes.data(), static_cast<int32_t>(bytes.size()));
 }
 
-// The bitmap of a loaded image; for an icon, its colour bitmap.
-inline const platform::Bitmap* BitmapOf(image::ObjectNumber number) {
+// Pixel (x, y from the top) of a loaded image, for an icon of its colour bitmap, as 0xAARRGGBB;
+// alpha is 0 at 24 bits.
+inline uint32_t PixelAt(image::ObjectNumber number, int x, int y) {
   const image::ImageObject* record = image::FindImage(number);
-  if (!record) return nullptr;
-  if (record->tag == image::kTagIcon) return static_cast<const platform::Icon*>(record->handle)->color;
-  return static_cast<const platform::Bitmap*>(record->handle);
-}
-
-// Pixel (x, y from the top) as 0xAARRGGBB; alpha is 0 at 24 bits.
-inline uint32_t PixelAt(const platform::Bitmap* bitmap, int x, int y) {
+  const auto* bitmap = static_cast<const platform::Bitmap*>(record->handle);
+  if (record->tag == image::kTagIcon) bitmap = static_cast<const platform::Icon*>(record->handle)->color;
   const int step = bitmap->bits_per_pixel / 8;
   const uint8_t* p = platform::BitmapRow(bitmap, y) + x * step;
   return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(step == 4 ? p[3] : 0) << 24;
-}
-inline uint32_t PixelAt(image::ObjectNumber number, int x, int y) { return PixelAt(BitmapOf(number), x, y); }
-
-// The bytes of each row past its last pixel, which no decoder may write, are still zero.
-inline bool PaddingIsZero(const platform::Bitmap* bitmap) {
-  const int64_t rows = bitmap->height < 0 ? -static_cast<int64_t>(bitmap->height) : bitmap->height;
-  const size_t used = static_cast<size_t>(bitmap->width) * (bitmap->bits_per_pixel / 8);
-  for (int64_t r = 0; r < rows; ++r)
-    for (size_t i = used; i < bitmap->pitch; ++i)
-      if (bitmap->pixels[r * bitmap->pitch + i] != 0) return false;
-  return true;
 }
 
 }  // namespace testpictures
