@@ -3,55 +3,38 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
-#include "tests/ui/ui_test_support.h"
+#include "tests/ui/widget_test_support.h"
 #include "ui/button.h"
 #include "ui/column_list.h"
-#include "ui/event_queue.h"
 #include "ui/folder_tree.h"
 #include "ui/list_box.h"
 #include "ui/qt/qt_ui.h"
-#include "ui/widget.h"
-#include "ui/window.h"
 
 namespace {
 
 using ui_test::Drain;
 using ui_test::Event;
-using ui_test::Only;
 
-class QtControlsTest : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_NE(ui::WindowCreate(0, 20, 20, 600, 600, u"controls", 0xCC0000), 0);
-    ASSERT_NE(ui::ButtonCreate(3, 10, 315, 100, 30, u"button"), 0);
-    ASSERT_TRUE(ui_driver::WaitForWindowShown(0));
-    ui_test::PumpAndDrain();
-  }
-  void TearDown() override {
-    ui::WindowDestroy(runtime::AnyId);
-    ui::RemoveEvents(-1, -1, -1, -1);
-  }
-};
+class QtControlsTest : public widgettest::WindowTest {};
 
-// Qt only: Qt may delete a control behind the registry's back, and "VX_ID" is the Qt control's tag.
+// Qt may delete a control behind the registry's back; "VX_ID" is the Qt control's tag.
 TEST_F(QtControlsTest, AControlQtDeletesIsForgottenWithItsEvents) {
+  ASSERT_NE(ui::ButtonCreate(3, 10, 315, 100, 30, u"button"), 0);
   QTest::mouseClick(ui::QtControl(3), Qt::LeftButton);
-  ui::PostEvent(ui::EventWindowSized, 0, 0, 0);
   delete ui::QtControl(3);
   EXPECT_EQ(ui::FindWidget(3), nullptr);
-  const std::vector<Event> events = Drain();
-  EXPECT_TRUE(Only(events, ui::EventWidget).empty());
-  EXPECT_EQ(Only(events, ui::EventWindowSized), (std::vector<Event>{{ui::EventWindowSized, 0, 0, 0}}));
+  EXPECT_EQ(Drain(ui::EventWidget), std::vector<Event>{});
   const int64_t n = ui::ButtonCreate(runtime::AnyId, 0, 0, 10, 10, u"any");
   ASSERT_NE(n, 0);
   EXPECT_EQ(ui::QtControl(n)->property("VX_ID").toLongLong(), n);
 }
 
-// Qt only: a control without our tag, and a QWidget we did not make, post through Qt's signals.
+// A control without our tag, and a QWidget we did not make, post through Qt's signals.
 TEST_F(QtControlsTest, WidgetWithoutIdPostsNothing) {
   ASSERT_NE(ui::ButtonCreate(4, 10, 10, 80, 30, u"untagged"), 0);
   QPushButton* b = static_cast<QPushButton*>(ui::QtControl(4));
@@ -62,7 +45,7 @@ TEST_F(QtControlsTest, WidgetWithoutIdPostsNothing) {
   EXPECT_EQ(ui::QueuedEventCount(), 0);
 }
 
-// Qt only: the colours the kinds keep must reach the Qt palettes and items that paint them.
+// The colours the kinds keep must reach the Qt palettes and items that paint them.
 TEST_F(QtControlsTest, ColoursReachWhatQtPaints) {
   ASSERT_NE(ui::ListBoxCreate(6, 10, 350, 200, 200), 0);
   ui::WidgetRecord* box = ui::FindWidget(6);
@@ -93,6 +76,26 @@ TEST_F(QtControlsTest, ColoursReachWhatQtPaints) {
   const QImage shot = list->viewport()->grab().toImage();
   const int line_y = list->rowViewportPosition(0) + list->rowHeight(0) - 1;
   EXPECT_EQ(QColor(shot.pixel(list->columnWidth(0) / 2, line_y)), QColor(0x80, 0x80, 0x80));
+}
+
+// Qt's own focus chain and an item view that keeps Tab must not change the Tab cycle.
+TEST_F(QtControlsTest, QtFocusChainAndTabKeyNavigationDoNotChangeTheCycle) {
+  ASSERT_NE(ui::ButtonCreate(1, 10, 10, 80, 30, u"first"), 0);
+  ASSERT_NE(ui::ListBoxCreate(2, 10, 50, 100, 100), 0);
+  ASSERT_NE(ui::ButtonCreate(3, 10, 240, 80, 30, u"last"), 0);
+  auto* list = static_cast<QListWidget*>(ui::QtControl(2));
+  list->setTabKeyNavigation(true);
+  ui::ItemAdd(2, -1, u"one");
+  ui::ItemAdd(2, -1, u"two");
+  list->setCurrentRow(0);
+  QWidget::setTabOrder(ui::QtControl(3), ui::QtControl(2));
+  ASSERT_TRUE(ui_driver::ActivateWindow(0));
+  ui_driver::FocusWidget(2);
+  ui_driver::PressKey(0, ui_driver::Key::Tab);
+  EXPECT_EQ(ui_driver::FocusedWidget(), 3);
+  // Shift with Tab itself, as some keyboards send it.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(ui_driver::FocusedWidget(), 2);
 }
 
 }  // namespace
