@@ -95,6 +95,16 @@ bool WindowIs(int64_t window, bool (QWidget::*test)() const) {
   return w != nullptr && (w->*test)();
 }
 
+void ActOnWindow(int64_t window, void (QWidget::*act)()) {
+  if (QWidget* w = ui::QtWindow(window)) (w->*act)();
+}
+
+void ClickOn(QWidget* target, ui::Point at, Mouse button, bool twice, Qt::KeyboardModifiers keys = {}) {
+  if (target == nullptr) return;
+  if (twice) return QTest::mouseDClick(target, ButtonOf(button), keys, QPoint(at.x, at.y));
+  QTest::mouseClick(target, ButtonOf(button), keys, QPoint(at.x, at.y));
+}
+
 // The index of a row, or of a tree item, at a pre-order position over the model's rows.
 QModelIndex IndexAt(const QAbstractItemModel* model, const QModelIndex& parent, int64_t& left) {
   for (int row = 0; row < model->rowCount(parent); ++row) {
@@ -126,30 +136,19 @@ void Click(int64_t widget, Mouse button) {
   if (c != nullptr) QTest::mouseClick(c, ButtonOf(button), {}, c->rect().center());
 }
 
-void ClickAt(int64_t widget, ui::Point at, Mouse button) {
-  if (QWidget* t = InputTarget(widget)) QTest::mouseClick(t, ButtonOf(button), {}, QPoint(at.x, at.y));
-}
-
-void DoubleClickAt(int64_t widget, ui::Point at, Mouse button) {
-  if (QWidget* t = InputTarget(widget)) QTest::mouseDClick(t, ButtonOf(button), {}, QPoint(at.x, at.y));
-}
-
-void ClickWindowAt(int64_t window, ui::Point at, Mouse button) {
-  if (QWidget* w = ui::QtWindow(window)) QTest::mouseClick(w, ButtonOf(button), {}, QPoint(at.x, at.y));
-}
-
+void ClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(InputTarget(widget), at, button, false); }
+void DoubleClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(InputTarget(widget), at, button, true); }
+void ClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(ui::QtWindow(window), at, button, false); }
 void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) {
-  if (QWidget* w = ui::QtWindow(window)) QTest::mouseDClick(w, ButtonOf(button), {}, QPoint(at.x, at.y));
+  ClickOn(ui::QtWindow(window), at, button, true);
 }
-
 void ControlClickAt(int64_t widget, ui::Point at) {
-  if (QWidget* t = InputTarget(widget)) QTest::mouseClick(t, Qt::LeftButton, Qt::ControlModifier, QPoint(at.x, at.y));
+  ClickOn(InputTarget(widget), at, Mouse::Left, false, Qt::ControlModifier);
 }
 
 void PressAt(int64_t widget, ui::Point at) {
   if (QWidget* t = InputTarget(widget)) QTest::mousePress(t, Qt::LeftButton, {}, QPoint(at.x, at.y));
 }
-
 void ReleaseAt(int64_t widget, ui::Point at) {
   if (QWidget* t = InputTarget(widget)) QTest::mouseRelease(t, Qt::LeftButton, {}, QPoint(at.x, at.y));
 }
@@ -181,29 +180,19 @@ void PressKey(int64_t window, Key key) {
 }
 
 void PressKeyOn(int64_t widget, Key key) { SendKey(ui::QtControl(widget), key); }
-
 void RequestClose(int64_t window) {
   // QWindow::close() takes the window system's road: the same request as the close box.
   QWidget* w = ui::QtWindow(window);
   if (w != nullptr && w->windowHandle() != nullptr) w->windowHandle()->close();
 }
 
-void MaximizeWindow(int64_t window) {
-  if (QWidget* w = ui::QtWindow(window)) w->showMaximized();
-}
+void MaximizeWindow(int64_t window) { ActOnWindow(window, &QWidget::showMaximized); }
+void MinimizeWindow(int64_t window) { ActOnWindow(window, &QWidget::showMinimized); }
+void RestoreWindow(int64_t window) { ActOnWindow(window, &QWidget::showNormal); }
 
-void MinimizeWindow(int64_t window) {
-  if (QWidget* w = ui::QtWindow(window)) w->showMinimized();
+void MoveWindow(int64_t window, ui::Point p) {
+  if (QWidget* w = ui::QtWindow(window)) w->move(p.x, p.y);
 }
-
-void RestoreWindow(int64_t window) {
-  if (QWidget* w = ui::QtWindow(window)) w->showNormal();
-}
-
-void MoveWindow(int64_t window, ui::Point frame_corner) {
-  if (QWidget* w = ui::QtWindow(window)) w->move(frame_corner.x, frame_corner.y);
-}
-
 void GrowWindow(int64_t window, int32_t wider) {
   if (QWidget* w = ui::QtWindow(window)) w->resize(w->width() + wider, w->height());
 }
@@ -218,15 +207,12 @@ bool ActivateWindow(int64_t window) {
 void FocusWidget(int64_t widget) {
   if (QWidget* c = ui::QtControl(widget)) c->setFocus();
 }
-
 void ShowWidget(int64_t widget, bool shown) {
   if (QWidget* c = ui::QtControl(widget)) c->setVisible(shown);
 }
-
 void EnableWidget(int64_t widget, bool enabled) {
   if (QWidget* c = ui::QtControl(widget)) c->setEnabled(enabled);
 }
-
 void EnableWindow(int64_t window, bool enabled) {
   if (QWidget* w = ui::QtWindow(window)) w->setEnabled(enabled);
 }
@@ -249,7 +235,6 @@ bool WaitForWindowShown(int64_t window) {
 }
 
 void RunSoon(std::function<void()> task) { QTimer::singleShot(0, std::move(task)); }
-
 bool SaveWindowPicture(int64_t window, const std::string& path) {
   QWidget* w = ui::QtWindow(window);
   return w != nullptr && w->grab().save(QString::fromStdString(path), "PNG");
@@ -300,11 +285,8 @@ ui::Rect PrimaryScreen() {
 }
 
 bool WindowVisible(int64_t window) { return WindowIs(window, &QWidget::isVisible); }
-
 bool WindowActive(int64_t window) { return WindowIs(window, &QWidget::isActiveWindow); }
-
 bool WindowMaximized(int64_t window) { return WindowIs(window, &QWidget::isMaximized); }
-
 bool WindowMinimized(int64_t window) { return WindowIs(window, &QWidget::isMinimized); }
 
 WindowDecorations DecorationsOf(int64_t window) {
@@ -317,7 +299,6 @@ WindowDecorations DecorationsOf(int64_t window) {
 }
 
 bool WindowEnabled(int64_t window) { return WindowIs(window, &QWidget::isEnabled); }
-
 bool WidgetEnabled(int64_t widget) {
   QWidget* c = ui::QtControl(widget);
   return c != nullptr && c->isEnabled();
