@@ -122,6 +122,15 @@ TEST(FolderTreeRules, ListingLeavesOutWhatWouldPassThePathLimit) {
   EXPECT_EQ(near.folders[0].name, U(std::string(left - 1, 'k')));
 }
 
+TEST(FolderTreeRules, IconCacheKeysAreShortUpperCaseExtensionsButNotOfProgramsAndIcons) {
+  const struct {
+    const char16_t* name;
+    std::optional<Text> key;
+  } cases[] = {{u"photo.jpeg", u"JPEG"}, {u"a.b.Png", u"PNG"}, {u"Makefile", u""},     {u"archive.tar.gz", u"GZ"},
+               {u"setup.exe", {}},       {u"app.Ico", {}},     {u"notes.markdown", {}}};
+  for (const auto& c : cases) EXPECT_EQ(IconCacheKey(c.name), c.key) << runtime::TextToUtf8(c.name);
+}
+
 TEST(DriveTable, DrivesKeepTheirIndexWhileOthersComeAndGo) {
   DriveTable table;
   const MountEntry root{u"/", u"ext4", u"/dev/sda1", u""};
