@@ -28,8 +28,6 @@ void ClickWindowAt(int64_t window, ui::Point at, Mouse button = Mouse::Left);
 void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button = Mouse::Left);
 void ControlClickAt(int64_t widget, ui::Point at);
 // A drag starts dragging once it has gone more than DragDistance() pixels.
-void PressAt(int64_t widget, ui::Point at);
-void ReleaseAt(int64_t widget, ui::Point at);
 void DragAt(int64_t widget, ui::Point from, ui::Point to);
 int32_t DragDistance();
 void ClickColumnHeader(int64_t widget, int64_t column);
@@ -48,7 +46,6 @@ bool ActivateWindow(int64_t window);  // true once it is the active one
 void FocusWidget(int64_t widget);
 void ShowWidget(int64_t widget, bool shown);
 void EnableWidget(int64_t widget, bool enabled);
-void EnableWindow(int64_t window, bool enabled);
 
 // Handles what is pending and what arrives for `ms` milliseconds; waits (about five seconds at most)
 // until `done` holds or the window is shown; runs `task` inside whatever loop runs next.
@@ -73,7 +70,6 @@ ui::Rect WindowFrame(int64_t window);  // the outer frame on the screen
 ui::Rect ScreenArea(int64_t window);   // the available area of the window's screen
 ui::Rect PrimaryScreen();              // the whole primary screen
 bool WindowVisible(int64_t window);
-bool WindowActive(int64_t window);
 bool WindowMaximized(int64_t window);
 bool WindowMinimized(int64_t window);
 struct WindowDecorations {
@@ -94,7 +90,6 @@ void ExpandItem(int64_t widget, int64_t item);
 void ScrollToItem(int64_t widget, int64_t item);
 int64_t ColumnTotal(int64_t widget);
 runtime::Text ColumnTitle(int64_t widget, int64_t column);
-int32_t ColumnWidth(int64_t widget, int64_t column);
 // Tree structure; ChildAt is -1 past the last child, ItemTag as in folder_tree_rules.h.
 int64_t ChildCount(int64_t widget, int64_t item);
 int64_t ChildAt(int64_t widget, int64_t item, int64_t index);

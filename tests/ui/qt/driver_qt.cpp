@@ -90,9 +90,21 @@ QDialog* DrivePrompt(int64_t window) {
 
 QTableWidget* Table(int64_t widget) { return qobject_cast<QTableWidget*>(ui::QtControl(widget)); }
 
-bool WindowIs(int64_t window, bool (QWidget::*test)() const) {
+// What `read` gives for a window's or a control's Qt widget, `none` without one.
+template <class Result, class Read>
+Result OnWindow(int64_t window, Result none, Read read) {
   QWidget* w = ui::QtWindow(window);
-  return w != nullptr && (w->*test)();
+  return w != nullptr ? read(w) : none;
+}
+
+template <class Result, class Read>
+Result OnControl(int64_t widget, Result none, Read read) {
+  QWidget* c = ui::QtControl(widget);
+  return c != nullptr ? read(c) : none;
+}
+
+bool WindowIs(int64_t window, bool (QWidget::*test)() const) {
+  return OnWindow(window, false, [test](QWidget* w) { return (w->*test)(); });
 }
 
 void ActOnWindow(int64_t window, void (QWidget::*act)()) {
@@ -144,13 +156,6 @@ void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) {
 }
 void ControlClickAt(int64_t widget, ui::Point at) {
   ClickOn(InputTarget(widget), at, Mouse::Left, false, Qt::ControlModifier);
-}
-
-void PressAt(int64_t widget, ui::Point at) {
-  if (QWidget* t = InputTarget(widget)) QTest::mousePress(t, Qt::LeftButton, {}, QPoint(at.x, at.y));
-}
-void ReleaseAt(int64_t widget, ui::Point at) {
-  if (QWidget* t = InputTarget(widget)) QTest::mouseRelease(t, Qt::LeftButton, {}, QPoint(at.x, at.y));
 }
 
 void DragAt(int64_t widget, ui::Point from, ui::Point to) {
@@ -213,9 +218,6 @@ void ShowWidget(int64_t widget, bool shown) {
 void EnableWidget(int64_t widget, bool enabled) {
   if (QWidget* c = ui::QtControl(widget)) c->setEnabled(enabled);
 }
-void EnableWindow(int64_t window, bool enabled) {
-  if (QWidget* w = ui::QtWindow(window)) w->setEnabled(enabled);
-}
 
 void Process(int ms) {
   QCoreApplication::processEvents();
@@ -260,23 +262,19 @@ void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {
 }
 
 ui::Rect ControlGeometry(int64_t widget) {
-  QWidget* c = ui::QtControl(widget);
-  return c != nullptr ? RectOf(c->geometry()) : ui::Rect{};
+  return OnControl(widget, ui::Rect{}, [](QWidget* c) { return RectOf(c->geometry()); });
 }
 
 ui::Size WindowClientSize(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr ? ui::Size{w->width(), w->height()} : ui::Size{};
+  return OnWindow(window, ui::Size{}, [](QWidget* w) { return ui::Size{w->width(), w->height()}; });
 }
 
 ui::Rect WindowFrame(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr ? RectOf(w->frameGeometry()) : ui::Rect{};
+  return OnWindow(window, ui::Rect{}, [](QWidget* w) { return RectOf(w->frameGeometry()); });
 }
 
 ui::Rect ScreenArea(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->screen() != nullptr ? RectOf(w->screen()->availableGeometry()) : ui::Rect{};
+  return OnWindow(window, ui::Rect{}, [](QWidget* w) { return RectOf(w->screen()->availableGeometry()); });
 }
 
 ui::Rect PrimaryScreen() {
@@ -285,7 +283,6 @@ ui::Rect PrimaryScreen() {
 }
 
 bool WindowVisible(int64_t window) { return WindowIs(window, &QWidget::isVisible); }
-bool WindowActive(int64_t window) { return WindowIs(window, &QWidget::isActiveWindow); }
 bool WindowMaximized(int64_t window) { return WindowIs(window, &QWidget::isMaximized); }
 bool WindowMinimized(int64_t window) { return WindowIs(window, &QWidget::isMinimized); }
 
@@ -300,18 +297,15 @@ WindowDecorations DecorationsOf(int64_t window) {
 
 bool WindowEnabled(int64_t window) { return WindowIs(window, &QWidget::isEnabled); }
 bool WidgetEnabled(int64_t widget) {
-  QWidget* c = ui::QtControl(widget);
-  return c != nullptr && c->isEnabled();
+  return OnControl(widget, false, [](QWidget* c) { return c->isEnabled(); });
 }
 
 bool WindowPlacedByProgram(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->testAttribute(Qt::WA_Moved);
+  return OnWindow(window, false, [](QWidget* w) { return w->testAttribute(Qt::WA_Moved); });
 }
 
 runtime::Text WindowTitle(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr ? ui::TextFromQString(w->windowTitle()) : runtime::Text();
+  return OnWindow(window, runtime::Text(), [](QWidget* w) { return ui::TextFromQString(w->windowTitle()); });
 }
 
 int64_t FocusedWidget() {
@@ -357,11 +351,6 @@ runtime::Text ColumnTitle(int64_t widget, int64_t column) {
   return h != nullptr ? ui::TextFromQString(h->text()) : runtime::Text();
 }
 
-int32_t ColumnWidth(int64_t widget, int64_t column) {
-  QTableWidget* table = Table(widget);
-  return table != nullptr ? table->columnWidth(static_cast<int>(column)) : 0;
-}
-
 int64_t ChildCount(int64_t widget, int64_t item) {
   return OnItem(widget, item, 0, [](const QTreeWidgetItem* i) { return i->childCount(); });
 }
@@ -400,9 +389,9 @@ std::vector<int64_t> SelectedItems(int64_t widget) {
 
 std::vector<int64_t> DraggedItems(int64_t widget) {
   std::vector<int64_t> out;
-  QWidget* c = ui::QtControl(widget);
-  if (c == nullptr) return out;
-  for (const QVariant& v : c->property("VX_DragItems").toList()) out.push_back(v.toLongLong());
+  const QVariantList items =
+      OnControl(widget, QVariantList(), [](QWidget* c) { return c->property("VX_DragItems").toList(); });
+  for (const QVariant& v : items) out.push_back(v.toLongLong());
   return out;
 }
 
