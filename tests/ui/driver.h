@@ -25,7 +25,6 @@ void Click(int64_t widget, Mouse button = Mouse::Left);
 void ClickAt(int64_t widget, ui::Point at, Mouse button = Mouse::Left);
 void DoubleClickAt(int64_t widget, ui::Point at, Mouse button = Mouse::Left);
 void ClickWindowAt(int64_t window, ui::Point at, Mouse button = Mouse::Left);
-void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button = Mouse::Left);
 void ControlClickAt(int64_t widget, ui::Point at);
 // A drag starts dragging once it has gone more than DragDistance() pixels.
 void DragAt(int64_t widget, ui::Point from, ui::Point to);

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -24,10 +23,6 @@ struct Event {
   int64_t type;
   bool operator==(const Event&) const = default;
 };
-
-inline void PrintTo(const Event& e, std::ostream* os) {
-  *os << "{" << e.code << ", " << e.object << ", " << e.window << ", " << e.type << "}";
-}
 
 // Fetches every queued event, or only those of `code` when one is given.
 inline std::vector<Event> Drain(int32_t code = 0) {

@@ -102,13 +102,11 @@ TEST_F(WindowsTest, ClicksOnTheWindowsOwnAreaAndMoves) {
   ASSERT_NE(ui::ButtonCreate(3, 0, 0, 50, 50, u"b"), 0);
   drive::ClickWindowAt(2, {200, 150});
   drive::ClickWindowAt(2, {200, 150}, drive::Mouse::Right);
-  drive::DoubleClickWindowAt(2, {200, 150});
   drive::Click(3, drive::Mouse::Right);  // a control's click is not the window's
   const Events events = PumpAndDrain();
   auto count = [&events](const Event& e) { return std::count(events.begin(), events.end(), e); };
   EXPECT_GE(count({ui::EventWindowLeftClick, 0, 2, 0}), 1);
   EXPECT_EQ(count({ui::EventWindowRightClick, 0, 2, 0}), 1);
-  EXPECT_EQ(count({ui::EventWindowLeftDoubleClick, 0, 2, 0}), 1);
   drive::MoveWindow(2, {60, 70});
   ASSERT_TRUE(drive::WaitUntil([] { return drive::WindowFrame(2).x == 60 && drive::WindowFrame(2).y == 70; }));
   const Events moved = PumpAndDrain(ui::EventWindowMoved);

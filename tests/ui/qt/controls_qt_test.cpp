@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
@@ -17,48 +16,24 @@
 
 namespace {
 
-using ui_test::Drain;
-using ui_test::Event;
-
 class QtControlsTest : public widgettest::WindowTest {};
 
-// Qt may delete a control behind the registry's back; "VX_ID" is the Qt control's tag.
+// Qt may delete a control behind the registry's back.
 TEST_F(QtControlsTest, AControlQtDeletesIsForgottenWithItsEvents) {
   ASSERT_NE(ui::ButtonCreate(3, 10, 315, 100, 30, u"button"), 0);
   QTest::mouseClick(ui::QtControl(3), Qt::LeftButton);
   delete ui::QtControl(3);
   EXPECT_EQ(ui::FindWidget(3), nullptr);
-  EXPECT_EQ(Drain(ui::EventWidget), std::vector<Event>{});
-  const int64_t n = ui::ButtonCreate(runtime::AnyId, 0, 0, 10, 10, u"any");
-  ASSERT_NE(n, 0);
-  EXPECT_EQ(ui::QtControl(n)->property("VX_ID").toLongLong(), n);
-}
-
-// A control without our tag, and a QWidget we did not make, post through Qt's signals.
-TEST_F(QtControlsTest, WidgetWithoutIdPostsNothing) {
-  ASSERT_NE(ui::ButtonCreate(4, 10, 10, 80, 30, u"untagged"), 0);
-  QPushButton* b = static_cast<QPushButton*>(ui::QtControl(4));
-  b->setProperty("VX_ID", QVariant::fromValue<qlonglong>(-1));
-  QTest::mouseClick(b, Qt::LeftButton);
-  QPushButton stranger(ui::QtWindow(0));
-  ui::PostWidgetEvent(&stranger, 0);
-  EXPECT_EQ(ui::QueuedEventCount(), 0);
+  EXPECT_EQ(ui_test::Drain(ui::EventWidget), std::vector<ui_test::Event>{});
 }
 
 // The colours the kinds keep must reach the Qt palettes and items that paint them.
 TEST_F(QtControlsTest, ColoursReachWhatQtPaints) {
-  ASSERT_NE(ui::ListBoxCreate(6, 10, 350, 200, 200), 0);
-  ui::WidgetRecord* box = ui::FindWidget(6);
-  box->ops->set_colour(box, ui::kColourBackground, 0x0000FF);
-  EXPECT_EQ(ui::QtControl(6)->palette().color(QPalette::Base), QColor(255, 0, 0));
-
   ASSERT_NE(ui::FolderTreeCreate(1, 220, 350, 200, 200, u""), 0);
   ui::WidgetRecord* tree = ui::FindWidget(1);
   QWidget* tree_control = ui::QtControl(1);
   tree->ops->set_colour(tree, ui::kTreeColourText, 0x0000ff);
-  tree->ops->set_colour(tree, ui::kTreeColourBackground, 0x00ff00);
   EXPECT_EQ(tree_control->palette().color(QPalette::Text), QColor(255, 0, 0));
-  EXPECT_EQ(tree_control->palette().color(QPalette::Base), QColor(0, 255, 0));
   tree->ops->set_colour(tree, ui::kTreeColourText, -1);
   EXPECT_EQ(tree_control->palette().color(QPalette::Text), QApplication::palette(tree_control).color(QPalette::Text));
 
@@ -69,8 +44,6 @@ TEST_F(QtControlsTest, ColoursReachWhatQtPaints) {
   ui::WidgetRecord* w = ui::FindWidget(2);
   w->ops->set_item_colour(w, 0, 1, 0x0000ff);
   EXPECT_EQ(list->item(0, 1)->foreground().color(), QColor(255, 0, 0));
-  w->ops->set_colour(w, ui::kListColourBackground, 0x00ff00);
-  EXPECT_EQ(list->palette().color(QPalette::Base), QColor(0, 255, 0));
   // Grid lines are drawn over the rows in the grid colour.
   w->ops->set_colour(w, ui::kListColourGrid, 0x808080);
   const QImage shot = list->viewport()->grab().toImage();

@@ -151,9 +151,6 @@ void Click(int64_t widget, Mouse button) {
 void ClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(InputTarget(widget), at, button, false); }
 void DoubleClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(InputTarget(widget), at, button, true); }
 void ClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(ui::QtWindow(window), at, button, false); }
-void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) {
-  ClickOn(ui::QtWindow(window), at, button, true);
-}
 void ControlClickAt(int64_t widget, ui::Point at) {
   ClickOn(InputTarget(widget), at, Mouse::Left, false, Qt::ControlModifier);
 }

@@ -32,7 +32,6 @@ TEST(ScreenFit, AWindowIsMovedLeftAndUpJustEnoughToFit) {
     int32_t left, top;            // where the frame's corner ends; -1: against the right or bottom edge
   } placements[] = {
       {"the main window's place on the laptop", "laptop", 800, 100, 600, 600, true, -1, 100},
-      {"the main window's place at 150 %", "scaled", 800, 100, 600, 600, true, -1, 100},
       {"a place that fits stays", "laptop", 100, 50, 600, 600, true, 100, 50},
       {"too low: moved up only", "scaled", 100, 300, 600, 600, true, 100, -1},
       {"larger than the screen: its corner in the screen's", "laptop", 800, 100, 1500, 900, false, 0, 0},

@@ -1,9 +1,5 @@
-// Runs the widget-layer tests inside one QApplication on the offscreen platform.
-//
-// SB_FORCE_DPI forces the screen's logical density: Qt's own high-DPI scaling is switched off
-// (otherwise Qt keeps the logical figure at 96 and moves the factor into the device pixel ratio) and
-// QT_FONT_DPI sets the density itself, before Qt starts. SB_SCREEN_CONFIG names a screen set-up for
-// the offscreen platform (its sizes and places).
+// Runs the widget-layer tests inside one QApplication on the offscreen platform. SB_FORCE_DPI switches
+// Qt's own scaling off (it would keep the logical density at 96) and sets the density before Qt starts.
 #include <gtest/gtest.h>
 
 #include <QByteArray>
