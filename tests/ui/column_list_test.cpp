@@ -91,13 +91,6 @@ TEST_F(ColumnListTest, SelectionChangesAreReportedOnceAndAClickOnlyOnARow) {
     EXPECT_EQ(DrainWidgetEvents(), steps[i].events);
     EXPECT_EQ(WidgetState(kList), steps[i].state);
   }
-  // Double-clicks are reported beside the rows and on them alike.
-  drive::DoubleClickAt(kList, At(kEmptySpace));
-  EXPECT_TRUE(widgettest::Posted(kList, WidgetEventDoubleClick));
-  EXPECT_EQ(WidgetState(kList), -1);
-  drive::DoubleClickAt(kList, At(0));
-  EXPECT_TRUE(widgettest::Posted(kList, WidgetEventDoubleClick));
-  EXPECT_EQ(WidgetText(kList), u"c.gif");
 }
 
 TEST_F(ColumnListTest, DraggingRowsReportsTheSelectedOnes) {

@@ -24,7 +24,6 @@ void StopForTests();
 void Click(int64_t widget, Mouse button = Mouse::Left);
 void ClickAt(int64_t widget, ui::Point at, Mouse button = Mouse::Left);
 void DoubleClickAt(int64_t widget, ui::Point at, Mouse button = Mouse::Left);
-void ClickWindowAt(int64_t window, ui::Point at, Mouse button = Mouse::Left);
 void ControlClickAt(int64_t widget, ui::Point at);
 // A drag starts dragging once it has gone more than DragDistance() pixels.
 void DragAt(int64_t widget, ui::Point from, ui::Point to);
@@ -39,7 +38,6 @@ void RequestClose(int64_t window);
 void MaximizeWindow(int64_t window);
 void MinimizeWindow(int64_t window);
 void RestoreWindow(int64_t window);
-void MoveWindow(int64_t window, ui::Point frame_corner);
 void GrowWindow(int64_t window, int32_t wider);
 bool ActivateWindow(int64_t window);  // true once it is the active one
 void FocusWidget(int64_t widget);
@@ -78,7 +76,6 @@ struct WindowDecorations {
 WindowDecorations DecorationsOf(int64_t window);
 bool WindowEnabled(int64_t window);
 bool WidgetEnabled(int64_t widget);
-bool WindowPlacedByProgram(int64_t window);  // false when the window system chose the place
 runtime::Text WindowTitle(int64_t window);
 int64_t FocusedWidget();  // -1 when no widget of ours has the focus
 

@@ -10,9 +10,8 @@
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
-#include <QPushButton>
-#include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTest>
@@ -144,13 +143,11 @@ void StopForTests() {
 }
 
 void Click(int64_t widget, Mouse button) {
-  QWidget* c = ui::QtControl(widget);
-  if (c != nullptr) QTest::mouseClick(c, ButtonOf(button), {}, c->rect().center());
+  if (QWidget* c = ui::QtControl(widget)) QTest::mouseClick(c, ButtonOf(button), {}, c->rect().center());
 }
 
 void ClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(InputTarget(widget), at, button, false); }
 void DoubleClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(InputTarget(widget), at, button, true); }
-void ClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(ui::QtWindow(window), at, button, false); }
 void ControlClickAt(int64_t widget, ui::Point at) {
   ClickOn(InputTarget(widget), at, Mouse::Left, false, Qt::ControlModifier);
 }
@@ -192,18 +189,13 @@ void MaximizeWindow(int64_t window) { ActOnWindow(window, &QWidget::showMaximize
 void MinimizeWindow(int64_t window) { ActOnWindow(window, &QWidget::showMinimized); }
 void RestoreWindow(int64_t window) { ActOnWindow(window, &QWidget::showNormal); }
 
-void MoveWindow(int64_t window, ui::Point p) {
-  if (QWidget* w = ui::QtWindow(window)) w->move(p.x, p.y);
-}
 void GrowWindow(int64_t window, int32_t wider) {
   if (QWidget* w = ui::QtWindow(window)) w->resize(w->width() + wider, w->height());
 }
 
 bool ActivateWindow(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  if (w == nullptr) return false;
-  w->activateWindow();
-  return QTest::qWaitForWindowActive(w);
+  ActOnWindow(window, &QWidget::activateWindow);
+  return OnWindow(window, false, [](QWidget* w) { return QTest::qWaitForWindowActive(w); });
 }
 
 void FocusWidget(int64_t widget) {
@@ -229,14 +221,12 @@ bool WaitUntil(const std::function<bool()>& done) {
 }
 
 bool WaitForWindowShown(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && QTest::qWaitForWindowExposed(w);
+  return OnWindow(window, false, [](QWidget* w) { return QTest::qWaitForWindowExposed(w); });
 }
 
 void RunSoon(std::function<void()> task) { QTimer::singleShot(0, std::move(task)); }
 bool SaveWindowPicture(int64_t window, const std::string& path) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->grab().save(QString::fromStdString(path), "PNG");
+  return OnWindow(window, false, [&path](QWidget* w) { return w->grab().save(QString::fromStdString(path), "PNG"); });
 }
 
 void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {
@@ -297,10 +287,6 @@ bool WidgetEnabled(int64_t widget) {
   return OnControl(widget, false, [](QWidget* c) { return c->isEnabled(); });
 }
 
-bool WindowPlacedByProgram(int64_t window) {
-  return OnWindow(window, false, [](QWidget* w) { return w->testAttribute(Qt::WA_Moved); });
-}
-
 runtime::Text WindowTitle(int64_t window) {
   return OnWindow(window, runtime::Text(), [](QWidget* w) { return ui::TextFromQString(w->windowTitle()); });
 }
@@ -353,8 +339,9 @@ int64_t ChildCount(int64_t widget, int64_t item) {
 }
 
 int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
-  QTreeWidgetItem* i = TreeItemOf(widget, item);
-  QTreeWidgetItem* child = i != nullptr && index >= 0 ? i->child(static_cast<int>(index)) : nullptr;
+  QTreeWidgetItem* child = OnItem<QTreeWidgetItem*>(widget, item, nullptr, [index](const QTreeWidgetItem* i) {
+    return index >= 0 ? i->child(static_cast<int>(index)) : nullptr;
+  });
   return child != nullptr ? PositionOf(Tree(widget), child) : -1;
 }
 
