@@ -93,16 +93,6 @@ TEST_F(ColumnListTest, SelectionChangesAreReportedOnceAndAClickOnlyOnARow) {
   }
 }
 
-TEST_F(ColumnListTest, DraggingRowsReportsTheSelectedOnes) {
-  Create({u"a\n1", u"b\n2", u"c\n3"}, kListMultipleSelection);
-  drive::ClickAt(kList, At(0));
-  drive::ControlClickAt(kList, At(2));
-  DrainWidgetEvents();
-  drive::DragAt(kList, At(2), Point{At(2).x + drive::DragDistance() + 20, At(2).y});
-  EXPECT_TRUE(widgettest::Posted(kList, WidgetEventDragStart));
-  EXPECT_EQ(drive::DraggedItems(kList), (std::vector<int64_t>{0, 2}));
-}
-
 TEST_F(ColumnListTest, HeaderClicksAreRecordedForTheProgramToSortBy) {
   Create({});
   drive::ClickColumnHeader(kList, 1);
@@ -138,11 +128,6 @@ TEST_F(ColumnListTest, ChecksStatesColoursAndDataOfRows) {
   EXPECT_EQ(w->ops->get_item_data(w, 2), 0x1234567890LL);
   EXPECT_EQ(w->ops->get_item_colour(w, 2, 1), 0x0000ff);
   EXPECT_EQ(w->ops->get_item_colour(w, 2, 0), -1);
-  // List colours: -1 until set, back to the default with -1.
-  w->ops->set_colour(w, kListColourGrid, 0x808080);
-  EXPECT_EQ(w->ops->get_colour(w, kListColourGrid), 0x808080);
-  w->ops->set_colour(w, kListColourGrid, -1);
-  EXPECT_EQ(w->ops->get_colour(w, kListColourGrid), -1);
   EXPECT_EQ(w->ops->remove_item(w, 0), 1);
   EXPECT_EQ(w->ops->remove_item(w, 7), 0);
   EXPECT_EQ(ItemCount(kList), 2);

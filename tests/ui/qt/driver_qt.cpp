@@ -105,7 +105,6 @@ Result OnControl(int64_t widget, Result none, Read read) {
 bool WindowIs(int64_t window, bool (QWidget::*test)() const) {
   return OnWindow(window, false, [test](QWidget* w) { return (w->*test)(); });
 }
-
 void ActOnWindow(int64_t window, void (QWidget::*act)()) {
   if (QWidget* w = ui::QtWindow(window)) (w->*act)();
 }
@@ -188,7 +187,6 @@ void RequestClose(int64_t window) {
 void MaximizeWindow(int64_t window) { ActOnWindow(window, &QWidget::showMaximized); }
 void MinimizeWindow(int64_t window) { ActOnWindow(window, &QWidget::showMinimized); }
 void RestoreWindow(int64_t window) { ActOnWindow(window, &QWidget::showNormal); }
-
 void GrowWindow(int64_t window, int32_t wider) {
   if (QWidget* w = ui::QtWindow(window)) w->resize(w->width() + wider, w->height());
 }
@@ -251,15 +249,12 @@ void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {
 ui::Rect ControlGeometry(int64_t widget) {
   return OnControl(widget, ui::Rect{}, [](QWidget* c) { return RectOf(c->geometry()); });
 }
-
 ui::Size WindowClientSize(int64_t window) {
   return OnWindow(window, ui::Size{}, [](QWidget* w) { return ui::Size{w->width(), w->height()}; });
 }
-
 ui::Rect WindowFrame(int64_t window) {
   return OnWindow(window, ui::Rect{}, [](QWidget* w) { return RectOf(w->frameGeometry()); });
 }
-
 ui::Rect ScreenArea(int64_t window) {
   return OnWindow(window, ui::Rect{}, [](QWidget* w) { return RectOf(w->screen()->availableGeometry()); });
 }
