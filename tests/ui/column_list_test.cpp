@@ -115,9 +115,6 @@ TEST_F(ColumnListTest, ChecksStatesColoursAndDataOfRows) {
   w->ops->set_item_state(w, 1, kListItemSelected | kListItemPartlyChecked);
   EXPECT_EQ(w->ops->get_item_state(w, 1), kListItemSelected | kListItemPartlyChecked);
   EXPECT_EQ(drive::SelectedItems(kList), std::vector<int64_t>{1});
-  w->ops->set_state(w, 0);
-  w->ops->set_text(w, u"renamed\n42");
-  EXPECT_EQ(ItemText(kList, 0, 1), u"42");
   w->ops->set_item_text(w, -1, u"Bytes", 1);
   EXPECT_EQ(drive::ColumnTitle(kList, 1), u"Bytes");
 

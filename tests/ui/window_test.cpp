@@ -90,9 +90,6 @@ TEST_F(WindowsTest, AnyIdNumbersAndTheWindowProperty) {
   ui::WindowDestroy(a);
   EXPECT_EQ(ui::WindowWidget(a), nullptr);
   EXPECT_NE(ui::WindowWidget(b), nullptr);
-  ui::WindowDestroy(runtime::AnyId);
-  EXPECT_EQ(ui::WindowWidget(b), nullptr);
-  EXPECT_EQ(ui::WindowWidget(5), nullptr);
 }
 
 TEST_F(WindowsTest, CentresOnTheScreenOrOnTheParent) {
