@@ -2,104 +2,85 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/ui/driver.h"
+#include "tests/ui/widget_test_support.h"
 #include "ui/button.h"
-#include "ui/widget.h"
-#include "ui/window.h"
-#include "ui_test_support.h"
 
 namespace {
 
 using ui_test::Drain;
 using ui_test::Event;
-using ui_test::Only;
-using ui_test::PumpAndDrain;
+using Events = std::vector<Event>;
 
-class EventQueueTest : public testing::Test {
+class EventQueueTest : public widgettest::WindowTest {
  protected:
   void SetUp() override {
-    ASSERT_NE(ui::WindowCreate(0, 20, 20, 300, 200, u"queue", 0xCC0000), 0);
+    WindowTest::SetUp();
     ASSERT_NE(ui::ButtonCreate(3, 10, 10, 100, 30, u"one"), 0);
     ASSERT_NE(ui::ButtonCreate(4, 10, 50, 100, 30, u"two"), 0);
-    PumpAndDrain();
-  }
-  void TearDown() override {
-    ui::WindowDestroy(runtime::AnyId);
-    ui::RemoveEvents(-1, -1, -1, -1);
+    ui_test::PumpAndDrain();
   }
 };
 
-TEST_F(EventQueueTest, IdenticalClicksCoalesceUntilFetched) {
-  ui_driver::Click(3);
-  ui_driver::Click(3);
-  const std::vector<Event> first = Only(Drain(), ui::EventWidget);
-  ASSERT_EQ(first.size(), 1u);
-  EXPECT_EQ(first[0], (Event{ui::EventWidget, 3, 0, ui::WidgetEventLeftClick}));
+// One step of a sequence: a user's click on a button, or a call into the queue. For Remove the event
+// is the pattern (-1 or any negative matches everything).
+enum class Do { Click, Post, Fetch, Remove, Suppress, Resume };
+struct Step {
+  Do what;
+  Event event{};
+};
 
-  // Another widget in between: nothing to coalesce with.
-  ui_driver::Click(3);
-  ui_driver::Click(4);
-  ui_driver::Click(3);
-  const std::vector<Event> second = Only(Drain(), ui::EventWidget);
-  ASSERT_EQ(second.size(), 3u);
-  EXPECT_EQ(second[0].object, 3);
-  EXPECT_EQ(second[1].object, 4);
-  EXPECT_EQ(second[2].object, 3);
-}
+constexpr Event kOne{ui::EventWidget, 3, 0, ui::WidgetEventLeftClick};
+constexpr Event kTwo{ui::EventWidget, 4, 0, ui::WidgetEventLeftClick};
+constexpr Event kSized{ui::EventWindowSized, 0, 0, 0};
+constexpr Event kOther{ui::EventWidget, 4, 7, 2};
+const Step kClickOne{Do::Click, kOne};
+const Step kClickTwo{Do::Click, kTwo};
 
-TEST_F(EventQueueTest, SameEventAfterFetchOfTheOnlyRecordQueuesAgain) {
-  ui_driver::Click(3);
-  ASSERT_EQ(ui::QueuedEventCount(), 1);
-  ASSERT_EQ(ui::EventWait(), ui::EventWidget);
-  ui_driver::Click(3);
-  EXPECT_EQ(ui::QueuedEventCount(), 1);
-  EXPECT_EQ(ui::EventWait(), ui::EventWidget);
-  EXPECT_EQ(ui::EventSource(), 3);
-}
-
-TEST_F(EventQueueTest, FetchingTheHeadKeepsTheTailForCoalescing) {
-  ui::PostEvent(ui::EventWidget, 3, 0, 0);
-  ui::PostEvent(ui::EventWidget, 4, 0, 0);
-  ASSERT_EQ(ui::EventWait(), ui::EventWidget);
-  EXPECT_EQ(ui::EventSource(), 3);
-  ui::PostEvent(ui::EventWidget, 4, 0, 0);  // identical to the record still waiting
-  ui::PostEvent(ui::EventWidget, 3, 0, 0);
-  const std::vector<Event> rest = Drain();
-  ASSERT_EQ(rest.size(), 2u);
-  EXPECT_EQ(rest[0].object, 4);
-  EXPECT_EQ(rest[1].object, 3);
-}
-
-TEST_F(EventQueueTest, RemoveEventsMatchesWildcardsAndMovesTheTail) {
-  ui::PostEvent(ui::EventWidget, 3, 0, 0);
-  ui::PostEvent(ui::EventWindowSized, 0, 0, 0);
-  ui::PostEvent(ui::EventWidget, 4, 7, 2);
-  ui::PostEvent(ui::EventWidget, 3, 1, 0);
-  ui::RemoveEvents(ui::EventWidget, 3, -5, -1);  // any negative window matches every window
-  ASSERT_EQ(ui::QueuedEventCount(), 2);
-  // The last record now is widget 4's, so the same event coalesces with it.
-  ui::PostEvent(ui::EventWidget, 4, 7, 2);
-  EXPECT_EQ(ui::QueuedEventCount(), 2);
-  ui::RemoveEvents(-1, -1, 7, -1);
-  ui::PostEvent(ui::EventWindowSized, 0, 0, 0);  // tail is the Sized record again
-  EXPECT_EQ(ui::QueuedEventCount(), 1);
-  ui::RemoveEvents(-1, -1, -1, -1);
-  EXPECT_EQ(ui::QueuedEventCount(), 0);
-  ui::PostEvent(ui::EventWidget, 3, 0, 0);  // an emptied queue starts a new list
-  EXPECT_EQ(Drain(), (std::vector<Event>{{ui::EventWidget, 3, 0, 0}}));
-}
-
-TEST_F(EventQueueTest, SuppressionNestsAndDropsUserInput) {
-  ui::SuppressEvents();
-  ui::SuppressEvents();
-  ui_driver::Click(3);
-  ui::ResumeEvents();
-  ui_driver::Click(3);
-  EXPECT_EQ(ui::QueuedEventCount(), 0);
-  ui::ResumeEvents();
-  ui::ResumeEvents();  // an extra resume must not turn the counter negative
-  ui_driver::Click(4);
-  EXPECT_EQ(Only(Drain(), ui::EventWidget), (std::vector<Event>{{ui::EventWidget, 4, 0, 0}}));
+TEST_F(EventQueueTest, OnlyAnEventIdenticalToTheLastQueuedOneCoalesces) {
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+    Events left;
+  } cases[] = {
+      {"identical clicks", {kClickOne, kClickOne}, {kOne}},
+      {"another widget in between", {kClickOne, kClickTwo, kClickOne}, {kOne, kTwo, kOne}},
+      {"after the only record was fetched", {kClickOne, {Do::Fetch}, kClickOne}, {kOne}},
+      {"fetching the head keeps the tail",
+       {{Do::Post, kOne}, {Do::Post, kTwo}, {Do::Fetch}, {Do::Post, kTwo}, {Do::Post, kOne}},
+       {kTwo, kOne}},
+      {"removing by object over every window moves the tail",
+       {{Do::Post, kOne},
+        {Do::Post, kSized},
+        {Do::Post, kOther},
+        {Do::Post, {ui::EventWidget, 3, 1, 0}},
+        {Do::Remove, {ui::EventWidget, 3, -5, -1}},
+        {Do::Post, kOther}},
+       {kSized, kOther}},
+      {"an emptied queue starts anew", {{Do::Post, kOne}, {Do::Remove, {-1, -1, -1, -1}}, {Do::Post, kOne}}, {kOne}},
+      {"suppression nests, and an extra resume does not go below zero",
+       {{Do::Suppress}, {Do::Suppress}, kClickOne, {Do::Resume}, kClickOne, {Do::Resume}, {Do::Resume}, kClickTwo},
+       {kTwo}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const Step& s : c.steps) {
+      const Event& e = s.event;
+      switch (s.what) {
+        case Do::Click: ui_driver::Click(e.object); break;
+        case Do::Post: ui::PostEvent(e.code, e.object, e.window, e.type); break;
+        case Do::Fetch: ASSERT_EQ(ui::EventWait(), ui::EventWidget); break;
+        case Do::Remove: ui::RemoveEvents(e.code, e.object, e.window, e.type); break;
+        case Do::Suppress: ui::SuppressEvents(); break;
+        case Do::Resume: ui::ResumeEvents(); break;
+      }
+    }
+    // Only what the steps made: activation and painting may add their own events.
+    Events left;
+    for (const Event& e : Drain()) {
+      if (e.code == ui::EventWidget || e.code == ui::EventWindowSized) left.push_back(e);
+    }
+    EXPECT_EQ(left, c.left);
+  }
 }
 
 TEST_F(EventQueueTest, WaitWithoutQueuedEventReturnsNoCodeAndKindMinusOne) {
@@ -108,9 +89,8 @@ TEST_F(EventQueueTest, WaitWithoutQueuedEventReturnsNoCodeAndKindMinusOne) {
   ASSERT_EQ(ui::EventKind(), 0);
   bool ran = false;
   ui_driver::RunSoon([&ran] { ran = true; });
-  const int32_t code = ui::EventWait();
+  EXPECT_EQ(ui::EventWait(), ui::kWaitToolkitEvents);
   EXPECT_TRUE(ran);
-  EXPECT_EQ(code, ui::kWaitToolkitEvents);
   EXPECT_EQ(ui::EventKind(), -1);
   EXPECT_EQ(ui::EventSource(), 4);  // the object of the last event fetched is kept
 }

@@ -3,33 +3,22 @@
 
 #include "tests/ui/driver.h"
 #include "ui/button.h"
-#include "ui/event_queue.h"
 #include "ui/list_box.h"
 #include "ui/widget.h"
 #include "ui/window.h"
 
 namespace {
 
-TEST(ScaleAt144Dpi, RectanglesAndWidthsScaleByOneAndAHalf) {
+TEST(ScaleAt144Dpi, WindowsAndWidgetsAreCreatedAtOneAndAHalfTimesTheirRectangle) {
   ASSERT_EQ(ui::DisplayDensityX(), 144);
   ASSERT_EQ(ui::DisplayDensityY(), 144);
-  const ui::ScaledRect r = ui::ScaleRect(10, 10, 200, 300);
-  EXPECT_EQ(r.x, 15);
-  EXPECT_EQ(r.y, 15);
-  EXPECT_EQ(r.width, 300);
-  EXPECT_EQ(r.height, 450);
-  EXPECT_EQ(ui::ScaleX(25), 38);  // 37.5: halves away from zero
-  EXPECT_EQ(ui::ScaleY(25), 38);
-  EXPECT_EQ(ui::ScaleX(-25), -38);
-}
-
-TEST(ScaleAt144Dpi, WindowsAndWidgetsAreCreatedAtTheScaledRectangle) {
   ASSERT_NE(ui::WindowCreate(0, 20, 30, 400, 300, u"scaled", 0xCC0000), 0);
   EXPECT_EQ(ui_driver::WindowClientSize(0), (ui::Size{600, 450}));
   EXPECT_EQ(ui_driver::WindowFrame(0).x, 30);
   EXPECT_EQ(ui_driver::WindowFrame(0).y, 45);
   ASSERT_NE(ui::ButtonCreate(3, 10, 10, 200, 300, u"b"), 0);
   EXPECT_EQ(ui_driver::ControlGeometry(3), (ui::Rect{15, 15, 300, 450}));
+  // 37.5 and 1.5: halves away from zero.
   ASSERT_NE(ui::ListBoxCreate(6, 25, 1, 25, 1), 0);
   EXPECT_EQ(ui_driver::ControlGeometry(6), (ui::Rect{38, 2, 38, 2}));
   ui::WindowDestroy(runtime::AnyId);

@@ -3,79 +3,37 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QPushButton>
+#include <QListWidget>
 #include <QTableWidget>
 #include <QTest>
 
-#include "tests/ui/ui_test_support.h"
+#include "tests/ui/widget_test_support.h"
 #include "ui/button.h"
 #include "ui/column_list.h"
-#include "ui/event_queue.h"
 #include "ui/folder_tree.h"
 #include "ui/list_box.h"
 #include "ui/qt/qt_ui.h"
-#include "ui/widget.h"
-#include "ui/window.h"
 
 namespace {
 
-using ui_test::Drain;
-using ui_test::Event;
-using ui_test::Only;
+class QtControlsTest : public widgettest::WindowTest {};
 
-class QtControlsTest : public testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_NE(ui::WindowCreate(0, 20, 20, 600, 600, u"controls", 0xCC0000), 0);
-    ASSERT_NE(ui::ButtonCreate(3, 10, 315, 100, 30, u"button"), 0);
-    ASSERT_TRUE(ui_driver::WaitForWindowShown(0));
-    ui_test::PumpAndDrain();
-  }
-  void TearDown() override {
-    ui::WindowDestroy(runtime::AnyId);
-    ui::RemoveEvents(-1, -1, -1, -1);
-  }
-};
-
-// Qt only: Qt may delete a control behind the registry's back, and "VX_ID" is the Qt control's tag.
+// Qt may delete a control behind the registry's back.
 TEST_F(QtControlsTest, AControlQtDeletesIsForgottenWithItsEvents) {
+  ASSERT_NE(ui::ButtonCreate(3, 10, 315, 100, 30, u"button"), 0);
   QTest::mouseClick(ui::QtControl(3), Qt::LeftButton);
-  ui::PostEvent(ui::EventWindowSized, 0, 0, 0);
   delete ui::QtControl(3);
   EXPECT_EQ(ui::FindWidget(3), nullptr);
-  const std::vector<Event> events = Drain();
-  EXPECT_TRUE(Only(events, ui::EventWidget).empty());
-  EXPECT_EQ(Only(events, ui::EventWindowSized), (std::vector<Event>{{ui::EventWindowSized, 0, 0, 0}}));
-  const int64_t n = ui::ButtonCreate(runtime::AnyId, 0, 0, 10, 10, u"any");
-  ASSERT_NE(n, 0);
-  EXPECT_EQ(ui::QtControl(n)->property("VX_ID").toLongLong(), n);
+  EXPECT_EQ(ui_test::Drain(ui::EventWidget), std::vector<ui_test::Event>{});
 }
 
-// Qt only: a control without our tag, and a QWidget we did not make, post through Qt's signals.
-TEST_F(QtControlsTest, WidgetWithoutIdPostsNothing) {
-  ASSERT_NE(ui::ButtonCreate(4, 10, 10, 80, 30, u"untagged"), 0);
-  QPushButton* b = static_cast<QPushButton*>(ui::QtControl(4));
-  b->setProperty("VX_ID", QVariant::fromValue<qlonglong>(-1));
-  QTest::mouseClick(b, Qt::LeftButton);
-  QPushButton stranger(ui::QtWindow(0));
-  ui::PostWidgetEvent(&stranger, 0);
-  EXPECT_EQ(ui::QueuedEventCount(), 0);
-}
-
-// Qt only: the colours the kinds keep must reach the Qt palettes and items that paint them.
+// The colours the kinds keep must reach the Qt palettes and items that paint them.
 TEST_F(QtControlsTest, ColoursReachWhatQtPaints) {
-  ASSERT_NE(ui::ListBoxCreate(6, 10, 350, 200, 200), 0);
-  ui::WidgetRecord* box = ui::FindWidget(6);
-  box->ops->set_colour(box, ui::kColourBackground, 0x0000FF);
-  EXPECT_EQ(ui::QtControl(6)->palette().color(QPalette::Base), QColor(255, 0, 0));
-
   ASSERT_NE(ui::FolderTreeCreate(1, 220, 350, 200, 200, u""), 0);
   ui::WidgetRecord* tree = ui::FindWidget(1);
   QWidget* tree_control = ui::QtControl(1);
   tree->ops->set_colour(tree, ui::kTreeColourText, 0x0000ff);
-  tree->ops->set_colour(tree, ui::kTreeColourBackground, 0x00ff00);
   EXPECT_EQ(tree_control->palette().color(QPalette::Text), QColor(255, 0, 0));
-  EXPECT_EQ(tree_control->palette().color(QPalette::Base), QColor(0, 255, 0));
   tree->ops->set_colour(tree, ui::kTreeColourText, -1);
   EXPECT_EQ(tree_control->palette().color(QPalette::Text), QApplication::palette(tree_control).color(QPalette::Text));
 
@@ -86,13 +44,31 @@ TEST_F(QtControlsTest, ColoursReachWhatQtPaints) {
   ui::WidgetRecord* w = ui::FindWidget(2);
   w->ops->set_item_colour(w, 0, 1, 0x0000ff);
   EXPECT_EQ(list->item(0, 1)->foreground().color(), QColor(255, 0, 0));
-  w->ops->set_colour(w, ui::kListColourBackground, 0x00ff00);
-  EXPECT_EQ(list->palette().color(QPalette::Base), QColor(0, 255, 0));
   // Grid lines are drawn over the rows in the grid colour.
   w->ops->set_colour(w, ui::kListColourGrid, 0x808080);
   const QImage shot = list->viewport()->grab().toImage();
   const int line_y = list->rowViewportPosition(0) + list->rowHeight(0) - 1;
   EXPECT_EQ(QColor(shot.pixel(list->columnWidth(0) / 2, line_y)), QColor(0x80, 0x80, 0x80));
+}
+
+// Qt's own focus chain and an item view that keeps Tab must not change the Tab cycle.
+TEST_F(QtControlsTest, QtFocusChainAndTabKeyNavigationDoNotChangeTheCycle) {
+  ASSERT_NE(ui::ButtonCreate(1, 10, 10, 80, 30, u"first"), 0);
+  ASSERT_NE(ui::ListBoxCreate(2, 10, 50, 100, 100), 0);
+  ASSERT_NE(ui::ButtonCreate(3, 10, 240, 80, 30, u"last"), 0);
+  auto* list = static_cast<QListWidget*>(ui::QtControl(2));
+  list->setTabKeyNavigation(true);
+  ui::ItemAdd(2, -1, u"one");
+  ui::ItemAdd(2, -1, u"two");
+  list->setCurrentRow(0);
+  QWidget::setTabOrder(ui::QtControl(3), ui::QtControl(2));
+  ASSERT_TRUE(ui_driver::ActivateWindow(0));
+  ui_driver::FocusWidget(2);
+  ui_driver::PressKey(0, ui_driver::Key::Tab);
+  EXPECT_EQ(ui_driver::FocusedWidget(), 3);
+  // Shift with Tab itself, as some keyboards send it.
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+  EXPECT_EQ(ui_driver::FocusedWidget(), 2);
 }
 
 }  // namespace

@@ -10,9 +10,8 @@
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
-#include <QPushButton>
-#include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTest>
@@ -90,9 +89,30 @@ QDialog* DrivePrompt(int64_t window) {
 
 QTableWidget* Table(int64_t widget) { return qobject_cast<QTableWidget*>(ui::QtControl(widget)); }
 
-bool WindowIs(int64_t window, bool (QWidget::*test)() const) {
+// What `read` gives for a window's or a control's Qt widget, `none` without one.
+template <class Result, class Read>
+Result OnWindow(int64_t window, Result none, Read read) {
   QWidget* w = ui::QtWindow(window);
-  return w != nullptr && (w->*test)();
+  return w != nullptr ? read(w) : none;
+}
+
+template <class Result, class Read>
+Result OnControl(int64_t widget, Result none, Read read) {
+  QWidget* c = ui::QtControl(widget);
+  return c != nullptr ? read(c) : none;
+}
+
+bool WindowIs(int64_t window, bool (QWidget::*test)() const) {
+  return OnWindow(window, false, [test](QWidget* w) { return (w->*test)(); });
+}
+void ActOnWindow(int64_t window, void (QWidget::*act)()) {
+  if (QWidget* w = ui::QtWindow(window)) (w->*act)();
+}
+
+void ClickOn(QWidget* target, ui::Point at, Mouse button, bool twice, Qt::KeyboardModifiers keys = {}) {
+  if (target == nullptr) return;
+  if (twice) return QTest::mouseDClick(target, ButtonOf(button), keys, QPoint(at.x, at.y));
+  QTest::mouseClick(target, ButtonOf(button), keys, QPoint(at.x, at.y));
 }
 
 // The index of a row, or of a tree item, at a pre-order position over the model's rows.
@@ -122,36 +142,13 @@ void StopForTests() {
 }
 
 void Click(int64_t widget, Mouse button) {
-  QWidget* c = ui::QtControl(widget);
-  if (c != nullptr) QTest::mouseClick(c, ButtonOf(button), {}, c->rect().center());
+  if (QWidget* c = ui::QtControl(widget)) QTest::mouseClick(c, ButtonOf(button), {}, c->rect().center());
 }
 
-void ClickAt(int64_t widget, ui::Point at, Mouse button) {
-  if (QWidget* t = InputTarget(widget)) QTest::mouseClick(t, ButtonOf(button), {}, QPoint(at.x, at.y));
-}
-
-void DoubleClickAt(int64_t widget, ui::Point at, Mouse button) {
-  if (QWidget* t = InputTarget(widget)) QTest::mouseDClick(t, ButtonOf(button), {}, QPoint(at.x, at.y));
-}
-
-void ClickWindowAt(int64_t window, ui::Point at, Mouse button) {
-  if (QWidget* w = ui::QtWindow(window)) QTest::mouseClick(w, ButtonOf(button), {}, QPoint(at.x, at.y));
-}
-
-void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) {
-  if (QWidget* w = ui::QtWindow(window)) QTest::mouseDClick(w, ButtonOf(button), {}, QPoint(at.x, at.y));
-}
-
+void ClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(InputTarget(widget), at, button, false); }
+void DoubleClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(InputTarget(widget), at, button, true); }
 void ControlClickAt(int64_t widget, ui::Point at) {
-  if (QWidget* t = InputTarget(widget)) QTest::mouseClick(t, Qt::LeftButton, Qt::ControlModifier, QPoint(at.x, at.y));
-}
-
-void PressAt(int64_t widget, ui::Point at) {
-  if (QWidget* t = InputTarget(widget)) QTest::mousePress(t, Qt::LeftButton, {}, QPoint(at.x, at.y));
-}
-
-void ReleaseAt(int64_t widget, ui::Point at) {
-  if (QWidget* t = InputTarget(widget)) QTest::mouseRelease(t, Qt::LeftButton, {}, QPoint(at.x, at.y));
+  ClickOn(InputTarget(widget), at, Mouse::Left, false, Qt::ControlModifier);
 }
 
 void DragAt(int64_t widget, ui::Point from, ui::Point to) {
@@ -181,54 +178,32 @@ void PressKey(int64_t window, Key key) {
 }
 
 void PressKeyOn(int64_t widget, Key key) { SendKey(ui::QtControl(widget), key); }
-
 void RequestClose(int64_t window) {
   // QWindow::close() takes the window system's road: the same request as the close box.
   QWidget* w = ui::QtWindow(window);
   if (w != nullptr && w->windowHandle() != nullptr) w->windowHandle()->close();
 }
 
-void MaximizeWindow(int64_t window) {
-  if (QWidget* w = ui::QtWindow(window)) w->showMaximized();
-}
-
-void MinimizeWindow(int64_t window) {
-  if (QWidget* w = ui::QtWindow(window)) w->showMinimized();
-}
-
-void RestoreWindow(int64_t window) {
-  if (QWidget* w = ui::QtWindow(window)) w->showNormal();
-}
-
-void MoveWindow(int64_t window, ui::Point frame_corner) {
-  if (QWidget* w = ui::QtWindow(window)) w->move(frame_corner.x, frame_corner.y);
-}
-
+void MaximizeWindow(int64_t window) { ActOnWindow(window, &QWidget::showMaximized); }
+void MinimizeWindow(int64_t window) { ActOnWindow(window, &QWidget::showMinimized); }
+void RestoreWindow(int64_t window) { ActOnWindow(window, &QWidget::showNormal); }
 void GrowWindow(int64_t window, int32_t wider) {
   if (QWidget* w = ui::QtWindow(window)) w->resize(w->width() + wider, w->height());
 }
 
 bool ActivateWindow(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  if (w == nullptr) return false;
-  w->activateWindow();
-  return QTest::qWaitForWindowActive(w);
+  ActOnWindow(window, &QWidget::activateWindow);
+  return OnWindow(window, false, [](QWidget* w) { return QTest::qWaitForWindowActive(w); });
 }
 
 void FocusWidget(int64_t widget) {
   if (QWidget* c = ui::QtControl(widget)) c->setFocus();
 }
-
 void ShowWidget(int64_t widget, bool shown) {
   if (QWidget* c = ui::QtControl(widget)) c->setVisible(shown);
 }
-
 void EnableWidget(int64_t widget, bool enabled) {
   if (QWidget* c = ui::QtControl(widget)) c->setEnabled(enabled);
-}
-
-void EnableWindow(int64_t window, bool enabled) {
-  if (QWidget* w = ui::QtWindow(window)) w->setEnabled(enabled);
 }
 
 void Process(int ms) {
@@ -244,15 +219,12 @@ bool WaitUntil(const std::function<bool()>& done) {
 }
 
 bool WaitForWindowShown(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && QTest::qWaitForWindowExposed(w);
+  return OnWindow(window, false, [](QWidget* w) { return QTest::qWaitForWindowExposed(w); });
 }
 
 void RunSoon(std::function<void()> task) { QTimer::singleShot(0, std::move(task)); }
-
 bool SaveWindowPicture(int64_t window, const std::string& path) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->grab().save(QString::fromStdString(path), "PNG");
+  return OnWindow(window, false, [&path](QWidget* w) { return w->grab().save(QString::fromStdString(path), "PNG"); });
 }
 
 void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {
@@ -275,23 +247,16 @@ void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {
 }
 
 ui::Rect ControlGeometry(int64_t widget) {
-  QWidget* c = ui::QtControl(widget);
-  return c != nullptr ? RectOf(c->geometry()) : ui::Rect{};
+  return OnControl(widget, ui::Rect{}, [](QWidget* c) { return RectOf(c->geometry()); });
 }
-
 ui::Size WindowClientSize(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr ? ui::Size{w->width(), w->height()} : ui::Size{};
+  return OnWindow(window, ui::Size{}, [](QWidget* w) { return ui::Size{w->width(), w->height()}; });
 }
-
 ui::Rect WindowFrame(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr ? RectOf(w->frameGeometry()) : ui::Rect{};
+  return OnWindow(window, ui::Rect{}, [](QWidget* w) { return RectOf(w->frameGeometry()); });
 }
-
 ui::Rect ScreenArea(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->screen() != nullptr ? RectOf(w->screen()->availableGeometry()) : ui::Rect{};
+  return OnWindow(window, ui::Rect{}, [](QWidget* w) { return RectOf(w->screen()->availableGeometry()); });
 }
 
 ui::Rect PrimaryScreen() {
@@ -300,11 +265,7 @@ ui::Rect PrimaryScreen() {
 }
 
 bool WindowVisible(int64_t window) { return WindowIs(window, &QWidget::isVisible); }
-
-bool WindowActive(int64_t window) { return WindowIs(window, &QWidget::isActiveWindow); }
-
 bool WindowMaximized(int64_t window) { return WindowIs(window, &QWidget::isMaximized); }
-
 bool WindowMinimized(int64_t window) { return WindowIs(window, &QWidget::isMinimized); }
 
 WindowDecorations DecorationsOf(int64_t window) {
@@ -317,20 +278,12 @@ WindowDecorations DecorationsOf(int64_t window) {
 }
 
 bool WindowEnabled(int64_t window) { return WindowIs(window, &QWidget::isEnabled); }
-
 bool WidgetEnabled(int64_t widget) {
-  QWidget* c = ui::QtControl(widget);
-  return c != nullptr && c->isEnabled();
-}
-
-bool WindowPlacedByProgram(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr && w->testAttribute(Qt::WA_Moved);
+  return OnControl(widget, false, [](QWidget* c) { return c->isEnabled(); });
 }
 
 runtime::Text WindowTitle(int64_t window) {
-  QWidget* w = ui::QtWindow(window);
-  return w != nullptr ? ui::TextFromQString(w->windowTitle()) : runtime::Text();
+  return OnWindow(window, runtime::Text(), [](QWidget* w) { return ui::TextFromQString(w->windowTitle()); });
 }
 
 int64_t FocusedWidget() {
@@ -376,18 +329,14 @@ runtime::Text ColumnTitle(int64_t widget, int64_t column) {
   return h != nullptr ? ui::TextFromQString(h->text()) : runtime::Text();
 }
 
-int32_t ColumnWidth(int64_t widget, int64_t column) {
-  QTableWidget* table = Table(widget);
-  return table != nullptr ? table->columnWidth(static_cast<int>(column)) : 0;
-}
-
 int64_t ChildCount(int64_t widget, int64_t item) {
   return OnItem(widget, item, 0, [](const QTreeWidgetItem* i) { return i->childCount(); });
 }
 
 int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
-  QTreeWidgetItem* i = TreeItemOf(widget, item);
-  QTreeWidgetItem* child = i != nullptr && index >= 0 ? i->child(static_cast<int>(index)) : nullptr;
+  QTreeWidgetItem* child = OnItem<QTreeWidgetItem*>(widget, item, nullptr, [index](const QTreeWidgetItem* i) {
+    return index >= 0 ? i->child(static_cast<int>(index)) : nullptr;
+  });
   return child != nullptr ? PositionOf(Tree(widget), child) : -1;
 }
 
@@ -419,9 +368,9 @@ std::vector<int64_t> SelectedItems(int64_t widget) {
 
 std::vector<int64_t> DraggedItems(int64_t widget) {
   std::vector<int64_t> out;
-  QWidget* c = ui::QtControl(widget);
-  if (c == nullptr) return out;
-  for (const QVariant& v : c->property("VX_DragItems").toList()) out.push_back(v.toLongLong());
+  const QVariantList items =
+      OnControl(widget, QVariantList(), [](QWidget* c) { return c->property("VX_DragItems").toList(); });
+  for (const QVariant& v : items) out.push_back(v.toLongLong());
   return out;
 }
 

