@@ -2,33 +2,37 @@
 // their own messages; tree items are counted in pre-order over every item the control holds.
 #include "tests/ui/driver.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
-// The system's headers come with the backend's own.
 #include "tests/ui/win32/driver_win32.h"
-#include "ui/win32/win32_ui.h"
-
-#include <commctrl.h>
+#include "ui/win32/native_controls.h"
 
 namespace ui_driver {
-
 namespace {
 
 enum class Kind { None, ListBox, ListView, TreeView };
 
 Kind KindOf(HWND control) {
-  wchar_t name[64] = {};
-  if (!control || !GetClassNameW(control, name, 64)) return Kind::None;
-  if (_wcsicmp(name, WC_LISTVIEWW) == 0) return Kind::ListView;
-  if (_wcsicmp(name, WC_TREEVIEWW) == 0) return Kind::TreeView;
-  return IsListBox(control) ? Kind::ListBox : Kind::None;
+  if (ClassIs(control, WC_LISTVIEWW)) return Kind::ListView;
+  if (ClassIs(control, WC_TREEVIEWW)) return Kind::TreeView;
+  return ClassIs(control, L"ListBox") ? Kind::ListBox : Kind::None;
 }
 
-HWND ControlOf(int64_t widget) { return ui::Win32Control(widget); }
+// The widget's control when it is of `kind`, else null.
+HWND ControlOf(int64_t widget, Kind kind) {
+  HWND control = ui::Win32Control(widget);
+  return KindOf(control) == kind ? control : nullptr;
+}
+
+template <typename L>
+LRESULT Ask(HWND control, UINT message, WPARAM w, L l) {
+  return control != nullptr ? SendMessageW(control, message, w, (LPARAM)(l)) : 0;
+}
 
 HTREEITEM Next(HWND tree, HTREEITEM item, WPARAM relation) {
-  return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+  return reinterpret_cast<HTREEITEM>(Ask(tree, TVM_GETNEXTITEM, relation, item));
 }
 
 HTREEITEM NextInPreOrder(HWND tree, HTREEITEM item) {
@@ -40,8 +44,7 @@ HTREEITEM NextInPreOrder(HWND tree, HTREEITEM item) {
 }
 
 HTREEITEM TreeItemAt(HWND tree, int64_t position) {
-  if (position < 0) return nullptr;
-  HTREEITEM item = Next(tree, nullptr, TVGN_ROOT);
+  HTREEITEM item = position >= 0 ? Next(tree, nullptr, TVGN_ROOT) : nullptr;
   for (int64_t i = 0; item && i < position; ++i) item = NextInPreOrder(tree, item);
   return item;
 }
@@ -54,78 +57,96 @@ int64_t PositionOf(HWND tree, HTREEITEM target) {
   return -1;
 }
 
-bool GetTreeItem(HWND tree, HTREEITEM item, UINT mask, TVITEMW* out, wchar_t* text = nullptr, int size = 0) {
-  *out = {};
-  out->mask = mask | TVIF_HANDLE;
-  out->hItem = item;
-  out->pszText = text;
-  out->cchTextMax = size;
-  return item && SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(out));
+// A tree widget's item at a pre-order position with the fields of `mask` read; item null when none.
+struct TreeItemRecord {
+  HWND tree = nullptr;
+  TVITEMW item = {};
+  std::wstring text;
+};
+
+TreeItemRecord TreeItemOf(int64_t widget, int64_t position, UINT mask) {
+  TreeItemRecord r;
+  r.tree = ControlOf(widget, Kind::TreeView);
+  r.text.assign(mask & TVIF_TEXT ? 32768 : 0, L'\0');
+  r.item.mask = mask | TVIF_HANDLE;
+  r.item.hItem = TreeItemAt(r.tree, position);
+  r.item.pszText = r.text.data();
+  r.item.cchTextMax = static_cast<int>(r.text.size());
+  if (r.item.hItem && !Ask(r.tree, TVM_GETITEMW, 0, &r.item)) r.item.hItem = nullptr;
+  r.text.resize(wcsnlen(r.text.c_str(), r.text.size()));
+  return r;
 }
 
-ui::Rect RectOf(const RECT& r) { return ui::Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+HWND HeaderOf(int64_t widget) {
+  return reinterpret_cast<HWND>(Ask(ControlOf(widget, Kind::ListView), LVM_GETHEADER, 0, 0));
+}
 
-// The item's rectangle in the control; empty when it is not shown.
-ui::Rect ItemRectIn(HWND control, int64_t item) {
-  RECT r = {};
-  switch (KindOf(control)) {
-    case Kind::ListBox: return ListBoxItemRect(control, item);
-    case Kind::ListView:
-      r.left = LVIR_BOUNDS;
-      return item >= 0 &&
-                     SendMessageW(control, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&r))
-                 ? RectOf(r)
-                 : ui::Rect{};
-    case Kind::TreeView: {
-      HTREEITEM i = TreeItemAt(control, item);
-      if (!i) return {};
-      // The message takes the item in the rectangle's place.
-      static_assert(sizeof(HTREEITEM) <= sizeof(RECT));
-      std::memcpy(&r, &i, sizeof i);
-      return SendMessageW(control, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)) ? RectOf(r) : ui::Rect{};
-    }
-    default: return {};
+// The drive-not-ready prompt the window owns, shown; null when none.
+HWND DrivePromptOf(int64_t window) {
+  HWND owner = ui::Win32Window(window);
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"SceneBuilderDrivePrompt", nullptr); owner && w;
+       w = FindWindowExW(nullptr, w, L"SceneBuilderDrivePrompt", nullptr)) {
+    if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
   }
+  return nullptr;
 }
 
 }  // namespace
 
-ui::Rect ItemRect(int64_t widget, int64_t item) { return ItemRectIn(ControlOf(widget), item); }
+ui::Rect ItemRect(int64_t widget, int64_t item) {
+  HWND control = ui::Win32Control(widget);
+  RECT r = {};
+  bool found = false;
+  switch (KindOf(control)) {
+    case Kind::ListBox: {
+      RECT client{};
+      GetClientRect(control, &client);
+      RECT shown{};
+      found = item >= 0 && Ask(control, LB_GETITEMRECT, item, &r) != LB_ERR && IntersectRect(&shown, &r, &client);
+      break;
+    }
+    case Kind::ListView:
+      r.left = LVIR_BOUNDS;
+      found = item >= 0 && Ask(control, LVM_GETITEMRECT, item, &r);
+      break;
+    case Kind::TreeView: {
+      HTREEITEM i = TreeItemAt(control, item);
+      std::memcpy(&r, &i, sizeof i);  // the message takes the item in the rectangle's place
+      found = i && Ask(control, TVM_GETITEMRECT, TRUE, &r);
+      break;
+    }
+    default: break;
+  }
+  return found ? RectOf(r) : ui::Rect{};
+}
 
 runtime::Text ShownItemText(int64_t widget, int64_t item) {
-  HWND control = ControlOf(widget);
-  std::wstring text(32768, L'\0');
+  HWND control = ui::Win32Control(widget);
   switch (KindOf(control)) {
-    case Kind::ListBox: return ListBoxItemText(control, item);
+    case Kind::ListBox:
+      return item < 0 ? runtime::Text()
+                      : ui::TextFromWide(ui::win32::NativeListBoxText(control, static_cast<int>(item)));
     case Kind::ListView: {
-      if (item < 0 || item >= SendMessageW(control, LVM_GETITEMCOUNT, 0, 0)) return {};
+      std::wstring text(32768, L'\0');
       LVITEMW cell = {};
       cell.pszText = text.data();
       cell.cchTextMax = static_cast<int>(text.size());
-      const LRESULT got =
-          SendMessageW(control, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&cell));
-      text.resize(got < 0 ? 0 : static_cast<size_t>(got));
+      const bool row = item >= 0 && item < Ask(control, LVM_GETITEMCOUNT, 0, 0);
+      text.resize(row ? std::max<LRESULT>(Ask(control, LVM_GETITEMTEXTW, item, &cell), 0) : 0);
       return ui::TextFromWide(text);
     }
-    case Kind::TreeView: {
-      TVITEMW t;
-      if (!GetTreeItem(control, TreeItemAt(control, item), TVIF_TEXT, &t, text.data(), static_cast<int>(text.size())))
-        return {};
-      text.resize(wcsnlen(text.c_str(), text.size()));
-      return ui::TextFromWide(text);
-    }
+    case Kind::TreeView: return ui::TextFromWide(TreeItemOf(widget, item, TVIF_TEXT).text);
     default: return {};
   }
 }
 
 void ScrollToItem(int64_t widget, int64_t item) {
-  HWND control = ControlOf(widget);
+  HWND control = ui::Win32Control(widget);
   switch (KindOf(control)) {
-    case Kind::ListBox: SendMessageW(control, LB_SETTOPINDEX, static_cast<WPARAM>(item), 0); break;
-    case Kind::ListView: SendMessageW(control, LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE); break;
+    case Kind::ListBox: Ask(control, LB_SETTOPINDEX, item, 0); break;
+    case Kind::ListView: Ask(control, LVM_ENSUREVISIBLE, item, FALSE); break;
     case Kind::TreeView:
-      if (HTREEITEM i = TreeItemAt(control, item))
-        SendMessageW(control, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(i));
+      if (HTREEITEM i = TreeItemAt(control, item)) Ask(control, TVM_ENSUREVISIBLE, 0, i);
       break;
     default: break;
   }
@@ -133,91 +154,78 @@ void ScrollToItem(int64_t widget, int64_t item) {
 }
 
 void ExpandItem(int64_t widget, int64_t item) {
-  HWND control = ControlOf(widget);
-  if (KindOf(control) != Kind::TreeView) return;
-  if (HTREEITEM i = TreeItemAt(control, item)) {
-    SendMessageW(control, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(i));
-    SendMessageW(control, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(i));
+  HWND tree = ControlOf(widget, Kind::TreeView);
+  if (HTREEITEM i = TreeItemAt(tree, item)) {
+    Ask(tree, TVM_EXPAND, TVE_EXPAND, i);
+    Ask(tree, TVM_ENSUREVISIBLE, 0, i);
   }
   Process();
 }
 
 int64_t ColumnTotal(int64_t widget) {
-  HWND control = ControlOf(widget);
-  if (KindOf(control) == Kind::ListBox) return 1;
-  if (KindOf(control) != Kind::ListView) return 0;
-  HWND header = reinterpret_cast<HWND>(SendMessageW(control, LVM_GETHEADER, 0, 0));
-  return header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+  if (ControlOf(widget, Kind::ListBox)) return 1;
+  return Ask(HeaderOf(widget), HDM_GETITEMCOUNT, 0, 0);
 }
 
 runtime::Text ColumnTitle(int64_t widget, int64_t column) {
-  HWND control = ControlOf(widget);
-  if (KindOf(control) != Kind::ListView) return {};
   std::wstring title(4096, L'\0');
   LVCOLUMNW c = {};
   c.mask = LVCF_TEXT;
   c.pszText = title.data();
   c.cchTextMax = static_cast<int>(title.size());
-  if (!SendMessageW(control, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&c))) return {};
+  if (!Ask(ControlOf(widget, Kind::ListView), LVM_GETCOLUMNW, column, &c)) return {};
   title.resize(wcsnlen(title.c_str(), title.size()));
   return ui::TextFromWide(title);
 }
 
 int32_t ColumnWidth(int64_t widget, int64_t column) {
-  HWND control = ControlOf(widget);
-  if (KindOf(control) != Kind::ListView) return 0;
-  return static_cast<int32_t>(SendMessageW(control, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
-}
-
-int64_t ChildCount(int64_t widget, int64_t item) {
-  HWND tree = ControlOf(widget);
-  if (KindOf(tree) != Kind::TreeView) return 0;
-  HTREEITEM parent = TreeItemAt(tree, item);
-  int64_t count = 0;
-  for (HTREEITEM c = parent ? Next(tree, parent, TVGN_CHILD) : nullptr; c; c = Next(tree, c, TVGN_NEXT)) ++count;
-  return count;
+  return static_cast<int32_t>(Ask(ControlOf(widget, Kind::ListView), LVM_GETCOLUMNWIDTH, column, 0));
 }
 
 int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
-  HWND tree = ControlOf(widget);
-  if (KindOf(tree) != Kind::TreeView || index < 0) return -1;
-  HTREEITEM parent = TreeItemAt(tree, item);
-  HTREEITEM c = parent ? Next(tree, parent, TVGN_CHILD) : nullptr;
-  for (int64_t i = 0; c && i < index; ++i) c = Next(tree, c, TVGN_NEXT);
-  return c ? PositionOf(tree, c) : -1;
+  const TreeItemRecord parent = TreeItemOf(widget, item, 0);
+  HTREEITEM c = parent.item.hItem && index >= 0 ? Next(parent.tree, parent.item.hItem, TVGN_CHILD) : nullptr;
+  for (int64_t i = 0; c && i < index; ++i) c = Next(parent.tree, c, TVGN_NEXT);
+  return c ? PositionOf(parent.tree, c) : -1;
+}
+
+int64_t ChildCount(int64_t widget, int64_t item) {
+  int64_t count = 0;
+  while (ChildAt(widget, item, count) != -1) ++count;
+  return count;
 }
 
 bool ItemExpanded(int64_t widget, int64_t item) {
-  HWND tree = ControlOf(widget);
-  TVITEMW t;
-  if (KindOf(tree) != Kind::TreeView || !GetTreeItem(tree, TreeItemAt(tree, item), TVIF_STATE, &t)) return false;
-  return (t.state & TVIS_EXPANDED) && Next(tree, t.hItem, TVGN_CHILD);
+  const TreeItemRecord r = TreeItemOf(widget, item, TVIF_STATE);
+  return r.item.hItem && (r.item.state & TVIS_EXPANDED) && Next(r.tree, r.item.hItem, TVGN_CHILD);
 }
 
 bool ItemHasExpandButton(int64_t widget, int64_t item) {
-  HWND tree = ControlOf(widget);
-  TVITEMW t;
-  if (KindOf(tree) != Kind::TreeView || !GetTreeItem(tree, TreeItemAt(tree, item), TVIF_CHILDREN, &t)) return false;
-  const bool buttons = GetWindowLongW(tree, GWL_STYLE) & TVS_HASBUTTONS;
-  return buttons && (t.cChildren != 0 || Next(tree, t.hItem, TVGN_CHILD));
+  const TreeItemRecord r = TreeItemOf(widget, item, TVIF_CHILDREN);
+  const bool buttons = GetWindowLongW(r.tree, GWL_STYLE) & TVS_HASBUTTONS;
+  return r.item.hItem && buttons && (r.item.cChildren != 0 || Next(r.tree, r.item.hItem, TVGN_CHILD));
 }
 
 uint32_t ItemTag(int64_t widget, int64_t item) {
-  HWND tree = ControlOf(widget);
-  TVITEMW t;
-  if (KindOf(tree) != Kind::TreeView || !GetTreeItem(tree, TreeItemAt(tree, item), TVIF_PARAM, &t)) return 0;
-  return static_cast<uint32_t>(t.lParam);
+  const TreeItemRecord r = TreeItemOf(widget, item, TVIF_PARAM);
+  return r.item.hItem ? static_cast<uint32_t>(r.item.lParam) : 0;
 }
 
 std::vector<int64_t> SelectedItems(int64_t widget) {
-  HWND control = ControlOf(widget);
+  HWND control = ui::Win32Control(widget);
   std::vector<int64_t> out;
   switch (KindOf(control)) {
-    case Kind::ListBox: return ListBoxSelectedItems(control);
+    case Kind::ListBox: {
+      const bool multi = GetWindowLongW(control, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL);
+      for (int i = 0; i < ui::win32::NativeListBoxCount(control); ++i) {
+        if (multi ? Ask(control, LB_GETSEL, i, 0) > 0 : ui::win32::NativeListBoxSelection(control) == i)
+          out.push_back(i);
+      }
+      break;
+    }
     case Kind::ListView:
-      for (int row = -1;;) {
-        row = static_cast<int>(SendMessageW(control, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
-        if (row < 0) break;
+      for (LRESULT row = Ask(control, LVM_GETNEXTITEM, -1, LVNI_SELECTED); row >= 0;
+           row = Ask(control, LVM_GETNEXTITEM, row, LVNI_SELECTED)) {
         out.push_back(row);
       }
       break;
@@ -229,37 +237,17 @@ std::vector<int64_t> SelectedItems(int64_t widget) {
   return out;
 }
 
-std::vector<int64_t> DraggedItems(int64_t widget) { return ui::Win32DraggedItems(ControlOf(widget)); }
+std::vector<int64_t> DraggedItems(int64_t widget) { return ui::Win32DraggedItems(ui::Win32Control(widget)); }
 
 void ClickColumnHeader(int64_t widget, int64_t column) {
-  HWND control = ControlOf(widget);
-  HWND header =
-      KindOf(control) == Kind::ListView ? reinterpret_cast<HWND>(SendMessageW(control, LVM_GETHEADER, 0, 0)) : nullptr;
+  HWND header = HeaderOf(widget);
   RECT r = {};
-  if (!header || !SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r)))
-    return;
+  if (!Ask(header, HDM_GETITEMRECT, column, &r)) return;
   // The header lies at the top of the list's client area.
   POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  MapWindowPoints(header, control, &at, 1);
+  MapWindowPoints(header, ui::Win32Control(widget), &at, 1);
   ClickAt(widget, ui::Point{at.x, at.y});
 }
-
-namespace {
-
-constexpr wchar_t kPromptClass[] = L"SceneBuilderDrivePrompt";
-
-// The drive-not-ready prompt the window owns, shown; null when none.
-HWND DrivePromptOf(int64_t window) {
-  HWND owner = ui::Win32Window(window);
-  if (!owner) return nullptr;
-  for (HWND w = FindWindowExW(nullptr, nullptr, kPromptClass, nullptr); w;
-       w = FindWindowExW(nullptr, w, kPromptClass, nullptr)) {
-    if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
-  }
-  return nullptr;
-}
-
-}  // namespace
 
 bool DrivePromptOpen(int64_t window) {
   Process();
@@ -267,13 +255,7 @@ bool DrivePromptOpen(int64_t window) {
 }
 
 void CancelDrivePrompt(int64_t window) {
-  HWND prompt = DrivePromptOf(window);
-  if (!prompt) return;
-  if (HWND cancel = GetDlgItem(prompt, IDCANCEL)) {
-    SendMessageW(cancel, BM_CLICK, 0, 0);
-  } else {
-    SendMessageW(prompt, WM_COMMAND, IDCANCEL, 0);
-  }
+  Ask(GetDlgItem(DrivePromptOf(window), IDCANCEL), BM_CLICK, 0, 0);
   Process();
 }
 
