@@ -1,11 +1,13 @@
-// The test driver over Win32: real input through the system's queue, sent with the target's window
-// in the foreground, and the native windows behind the numbers for what the tests inspect.
+// The test driver over Win32: real input sent with the target's window in the foreground, and the native
+// windows and controls behind the numbers, asked through their own messages, for what the tests inspect.
 #include "tests/ui/driver.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
+#include <string>
 #include <utility>
 
 #include "tests/ui/win32/driver_win32.h"
@@ -14,6 +16,7 @@
 #include "ui/widget.h"
 #include "ui/win32/native_controls.h"
 #include "ui/win32/native_window.h"
+#include "ui/win32/win32_ui.h"
 #include "ui/window.h"
 
 namespace ui_driver {
@@ -21,6 +24,25 @@ namespace {
 
 using ui::Win32Control;
 using ui::Win32Window;
+
+// Handles every message that is waiting and what follows from it, until the thread is idle.
+void PumpIdle() {
+  bool woke = false;
+  for (int i = 0; i < 200; ++i) {
+    const ui::win32::NativeWaitResult r = ui::win32::NativeWaitMessages(15);
+    if (r == ui::win32::NativeWaitResult::WakeUp) woke = true;
+    if (r == ui::win32::NativeWaitResult::Timeout) break;
+  }
+  // A wake-up belongs to the program's next wait, not to the driver's pumping.
+  if (woke) ui::win32::NativeWakeWait();
+}
+
+bool ClassIs(HWND window, const wchar_t* name) {
+  wchar_t found[64] = {};
+  return window != nullptr && GetClassNameW(window, found, 64) > 0 && _wcsicmp(found, name) == 0;
+}
+
+ui::Rect RectOf(const RECT& r) { return ui::Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 
 HWND RootOf(HWND h) { return h != nullptr ? GetAncestor(h, GA_ROOT) : nullptr; }
 
@@ -69,7 +91,10 @@ constexpr WORD kKeys[] = {VK_TAB, VK_TAB, VK_RETURN, VK_SPACE, VK_UP, VK_DOWN, V
 void SendKey(HWND target, Key key) {
   if (target == nullptr) return;
   Foreground(target);
-  SendKeyPress(kKeys[static_cast<int>(key)], key == Key::ShiftTab ? VK_SHIFT : 0);
+  const WORD vk = kKeys[static_cast<int>(key)];
+  if (key == Key::ShiftTab) SendKeys({{VK_SHIFT, false}});
+  SendKeys({{vk, false}, {vk, true}});
+  if (key == Key::ShiftTab) SendKeys({{VK_SHIFT, true}});
   PumpIdle();
 }
 
@@ -86,11 +111,8 @@ std::map<UINT_PTR, std::function<void()>> g_tasks;
 
 void CALLBACK RunTask(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
-  auto it = g_tasks.find(id);
-  if (it == g_tasks.end()) return;
-  std::function<void()> task = std::move(it->second);
-  g_tasks.erase(it);
-  task();
+  auto task = g_tasks.extract(id);
+  if (!task.empty()) task.mapped()();
 }
 
 void After(UINT ms, std::function<void()> task) {
@@ -113,31 +135,91 @@ std::vector<HWND> VisibleThreadWindows() {
 ui::Rect MonitorRect(HMONITOR monitor, bool work_area) {
   MONITORINFO info = {};
   info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(monitor, &info)) return ui::Rect{};
-  return RectOf(work_area ? info.rcWork : info.rcMonitor);
+  return GetMonitorInfoW(monitor, &info) ? RectOf(work_area ? info.rcWork : info.rcMonitor) : ui::Rect{};
 }
 
-runtime::Text TextOf(HWND h) {
-  return h != nullptr ? ui::TextFromWide(ui::win32::NativeWindowText(h)) : runtime::Text();
+runtime::Text TextOf(HWND h) { return ui::TextFromWide(ui::win32::NativeWindowText(h)); }
+
+// Tree items are counted in pre-order over every item the control holds.
+enum class Kind { None, ListBox, ListView, TreeView };
+
+Kind KindOf(HWND control) {
+  if (ClassIs(control, WC_LISTVIEWW)) return Kind::ListView;
+  if (ClassIs(control, WC_TREEVIEWW)) return Kind::TreeView;
+  return ClassIs(control, L"ListBox") ? Kind::ListBox : Kind::None;
+}
+
+// The widget's control when it is of `kind`, else null.
+HWND ControlOf(int64_t widget, Kind kind) {
+  return KindOf(Win32Control(widget)) == kind ? Win32Control(widget) : nullptr;
+}
+
+template <typename L>
+LRESULT Ask(HWND control, UINT message, WPARAM w, L l) {
+  return control != nullptr ? SendMessageW(control, message, w, (LPARAM)(l)) : 0;
+}
+
+HTREEITEM Next(HWND tree, HTREEITEM item, WPARAM relation) {
+  return reinterpret_cast<HTREEITEM>(Ask(tree, TVM_GETNEXTITEM, relation, item));
+}
+
+HTREEITEM NextInPreOrder(HWND tree, HTREEITEM item) {
+  if (HTREEITEM child = Next(tree, item, TVGN_CHILD)) return child;
+  for (; item; item = Next(tree, item, TVGN_PARENT)) {
+    if (HTREEITEM sibling = Next(tree, item, TVGN_NEXT)) return sibling;
+  }
+  return nullptr;
+}
+
+HTREEITEM TreeItemAt(HWND tree, int64_t position) {
+  HTREEITEM item = position >= 0 ? Next(tree, nullptr, TVGN_ROOT) : nullptr;
+  for (int64_t i = 0; item && i < position; ++i) item = NextInPreOrder(tree, item);
+  return item;
+}
+
+int64_t PositionOf(HWND tree, HTREEITEM target) {
+  int64_t position = 0;
+  for (HTREEITEM i = Next(tree, nullptr, TVGN_ROOT); i; i = NextInPreOrder(tree, i), ++position) {
+    if (i == target) return position;
+  }
+  return -1;
+}
+
+// A tree widget's item at a pre-order position with the fields of `mask` read; item null when none.
+struct TreeItemRecord {
+  HWND tree = nullptr;
+  TVITEMW item = {};
+  std::wstring text;
+};
+
+TreeItemRecord TreeItemOf(int64_t widget, int64_t position, UINT mask) {
+  TreeItemRecord r;
+  r.tree = ControlOf(widget, Kind::TreeView);
+  r.text.assign(mask & TVIF_TEXT ? 32768 : 0, L'\0');
+  r.item.mask = mask | TVIF_HANDLE;
+  r.item.hItem = TreeItemAt(r.tree, position);
+  r.item.pszText = r.text.data();
+  r.item.cchTextMax = static_cast<int>(r.text.size());
+  if (r.item.hItem && !Ask(r.tree, TVM_GETITEMW, 0, &r.item)) r.item.hItem = nullptr;
+  r.text.resize(wcsnlen(r.text.c_str(), r.text.size()));
+  return r;
+}
+
+HWND HeaderOf(int64_t widget) {
+  return reinterpret_cast<HWND>(Ask(ControlOf(widget, Kind::ListView), LVM_GETHEADER, 0, 0));
+}
+
+// The drive-not-ready prompt the window owns, shown; null when none.
+HWND DrivePromptOf(int64_t window) {
+  HWND owner = ui::Win32Window(window);
+  for (HWND w = FindWindowExW(nullptr, nullptr, L"SceneBuilderDrivePrompt", nullptr); owner && w;
+       w = FindWindowExW(nullptr, w, L"SceneBuilderDrivePrompt", nullptr)) {
+    if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
+  }
+  return nullptr;
 }
 
 }  // namespace
-
-void PumpIdle() {
-  bool woke = false;
-  for (int i = 0; i < 200; ++i) {
-    const ui::win32::NativeWaitResult r = ui::win32::NativeWaitMessages(15);
-    if (r == ui::win32::NativeWaitResult::WakeUp) woke = true;
-    if (r == ui::win32::NativeWaitResult::Timeout) break;
-  }
-  // A wake-up belongs to the program's next wait, not to the driver's pumping.
-  if (woke) ui::win32::NativeWakeWait();
-}
-
-bool ClassIs(HWND window, const wchar_t* name) {
-  wchar_t found[64] = {};
-  return window != nullptr && GetClassNameW(window, found, 64) > 0 && _wcsicmp(found, name) == 0;
-}
 
 bool StartForTests(int& argc, char** argv) {
   return ui::StartToolkit(argc, argv, nullptr) && ui::InitEvents() && ui::InitWindows() && ui::InitWidgets();
@@ -162,12 +244,10 @@ void ClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(Win32Wi
 void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(Win32Window(window), at, button, 2); }
 
 void ControlClickAt(int64_t widget, ui::Point at) {
-  HWND c = Win32Control(widget);
-  if (c == nullptr) return;
-  Foreground(c);
-  SendKeyEvent(VK_CONTROL, false);
-  ClickOn(c, at, Mouse::Left, 1);
-  SendKeyEvent(VK_CONTROL, true);
+  Foreground(Win32Control(widget));
+  SendKeys({{VK_CONTROL, false}});
+  ClickAt(widget, at);
+  SendKeys({{VK_CONTROL, true}});
   PumpIdle();
 }
 
@@ -232,9 +312,8 @@ void EnableWindow(int64_t window, bool enabled) { ::EnableWindow(Win32Window(win
 
 void Process(int ms) {
   const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::max(ms, 0));
-  do {
-    PumpIdle();
-  } while (GetTickCount64() < end);
+  PumpIdle();
+  while (GetTickCount64() < end) PumpIdle();
 }
 
 bool WaitUntil(const std::function<bool()>& done) {
@@ -244,7 +323,7 @@ bool WaitUntil(const std::function<bool()>& done) {
 }
 
 bool WaitForWindowShown(int64_t window) {
-  return WaitUntil([window] { return Is(Win32Window(window), IsWindowVisible); });
+  return WaitUntil([window] { return WindowVisible(window); });
 }
 
 void RunSoon(std::function<void()> task) { After(0, std::move(task)); }
@@ -346,6 +425,164 @@ int64_t FocusedWidget() {
     if (n != -1) return n;
   }
   return -1;
+}
+
+ui::Rect ItemRect(int64_t widget, int64_t item) {
+  HWND control = ui::Win32Control(widget);
+  RECT r = {};
+  bool found = false;
+  switch (KindOf(control)) {
+    case Kind::ListBox: {
+      RECT client{}, shown{};
+      found = GetClientRect(control, &client) && item >= 0 && Ask(control, LB_GETITEMRECT, item, &r) != LB_ERR &&
+              IntersectRect(&shown, &r, &client);
+      break;
+    }
+    case Kind::ListView:
+      r.left = LVIR_BOUNDS;
+      found = item >= 0 && Ask(control, LVM_GETITEMRECT, item, &r);
+      break;
+    case Kind::TreeView: {
+      HTREEITEM i = TreeItemAt(control, item);
+      std::memcpy(&r, &i, sizeof i);  // the message takes the item in the rectangle's place
+      found = i && Ask(control, TVM_GETITEMRECT, TRUE, &r);
+      break;
+    }
+    default: break;
+  }
+  return found ? RectOf(r) : ui::Rect{};
+}
+
+runtime::Text ShownItemText(int64_t widget, int64_t item) {
+  HWND control = ui::Win32Control(widget);
+  switch (KindOf(control)) {
+    case Kind::ListBox:
+      return item < 0 ? runtime::Text()
+                      : ui::TextFromWide(ui::win32::NativeListBoxText(control, static_cast<int>(item)));
+    case Kind::ListView: {
+      std::wstring text(32768, L'\0');
+      LVITEMW cell = {};
+      cell.pszText = text.data();
+      cell.cchTextMax = static_cast<int>(text.size());
+      const bool row = item >= 0 && item < Ask(control, LVM_GETITEMCOUNT, 0, 0);
+      text.resize(row ? std::max<LRESULT>(Ask(control, LVM_GETITEMTEXTW, item, &cell), 0) : 0);
+      return ui::TextFromWide(text);
+    }
+    case Kind::TreeView: return ui::TextFromWide(TreeItemOf(widget, item, TVIF_TEXT).text);
+    default: return {};
+  }
+}
+
+void ScrollToItem(int64_t widget, int64_t item) {
+  HWND control = ui::Win32Control(widget);
+  switch (KindOf(control)) {
+    case Kind::ListBox: Ask(control, LB_SETTOPINDEX, item, 0); break;
+    case Kind::ListView: Ask(control, LVM_ENSUREVISIBLE, item, FALSE); break;
+    case Kind::TreeView: Ask(control, TVM_ENSUREVISIBLE, 0, TreeItemAt(control, item)); break;
+    default: break;
+  }
+  Process();
+}
+
+void ExpandItem(int64_t widget, int64_t item) {
+  HWND tree = ControlOf(widget, Kind::TreeView);
+  if (HTREEITEM i = TreeItemAt(tree, item)) {
+    Ask(tree, TVM_EXPAND, TVE_EXPAND, i);
+    Ask(tree, TVM_ENSUREVISIBLE, 0, i);
+  }
+  Process();
+}
+
+int64_t ColumnTotal(int64_t widget) {
+  return ControlOf(widget, Kind::ListBox) ? 1 : Ask(HeaderOf(widget), HDM_GETITEMCOUNT, 0, 0);
+}
+
+runtime::Text ColumnTitle(int64_t widget, int64_t column) {
+  std::wstring title(4096, L'\0');
+  LVCOLUMNW c = {};
+  c.mask = LVCF_TEXT;
+  c.pszText = title.data();
+  c.cchTextMax = static_cast<int>(title.size());
+  if (!Ask(ControlOf(widget, Kind::ListView), LVM_GETCOLUMNW, column, &c)) return {};
+  title.resize(wcsnlen(title.c_str(), title.size()));
+  return ui::TextFromWide(title);
+}
+
+int32_t ColumnWidth(int64_t widget, int64_t column) {
+  return static_cast<int32_t>(Ask(ControlOf(widget, Kind::ListView), LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
+  const TreeItemRecord parent = TreeItemOf(widget, item, 0);
+  HTREEITEM c = parent.item.hItem && index >= 0 ? Next(parent.tree, parent.item.hItem, TVGN_CHILD) : nullptr;
+  for (int64_t i = 0; c && i < index; ++i) c = Next(parent.tree, c, TVGN_NEXT);
+  return c ? PositionOf(parent.tree, c) : -1;
+}
+
+int64_t ChildCount(int64_t widget, int64_t item) {
+  int64_t count = 0;
+  while (ChildAt(widget, item, count) != -1) ++count;
+  return count;
+}
+
+bool ItemExpanded(int64_t widget, int64_t item) {
+  const TreeItemRecord r = TreeItemOf(widget, item, TVIF_STATE);
+  return r.item.hItem && (r.item.state & TVIS_EXPANDED) && Next(r.tree, r.item.hItem, TVGN_CHILD);
+}
+
+bool ItemHasExpandButton(int64_t widget, int64_t item) {
+  const TreeItemRecord r = TreeItemOf(widget, item, TVIF_CHILDREN);
+  const bool buttons = GetWindowLongW(r.tree, GWL_STYLE) & TVS_HASBUTTONS;
+  return r.item.hItem && buttons && (r.item.cChildren != 0 || Next(r.tree, r.item.hItem, TVGN_CHILD));
+}
+
+uint32_t ItemTag(int64_t widget, int64_t item) {
+  return static_cast<uint32_t>(TreeItemOf(widget, item, TVIF_PARAM).item.lParam);
+}
+
+std::vector<int64_t> SelectedItems(int64_t widget) {
+  HWND control = ui::Win32Control(widget);
+  std::vector<int64_t> out;
+  switch (KindOf(control)) {
+    case Kind::ListBox:
+      for (LRESULT row = 0; row < Ask(control, LB_GETCOUNT, 0, 0); ++row) {
+        if (Ask(control, LB_GETSEL, row, 0) > 0) out.push_back(row);
+      }
+      break;
+    case Kind::ListView:
+      for (LRESULT row = Ask(control, LVM_GETNEXTITEM, -1, LVNI_SELECTED); row >= 0;
+           row = Ask(control, LVM_GETNEXTITEM, row, LVNI_SELECTED)) {
+        out.push_back(row);
+      }
+      break;
+    case Kind::TreeView:
+      if (HTREEITEM s = Next(control, nullptr, TVGN_CARET)) out.push_back(PositionOf(control, s));
+      break;
+    default: break;
+  }
+  return out;
+}
+
+std::vector<int64_t> DraggedItems(int64_t widget) { return ui::Win32DraggedItems(ui::Win32Control(widget)); }
+
+void ClickColumnHeader(int64_t widget, int64_t column) {
+  HWND header = HeaderOf(widget);
+  RECT r = {};
+  if (!Ask(header, HDM_GETITEMRECT, column, &r)) return;
+  // The header lies at the top of the list's client area.
+  POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  MapWindowPoints(header, ui::Win32Control(widget), &at, 1);
+  ClickAt(widget, ui::Point{at.x, at.y});
+}
+
+bool DrivePromptOpen(int64_t window) {
+  Process();
+  return DrivePromptOf(window) != nullptr;
+}
+
+void CancelDrivePrompt(int64_t window) {
+  Ask(GetDlgItem(DrivePromptOf(window), IDCANCEL), BM_CLICK, 0, 0);
+  Process();
 }
 
 }  // namespace ui_driver

@@ -32,7 +32,6 @@ struct NativeWindowTest : ::testing::Test {
     window_ = NativeWindowCreate({kClass, L"native", 40, 40, 600, 400, style, 0, nullptr}, &callbacks_, this);
     ASSERT_NE(window_, nullptr);
     tree_ = NativeTreeViewCreate(window_, {10, 10, 300, 200}, 101, 0);
-    ASSERT_NE(tree_, nullptr);
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     PumpIdle();
@@ -40,12 +39,11 @@ struct NativeWindowTest : ::testing::Test {
   void TearDown() override {
     DestroyWindow(window_);
     NativeUnregisterWindowClass(kClass);
-    PumpIdle();
   }
 
   void PressKey(WORD key) {
     SetForegroundWindow(window_);
-    ui_driver::SendKeyPress(key);
+    ui_driver::SendKeys({{key, false}, {key, true}});
     PumpIdle();
   }
   static void PumpIdle() {
@@ -53,19 +51,17 @@ struct NativeWindowTest : ::testing::Test {
     }
   }
 
-  static bool Populate(void* context, HWND, const NativeControlMessageRecord& m, LRESULT* result) {
+  static bool Populate(void* context, HWND, const NativeControlMessageRecord& m, LRESULT*) {
     HTREEITEM item =
         m.message == WM_NOTIFY ? NativeTreeItemToPopulate(reinterpret_cast<const NMHDR*>(m.lparam)) : nullptr;
     if (item == nullptr) return false;
     ++static_cast<NativeWindowTest*>(context)->populations_;
     for (const wchar_t* name : {L"alpha", L"beta"}) NativeTreeAdd(m.control, {item, nullptr, name, -1, 7, false});
-    *result = 0;
     return true;
   }
   NativeWindowCallbacks callbacks_ = {};
 
-  HWND window_ = nullptr;
-  HWND tree_ = nullptr;
+  HWND window_ = nullptr, tree_ = nullptr;
   std::vector<UINT> densities_;
   int populations_ = 0;
 };
