@@ -140,7 +140,6 @@ ui::Rect MonitorRect(HMONITOR monitor, bool work_area) {
 
 runtime::Text TextOf(HWND h) { return ui::TextFromWide(ui::win32::NativeWindowText(h)); }
 
-// Tree items are counted in pre-order over every item the control holds.
 enum class Kind { None, ListBox, ListView, TreeView };
 
 Kind KindOf(HWND control) {
@@ -171,6 +170,7 @@ HTREEITEM NextInPreOrder(HWND tree, HTREEITEM item) {
   return nullptr;
 }
 
+// Tree items are counted in pre-order over every item the control holds.
 HTREEITEM TreeItemAt(HWND tree, int64_t position) {
   HTREEITEM item = position >= 0 ? Next(tree, nullptr, TVGN_ROOT) : nullptr;
   for (int64_t i = 0; item && i < position; ++i) item = NextInPreOrder(tree, item);
