@@ -1,16 +1,15 @@
-// The test driver over Win32: real input sent with the target's window in the foreground, and the native
-// windows and controls behind the numbers, asked through their own messages, for what the tests inspect.
+// The test driver over Win32: input through the system's queue (SendInput), so that capture, focus and
+// key state follow as for a user; wine delivers it to the foreground window only.
 #include "tests/ui/driver.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <string>
-#include <utility>
 
-#include "tests/ui/win32/driver_win32.h"
 #include "ui/event_queue.h"
 #include "ui/toolkit.h"
 #include "ui/widget.h"
@@ -24,17 +23,18 @@ namespace {
 
 using ui::Win32Control;
 using ui::Win32Window;
+namespace native = ui::win32;
 
 // Handles every message that is waiting and what follows from it, until the thread is idle.
 void PumpIdle() {
   bool woke = false;
   for (int i = 0; i < 200; ++i) {
-    const ui::win32::NativeWaitResult r = ui::win32::NativeWaitMessages(15);
-    if (r == ui::win32::NativeWaitResult::WakeUp) woke = true;
-    if (r == ui::win32::NativeWaitResult::Timeout) break;
+    const native::NativeWaitResult r = native::NativeWaitMessages(15);
+    if (r == native::NativeWaitResult::WakeUp) woke = true;
+    if (r == native::NativeWaitResult::Timeout) break;
   }
   // A wake-up belongs to the program's next wait, not to the driver's pumping.
-  if (woke) ui::win32::NativeWakeWait();
+  if (woke) native::NativeWakeWait();
 }
 
 bool ClassIs(HWND window, const wchar_t* name) {
@@ -43,15 +43,20 @@ bool ClassIs(HWND window, const wchar_t* name) {
 }
 
 ui::Rect RectOf(const RECT& r) { return ui::Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
-
-HWND RootOf(HWND h) { return h != nullptr ? GetAncestor(h, GA_ROOT) : nullptr; }
-
 void Foreground(HWND target) {
-  HWND root = RootOf(target);
+  HWND root = GetAncestor(target, GA_ROOT);
   if (root != nullptr && GetForegroundWindow() != root) {
     SetForegroundWindow(root);
     PumpIdle();
   }
+}
+
+void KeyEvent(WORD key, DWORD flags) {
+  INPUT in = {};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = key;
+  in.ki.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
 }
 
 // Where and when the last press went: a press close to it in place and time would be the second
@@ -68,14 +73,21 @@ void BeforePress(POINT p) {
   g_last_press_time = GetTickCount64();
 }
 
-// Mouse events at a point of `h`'s client area; a sequence that starts with a press is a new press.
+// Mouse events (button flags, 0 for a move) at a point of `h`'s client area; a sequence that starts
+// with a press is a new press.
 void MouseAt(HWND h, ui::Point at, const std::vector<DWORD>& events) {
-  if (h == nullptr) return;
   Foreground(h);
   POINT p{at.x, at.y};
   ClientToScreen(h, &p);
   if (events.front() & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_RIGHTDOWN)) BeforePress(p);
-  SendMouse(p, events);
+  for (DWORD flags : events) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(p.x, 65536, GetSystemMetrics(SM_CXSCREEN));
+    in.mi.dy = MulDiv(p.y, 65536, GetSystemMetrics(SM_CYSCREEN));
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    SendInput(1, &in, sizeof in);
+  }
   PumpIdle();
 }
 
@@ -89,12 +101,12 @@ void ClickOn(HWND h, ui::Point at, Mouse button, int times) {
 constexpr WORD kKeys[] = {VK_TAB, VK_TAB, VK_RETURN, VK_SPACE, VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT};
 
 void SendKey(HWND target, Key key) {
-  if (target == nullptr) return;
   Foreground(target);
   const WORD vk = kKeys[static_cast<int>(key)];
-  if (key == Key::ShiftTab) SendKeys({{VK_SHIFT, false}});
-  SendKeys({{vk, false}, {vk, true}});
-  if (key == Key::ShiftTab) SendKeys({{VK_SHIFT, true}});
+  if (key == Key::ShiftTab) KeyEvent(VK_SHIFT, 0);
+  KeyEvent(vk, 0);
+  KeyEvent(vk, KEYEVENTF_KEYUP);
+  if (key == Key::ShiftTab) KeyEvent(VK_SHIFT, KEYEVENTF_KEYUP);
   PumpIdle();
 }
 
@@ -102,8 +114,6 @@ void SystemCommand(int64_t window, WPARAM command) {
   if (HWND w = Win32Window(window)) SendMessageW(w, WM_SYSCOMMAND, command, 0);
   PumpIdle();
 }
-
-bool Is(HWND w, BOOL(WINAPI* test)(HWND)) { return w != nullptr && test(w) != FALSE; }
 
 // Tasks run from thread timers: these fire inside whatever message loop runs then, a message
 // box's own included.
@@ -138,7 +148,7 @@ ui::Rect MonitorRect(HMONITOR monitor, bool work_area) {
   return GetMonitorInfoW(monitor, &info) ? RectOf(work_area ? info.rcWork : info.rcMonitor) : ui::Rect{};
 }
 
-runtime::Text TextOf(HWND h) { return ui::TextFromWide(ui::win32::NativeWindowText(h)); }
+runtime::Text TextOf(HWND h) { return ui::TextFromWide(native::NativeWindowText(h)); }
 
 enum class Kind { None, ListBox, ListView, TreeView };
 
@@ -146,11 +156,6 @@ Kind KindOf(HWND control) {
   if (ClassIs(control, WC_LISTVIEWW)) return Kind::ListView;
   if (ClassIs(control, WC_TREEVIEWW)) return Kind::TreeView;
   return ClassIs(control, L"ListBox") ? Kind::ListBox : Kind::None;
-}
-
-// The widget's control when it is of `kind`, else null.
-HWND ControlOf(int64_t widget, Kind kind) {
-  return KindOf(Win32Control(widget)) == kind ? Win32Control(widget) : nullptr;
 }
 
 template <typename L>
@@ -185,36 +190,12 @@ int64_t PositionOf(HWND tree, HTREEITEM target) {
   return -1;
 }
 
-// A tree widget's item at a pre-order position with the fields of `mask` read; item null when none.
-struct TreeItemRecord {
-  HWND tree = nullptr;
-  TVITEMW item = {};
-  std::wstring text;
-};
+HWND HeaderOf(int64_t widget) { return reinterpret_cast<HWND>(Ask(Win32Control(widget), LVM_GETHEADER, 0, 0)); }
 
-TreeItemRecord TreeItemOf(int64_t widget, int64_t position, UINT mask) {
-  TreeItemRecord r;
-  r.tree = ControlOf(widget, Kind::TreeView);
-  r.text.assign(mask & TVIF_TEXT ? 32768 : 0, L'\0');
-  r.item.mask = mask | TVIF_HANDLE;
-  r.item.hItem = TreeItemAt(r.tree, position);
-  r.item.pszText = r.text.data();
-  r.item.cchTextMax = static_cast<int>(r.text.size());
-  if (r.item.hItem && !Ask(r.tree, TVM_GETITEMW, 0, &r.item)) r.item.hItem = nullptr;
-  r.text.resize(wcsnlen(r.text.c_str(), r.text.size()));
-  return r;
-}
-
-HWND HeaderOf(int64_t widget) {
-  return reinterpret_cast<HWND>(Ask(ControlOf(widget, Kind::ListView), LVM_GETHEADER, 0, 0));
-}
-
-// The drive-not-ready prompt the window owns, shown; null when none.
+// The window's shown drive-not-ready prompt; null when none.
 HWND DrivePromptOf(int64_t window) {
-  HWND owner = ui::Win32Window(window);
-  for (HWND w = FindWindowExW(nullptr, nullptr, L"SceneBuilderDrivePrompt", nullptr); owner && w;
-       w = FindWindowExW(nullptr, w, L"SceneBuilderDrivePrompt", nullptr)) {
-    if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
+  for (HWND w : VisibleThreadWindows()) {
+    if (ClassIs(w, L"SceneBuilderDrivePrompt") && GetWindow(w, GW_OWNER) == Win32Window(window)) return w;
   }
   return nullptr;
 }
@@ -245,9 +226,9 @@ void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(W
 
 void ControlClickAt(int64_t widget, ui::Point at) {
   Foreground(Win32Control(widget));
-  SendKeys({{VK_CONTROL, false}});
+  KeyEvent(VK_CONTROL, 0);
   ClickAt(widget, at);
-  SendKeys({{VK_CONTROL, true}});
+  KeyEvent(VK_CONTROL, KEYEVENTF_KEYUP);
   PumpIdle();
 }
 
@@ -265,12 +246,11 @@ int32_t DragDistance() { return GetSystemMetrics(SM_CXDRAG); }
 void PressKey(int64_t window, Key key) {
   HWND w = Win32Window(window);
   HWND f = GetFocus();
-  SendKey(f != nullptr && RootOf(f) == w ? f : w, key);
+  SendKey(f != nullptr && GetAncestor(f, GA_ROOT) == w ? f : w, key);
 }
 
 void PressKeyOn(int64_t widget, Key key) {
   HWND c = Win32Control(widget);
-  if (c == nullptr) return;
   Foreground(c);
   SetFocus(c);
   SendKey(c, key);
@@ -296,13 +276,12 @@ void GrowWindow(int64_t window, int32_t wider) {
 
 bool ActivateWindow(int64_t window) {
   HWND w = Win32Window(window);
-  if (w == nullptr) return false;
   SetForegroundWindow(w);
   return WaitUntil([w] { return GetForegroundWindow() == w && GetActiveWindow() == w; });
 }
 
 void FocusWidget(int64_t widget) {
-  if (HWND c = Win32Control(widget)) SetFocus(c);
+  SetFocus(Win32Control(widget));
   PumpIdle();
 }
 
@@ -339,22 +318,19 @@ bool SaveWindowPicture(int64_t window, const std::string& path) {
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool saved = false;
+  HGDIOBJ old = SelectObject(memory, picture);
+  BitBlt(memory, 0, 0, frame.width, frame.height, screen, frame.x, frame.y, SRCCOPY);
+  SelectObject(memory, old);
+  GdiFlush();
+  const DWORD pixels = static_cast<DWORD>((frame.width * 3 + 3) / 4 * 4 * frame.height);
+  const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  const BITMAPFILEHEADER file = {0x4D42, headers + pixels, 0, 0, headers};
   std::FILE* out = picture != nullptr ? std::fopen(path.c_str(), "wb") : nullptr;
-  if (out != nullptr) {
-    HGDIOBJ old = SelectObject(memory, picture);
-    BitBlt(memory, 0, 0, frame.width, frame.height, screen, frame.x, frame.y, SRCCOPY);
-    SelectObject(memory, old);
-    GdiFlush();
-    const DWORD pixels = static_cast<DWORD>((frame.width * 3 + 3) / 4 * 4 * frame.height);
-    const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    const BITMAPFILEHEADER file = {0x4D42, headers + pixels, 0, 0, headers};
-    saved = std::fwrite(&file, sizeof file, 1, out) == 1 &&
-            std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
-            std::fwrite(bits, 1, pixels, out) == pixels;
-    saved = std::fclose(out) == 0 && saved;
-  }
-  if (picture != nullptr) DeleteObject(picture);
+  bool saved = out != nullptr && std::fwrite(&file, sizeof file, 1, out) == 1 &&
+               std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+               std::fwrite(bits, 1, pixels, out) == pixels;
+  if (out != nullptr) saved = std::fclose(out) == 0 && saved;
+  DeleteObject(picture);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return saved;
@@ -399,16 +375,15 @@ ui::Rect ScreenArea(int64_t window) {
 
 ui::Rect PrimaryScreen() { return MonitorRect(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), false); }
 
-bool WindowVisible(int64_t window) { return Is(Win32Window(window), IsWindowVisible); }
+bool WindowVisible(int64_t window) { return IsWindowVisible(Win32Window(window)) != FALSE; }
 bool WindowActive(int64_t window) { return Win32Window(window) != nullptr && GetActiveWindow() == Win32Window(window); }
-bool WindowMaximized(int64_t window) { return Is(Win32Window(window), IsZoomed); }
-bool WindowMinimized(int64_t window) { return Is(Win32Window(window), IsIconic); }
-bool WindowEnabled(int64_t window) { return Is(Win32Window(window), IsWindowEnabled); }
-bool WidgetEnabled(int64_t widget) { return Is(Win32Control(widget), IsWindowEnabled); }
+bool WindowMaximized(int64_t window) { return IsZoomed(Win32Window(window)) != FALSE; }
+bool WindowMinimized(int64_t window) { return IsIconic(Win32Window(window)) != FALSE; }
+bool WindowEnabled(int64_t window) { return IsWindowEnabled(Win32Window(window)) != FALSE; }
+bool WidgetEnabled(int64_t widget) { return IsWindowEnabled(Win32Control(widget)) != FALSE; }
 
 WindowDecorations DecorationsOf(int64_t window) {
   HWND w = Win32Window(window);
-  if (w == nullptr) return WindowDecorations{};
   const LONG style = GetWindowLongW(w, GWL_STYLE);
   const LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
   return WindowDecorations{(style & WS_CAPTION) == WS_CAPTION, (style & WS_SYSMENU) != 0,
@@ -416,32 +391,18 @@ WindowDecorations DecorationsOf(int64_t window) {
                            (style & WS_THICKFRAME) != 0,       (ex & WS_EX_TOOLWINDOW) != 0};
 }
 
-bool WindowPlacedByProgram(int64_t window) { return ui::win32::NativeNumber(Win32Window(window), L"VX_Placed") != 0; }
+bool WindowPlacedByProgram(int64_t window) { return native::NativeNumber(Win32Window(window), L"VX_Placed") != 0; }
 runtime::Text WindowTitle(int64_t window) { return TextOf(Win32Window(window)); }
 
-int64_t FocusedWidget() {
-  for (HWND f = GetFocus(); f != nullptr && (GetWindowLongW(f, GWL_STYLE) & WS_CHILD) != 0; f = GetParent(f)) {
-    const int64_t n = ui::Win32ControlNumber(f);
-    if (n != -1) return n;
-  }
-  return -1;
-}
+int64_t FocusedWidget() { return ui::Win32ControlNumber(GetFocus()); }
 
 ui::Rect ItemRect(int64_t widget, int64_t item) {
-  HWND control = ui::Win32Control(widget);
-  RECT r = {};
+  HWND control = Win32Control(widget);
+  RECT r = {LVIR_BOUNDS, 0, 0, 0};  // the list view's part to measure
   bool found = false;
   switch (KindOf(control)) {
-    case Kind::ListBox: {
-      RECT client{}, shown{};
-      found = GetClientRect(control, &client) && item >= 0 && Ask(control, LB_GETITEMRECT, item, &r) != LB_ERR &&
-              IntersectRect(&shown, &r, &client);
-      break;
-    }
-    case Kind::ListView:
-      r.left = LVIR_BOUNDS;
-      found = item >= 0 && Ask(control, LVM_GETITEMRECT, item, &r);
-      break;
+    case Kind::ListBox: found = item >= 0 && Ask(control, LB_GETITEMRECT, item, &r) != LB_ERR; break;
+    case Kind::ListView: found = item >= 0 && Ask(control, LVM_GETITEMRECT, item, &r); break;
     case Kind::TreeView: {
       HTREEITEM i = TreeItemAt(control, item);
       std::memcpy(&r, &i, sizeof i);  // the message takes the item in the rectangle's place
@@ -454,27 +415,17 @@ ui::Rect ItemRect(int64_t widget, int64_t item) {
 }
 
 runtime::Text ShownItemText(int64_t widget, int64_t item) {
-  HWND control = ui::Win32Control(widget);
-  switch (KindOf(control)) {
-    case Kind::ListBox:
-      return item < 0 ? runtime::Text()
-                      : ui::TextFromWide(ui::win32::NativeListBoxText(control, static_cast<int>(item)));
-    case Kind::ListView: {
-      std::wstring text(32768, L'\0');
-      LVITEMW cell = {};
-      cell.pszText = text.data();
-      cell.cchTextMax = static_cast<int>(text.size());
-      const bool row = item >= 0 && item < Ask(control, LVM_GETITEMCOUNT, 0, 0);
-      text.resize(row ? std::max<LRESULT>(Ask(control, LVM_GETITEMTEXTW, item, &cell), 0) : 0);
-      return ui::TextFromWide(text);
-    }
-    case Kind::TreeView: return ui::TextFromWide(TreeItemOf(widget, item, TVIF_TEXT).text);
+  HWND c = Win32Control(widget);
+  switch (KindOf(c)) {
+    case Kind::ListBox: return ui::TextFromWide(native::NativeListBoxText(c, static_cast<int>(item)));
+    case Kind::ListView: return ui::TextFromWide(native::NativeListViewText(c, static_cast<int>(item), 0));
+    case Kind::TreeView: return ui::TextFromWide(native::NativeTreeText(c, TreeItemAt(c, item)));
     default: return {};
   }
 }
 
 void ScrollToItem(int64_t widget, int64_t item) {
-  HWND control = ui::Win32Control(widget);
+  HWND control = Win32Control(widget);
   switch (KindOf(control)) {
     case Kind::ListBox: Ask(control, LB_SETTOPINDEX, item, 0); break;
     case Kind::ListView: Ask(control, LVM_ENSUREVISIBLE, item, FALSE); break;
@@ -485,16 +436,13 @@ void ScrollToItem(int64_t widget, int64_t item) {
 }
 
 void ExpandItem(int64_t widget, int64_t item) {
-  HWND tree = ControlOf(widget, Kind::TreeView);
-  if (HTREEITEM i = TreeItemAt(tree, item)) {
-    Ask(tree, TVM_EXPAND, TVE_EXPAND, i);
-    Ask(tree, TVM_ENSUREVISIBLE, 0, i);
-  }
-  Process();
+  HWND tree = Win32Control(widget);
+  Ask(tree, TVM_EXPAND, TVE_EXPAND, TreeItemAt(tree, item));
+  ScrollToItem(widget, item);
 }
 
 int64_t ColumnTotal(int64_t widget) {
-  return ControlOf(widget, Kind::ListBox) ? 1 : Ask(HeaderOf(widget), HDM_GETITEMCOUNT, 0, 0);
+  return KindOf(Win32Control(widget)) == Kind::ListBox ? 1 : Ask(HeaderOf(widget), HDM_GETITEMCOUNT, 0, 0);
 }
 
 runtime::Text ColumnTitle(int64_t widget, int64_t column) {
@@ -503,20 +451,21 @@ runtime::Text ColumnTitle(int64_t widget, int64_t column) {
   c.mask = LVCF_TEXT;
   c.pszText = title.data();
   c.cchTextMax = static_cast<int>(title.size());
-  if (!Ask(ControlOf(widget, Kind::ListView), LVM_GETCOLUMNW, column, &c)) return {};
+  if (!Ask(Win32Control(widget), LVM_GETCOLUMNW, column, &c)) return {};
   title.resize(wcsnlen(title.c_str(), title.size()));
   return ui::TextFromWide(title);
 }
 
 int32_t ColumnWidth(int64_t widget, int64_t column) {
-  return static_cast<int32_t>(Ask(ControlOf(widget, Kind::ListView), LVM_GETCOLUMNWIDTH, column, 0));
+  return static_cast<int32_t>(Ask(Win32Control(widget), LVM_GETCOLUMNWIDTH, column, 0));
 }
 
 int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
-  const TreeItemRecord parent = TreeItemOf(widget, item, 0);
-  HTREEITEM c = parent.item.hItem && index >= 0 ? Next(parent.tree, parent.item.hItem, TVGN_CHILD) : nullptr;
-  for (int64_t i = 0; c && i < index; ++i) c = Next(parent.tree, c, TVGN_NEXT);
-  return c ? PositionOf(parent.tree, c) : -1;
+  HWND tree = Win32Control(widget);
+  HTREEITEM parent = TreeItemAt(tree, item);
+  HTREEITEM c = parent && index >= 0 ? Next(tree, parent, TVGN_CHILD) : nullptr;
+  for (int64_t i = 0; c && i < index; ++i) c = Next(tree, c, TVGN_NEXT);
+  return c ? PositionOf(tree, c) : -1;
 }
 
 int64_t ChildCount(int64_t widget, int64_t item) {
@@ -525,23 +474,28 @@ int64_t ChildCount(int64_t widget, int64_t item) {
   return count;
 }
 
+// The control may keep an item marked open after its children went.
 bool ItemExpanded(int64_t widget, int64_t item) {
-  const TreeItemRecord r = TreeItemOf(widget, item, TVIF_STATE);
-  return r.item.hItem && (r.item.state & TVIS_EXPANDED) && Next(r.tree, r.item.hItem, TVGN_CHILD);
+  HWND tree = Win32Control(widget);
+  HTREEITEM i = TreeItemAt(tree, item);
+  return i && native::NativeTreeIsExpanded(tree, i) && Next(tree, i, TVGN_CHILD);
 }
 
 bool ItemHasExpandButton(int64_t widget, int64_t item) {
-  const TreeItemRecord r = TreeItemOf(widget, item, TVIF_CHILDREN);
-  const bool buttons = GetWindowLongW(r.tree, GWL_STYLE) & TVS_HASBUTTONS;
-  return r.item.hItem && buttons && (r.item.cChildren != 0 || Next(r.tree, r.item.hItem, TVGN_CHILD));
+  HWND tree = Win32Control(widget);
+  TVITEMW t = {};
+  t.mask = TVIF_CHILDREN | TVIF_HANDLE;
+  t.hItem = TreeItemAt(tree, item);
+  return t.hItem && Ask(tree, TVM_GETITEMW, 0, &t) && (t.cChildren != 0 || Next(tree, t.hItem, TVGN_CHILD));
 }
 
 uint32_t ItemTag(int64_t widget, int64_t item) {
-  return static_cast<uint32_t>(TreeItemOf(widget, item, TVIF_PARAM).item.lParam);
+  HWND tree = Win32Control(widget);
+  return static_cast<uint32_t>(native::NativeTreeData(tree, TreeItemAt(tree, item)));
 }
 
 std::vector<int64_t> SelectedItems(int64_t widget) {
-  HWND control = ui::Win32Control(widget);
+  HWND control = Win32Control(widget);
   std::vector<int64_t> out;
   switch (KindOf(control)) {
     case Kind::ListBox:
@@ -563,7 +517,7 @@ std::vector<int64_t> SelectedItems(int64_t widget) {
   return out;
 }
 
-std::vector<int64_t> DraggedItems(int64_t widget) { return ui::Win32DraggedItems(ui::Win32Control(widget)); }
+std::vector<int64_t> DraggedItems(int64_t widget) { return ui::Win32DraggedItems(Win32Control(widget)); }
 
 void ClickColumnHeader(int64_t widget, int64_t column) {
   HWND header = HeaderOf(widget);
@@ -571,7 +525,7 @@ void ClickColumnHeader(int64_t widget, int64_t column) {
   if (!Ask(header, HDM_GETITEMRECT, column, &r)) return;
   // The header lies at the top of the list's client area.
   POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  MapWindowPoints(header, ui::Win32Control(widget), &at, 1);
+  MapWindowPoints(header, Win32Control(widget), &at, 1);
   ClickAt(widget, ui::Point{at.x, at.y});
 }
 
