@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Runs a window test program with the screen's logical density set to DPI in the wine prefix, then
-# puts the prefix's setting back. Nothing else may run meanwhile (the test is RUN_SERIAL): every
-# program started in between would read the same density.
+# Runs a window test program with the wine prefix's screen density set to DPI, then puts it back. The
+# test is RUN_SERIAL: every program started meanwhile would read the same density.
 set -uo pipefail
 dpi=$1 wine=$2 program=$3
 key='HKCU\Control Panel\Desktop'

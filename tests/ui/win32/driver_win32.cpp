@@ -1,23 +1,21 @@
-// The test driver over Win32: real input through the system's queue (SendInput, with the target's
-// window in the foreground, which is what wine needs to deliver it), and the native windows behind
-// the numbers for what the tests inspect.
+// The test driver over Win32: input through the system's queue (SendInput), so that capture, focus and
+// key state follow as for a user; wine delivers it to the foreground window only.
 #include "tests/ui/driver.h"
-#include "tests/ui/win32/input.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
-#include <memory>
-#include <utility>
 
-#include "tests/ui/win32/driver_win32.h"
 #include "ui/event_queue.h"
-#include "ui/message_box.h"
 #include "ui/toolkit.h"
 #include "ui/widget.h"
 #include "ui/win32/native_controls.h"
 #include "ui/win32/native_window.h"
+#include "ui/win32/win32_ui.h"
 #include "ui/window.h"
 
 namespace ui_driver {
@@ -25,33 +23,44 @@ namespace {
 
 using ui::Win32Control;
 using ui::Win32Window;
+namespace native = ui::win32;
 
-HWND RootOf(HWND h) { return h != nullptr ? GetAncestor(h, GA_ROOT) : nullptr; }
+// Handles every message that is waiting and what follows from it, until the thread is idle.
+void PumpIdle() {
+  bool woke = false;
+  for (int i = 0; i < 200; ++i) {
+    const native::NativeWaitResult r = native::NativeWaitMessages(15);
+    if (r == native::NativeWaitResult::WakeUp) woke = true;
+    if (r == native::NativeWaitResult::Timeout) break;
+  }
+  // A wake-up belongs to the program's next wait, not to the driver's pumping.
+  if (woke) native::NativeWakeWait();
+}
 
-using ui_win32_input::KeyInput;
-using ui_win32_input::MouseInput;
-using ui_win32_input::SendInputs;
+bool ClassIs(HWND window, const wchar_t* name) {
+  wchar_t found[64] = {};
+  return window != nullptr && GetClassNameW(window, found, 64) > 0 && _wcsicmp(found, name) == 0;
+}
 
-DWORD DownFlag(Mouse m) { return m == Mouse::Left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN; }
-DWORD UpFlag(Mouse m) { return m == Mouse::Left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP; }
-
-// Input reaches only the foreground window.
+ui::Rect RectOf(const RECT& r) { return ui::Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 void Foreground(HWND target) {
-  HWND root = RootOf(target);
+  HWND root = GetAncestor(target, GA_ROOT);
   if (root != nullptr && GetForegroundWindow() != root) {
     SetForegroundWindow(root);
     PumpIdle();
   }
 }
 
-POINT ScreenPoint(HWND h, ui::Point at) {
-  POINT p{at.x, at.y};
-  ClientToScreen(h, &p);
-  return p;
+void KeyEvent(WORD key, DWORD flags) {
+  INPUT in = {};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = key;
+  in.ki.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
 }
 
-// Where and when the last press went. A press close to it in place and time would be the second
-// half of a double-click; the user's separate presses are further apart in time.
+// Where and when the last press went: a press close to it in place and time would be the second
+// half of a double-click, so separate presses wait the double-click time out.
 POINT g_last_press{-100000, -100000};
 ULONGLONG g_last_press_time = 0;
 
@@ -64,154 +73,134 @@ void BeforePress(POINT p) {
   g_last_press_time = GetTickCount64();
 }
 
-void MouseAt(HWND h, ui::Point at, DWORD flags) {
-  if (h == nullptr) return;
+// Mouse events (button flags, 0 for a move) at a point of `h`'s client area; a sequence that starts
+// with a press is a new press.
+void MouseAt(HWND h, ui::Point at, const std::vector<DWORD>& events) {
   Foreground(h);
-  const POINT p = ScreenPoint(h, at);
-  if (flags & MOUSEEVENTF_LEFTDOWN) BeforePress(p);
-  SendInputs({MouseInput(flags, p)});
+  POINT p{at.x, at.y};
+  ClientToScreen(h, &p);
+  if (events.front() & (MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_RIGHTDOWN)) BeforePress(p);
+  for (DWORD flags : events) {
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(p.x, 65536, GetSystemMetrics(SM_CXSCREEN));
+    in.mi.dy = MulDiv(p.y, 65536, GetSystemMetrics(SM_CYSCREEN));
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    SendInput(1, &in, sizeof in);
+  }
   PumpIdle();
 }
 
 void ClickOn(HWND h, ui::Point at, Mouse button, int times) {
-  if (h == nullptr) return;
-  Foreground(h);
-  const POINT p = ScreenPoint(h, at);
-  BeforePress(p);
-  for (int i = 0; i < times; ++i) SendInputs({MouseInput(DownFlag(button), p), MouseInput(UpFlag(button), p)});
-  PumpIdle();
-}
-
-ui::Point Middle(HWND h) {
-  RECT r{};
-  GetClientRect(h, &r);
-  return ui::Point{(r.right - r.left) / 2, (r.bottom - r.top) / 2};
+  const DWORD down = button == Mouse::Left ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_RIGHTDOWN;
+  const DWORD up = button == Mouse::Left ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_RIGHTUP;
+  MouseAt(h, at, times == 2 ? std::vector<DWORD>{down, up, down, up} : std::vector<DWORD>{down, up});
 }
 
 // The virtual key of each Key, in the enum's order.
 constexpr WORD kKeys[] = {VK_TAB, VK_TAB, VK_RETURN, VK_SPACE, VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT};
 
 void SendKey(HWND target, Key key) {
-  if (target == nullptr) return;
   Foreground(target);
   const WORD vk = kKeys[static_cast<int>(key)];
-  if (key == Key::ShiftTab) SendInputs({KeyInput(VK_SHIFT, false)});
-  SendInputs({KeyInput(vk, false), KeyInput(vk, true)});
-  if (key == Key::ShiftTab) SendInputs({KeyInput(VK_SHIFT, true)});
+  if (key == Key::ShiftTab) KeyEvent(VK_SHIFT, 0);
+  KeyEvent(vk, 0);
+  KeyEvent(vk, KEYEVENTF_KEYUP);
+  if (key == Key::ShiftTab) KeyEvent(VK_SHIFT, KEYEVENTF_KEYUP);
   PumpIdle();
 }
-
-ui::Rect RectOf(const RECT& r) { return ui::Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 
 void SystemCommand(int64_t window, WPARAM command) {
   if (HWND w = Win32Window(window)) SendMessageW(w, WM_SYSCOMMAND, command, 0);
   PumpIdle();
 }
 
-bool WindowIs(int64_t window, BOOL(WINAPI* test)(HWND)) {
-  HWND w = Win32Window(window);
-  return w != nullptr && test(w) != FALSE;
-}
-
-// Tasks for RunSoon and the message box answers, run from thread timers: these fire inside
-// whatever message loop runs then, a message box's own included.
-std::map<UINT_PTR, std::function<void()>>& Tasks() {
-  static std::map<UINT_PTR, std::function<void()>> tasks;
-  return tasks;
-}
+// Tasks run from thread timers: these fire inside whatever message loop runs then, a message
+// box's own included.
+std::map<UINT_PTR, std::function<void()>> g_tasks;
 
 void CALLBACK RunTask(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
-  auto it = Tasks().find(id);
-  if (it == Tasks().end()) return;
-  std::function<void()> task = std::move(it->second);
-  Tasks().erase(it);
-  task();
+  auto task = g_tasks.extract(id);
+  if (!task.empty()) task.mapped()();
 }
 
 void After(UINT ms, std::function<void()> task) {
   const UINT_PTR id = SetTimer(nullptr, 0, ms, RunTask);
-  if (id != 0) Tasks()[id] = std::move(task);
+  if (id != 0) g_tasks[id] = std::move(task);
 }
 
-struct BoxSearch {
-  HWND box = nullptr;
-};
+std::vector<HWND> VisibleThreadWindows() {
+  std::vector<HWND> found;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM list) {
+        if (IsWindowVisible(w)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
 
-BOOL CALLBACK FindBox(HWND w, LPARAM search) {
-  wchar_t name[16] = {};
-  GetClassNameW(w, name, 16);
-  if (IsWindowVisible(w) && std::wstring(name) == L"#32770") {
-    reinterpret_cast<BoxSearch*>(search)->box = w;
-    return FALSE;
+ui::Rect MonitorRect(HMONITOR monitor, bool work_area) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  return GetMonitorInfoW(monitor, &info) ? RectOf(work_area ? info.rcWork : info.rcMonitor) : ui::Rect{};
+}
+
+runtime::Text TextOf(HWND h) { return ui::TextFromWide(native::NativeWindowText(h)); }
+
+enum class Kind { None, ListBox, ListView, TreeView };
+
+Kind KindOf(HWND control) {
+  if (ClassIs(control, WC_LISTVIEWW)) return Kind::ListView;
+  if (ClassIs(control, WC_TREEVIEWW)) return Kind::TreeView;
+  return ClassIs(control, L"ListBox") ? Kind::ListBox : Kind::None;
+}
+
+template <typename L>
+LRESULT Ask(HWND control, UINT message, WPARAM w, L l) {
+  return control != nullptr ? SendMessageW(control, message, w, (LPARAM)(l)) : 0;
+}
+
+HTREEITEM Next(HWND tree, HTREEITEM item, WPARAM relation) {
+  return reinterpret_cast<HTREEITEM>(Ask(tree, TVM_GETNEXTITEM, relation, item));
+}
+
+HTREEITEM NextInPreOrder(HWND tree, HTREEITEM item) {
+  if (HTREEITEM child = Next(tree, item, TVGN_CHILD)) return child;
+  for (; item; item = Next(tree, item, TVGN_PARENT)) {
+    if (HTREEITEM sibling = Next(tree, item, TVGN_NEXT)) return sibling;
   }
-  return TRUE;
+  return nullptr;
 }
 
-struct EnabledSearch {
-  HWND box;
-  bool any = false;
-};
-
-BOOL CALLBACK FindEnabled(HWND w, LPARAM search) {
-  auto* s = reinterpret_cast<EnabledSearch*>(search);
-  if (w != s->box && IsWindowVisible(w) && IsWindowEnabled(w)) s->any = true;
-  return TRUE;
+// Tree items are counted in pre-order over every item the control holds.
+HTREEITEM TreeItemAt(HWND tree, int64_t position) {
+  HTREEITEM item = position >= 0 ? Next(tree, nullptr, TVGN_ROOT) : nullptr;
+  for (int64_t i = 0; item && i < position; ++i) item = NextInPreOrder(tree, item);
+  return item;
 }
 
-// The message box's text is its static control with the id 0xFFFF.
-runtime::Text BoxText(HWND box) {
-  HWND text = GetDlgItem(box, 0xFFFF);
-  return text != nullptr ? ui::TextFromWide(ui::win32::NativeWindowText(text)) : runtime::Text();
+int64_t PositionOf(HWND tree, HTREEITEM target) {
+  int64_t position = 0;
+  for (HTREEITEM i = Next(tree, nullptr, TVGN_ROOT); i; i = NextInPreOrder(tree, i), ++position) {
+    if (i == target) return position;
+  }
+  return -1;
+}
+
+HWND HeaderOf(int64_t widget) { return reinterpret_cast<HWND>(Ask(Win32Control(widget), LVM_GETHEADER, 0, 0)); }
+
+// The window's shown drive-not-ready prompt; null when none.
+HWND DrivePromptOf(int64_t window) {
+  for (HWND w : VisibleThreadWindows()) {
+    if (ClassIs(w, L"SceneBuilderDrivePrompt") && GetWindow(w, GW_OWNER) == Win32Window(window)) return w;
+  }
+  return nullptr;
 }
 
 }  // namespace
-
-void PumpIdle() {
-  bool woke = false;
-  for (int i = 0; i < 200; ++i) {
-    const ui::win32::NativeWaitResult r = ui::win32::NativeWaitMessages(15);
-    if (r == ui::win32::NativeWaitResult::WakeUp) woke = true;
-    if (r == ui::win32::NativeWaitResult::Timeout) break;
-  }
-  // A wake-up belongs to the program's next wait, not to the driver's pumping.
-  if (woke) ui::win32::NativeWakeWait();
-}
-
-bool IsListBox(HWND control) {
-  wchar_t name[16] = {};
-  GetClassNameW(control, name, 16);
-  return _wcsicmp(name, L"ListBox") == 0;
-}
-
-ui::Rect ListBoxItemRect(HWND list, int64_t item) {
-  RECT r{};
-  if (item < 0 ||
-      SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&r)) == LB_ERR) {
-    return ui::Rect{};
-  }
-  RECT client{};
-  GetClientRect(list, &client);
-  RECT shown{};
-  if (!IntersectRect(&shown, &r, &client)) return ui::Rect{};
-  return RectOf(r);
-}
-
-runtime::Text ListBoxItemText(HWND list, int64_t item) {
-  return item < 0 ? runtime::Text() : ui::TextFromWide(ui::win32::NativeListBoxText(list, static_cast<int>(item)));
-}
-
-std::vector<int64_t> ListBoxSelectedItems(HWND list) {
-  std::vector<int64_t> out;
-  const bool multi = (GetWindowLongW(list, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL)) != 0;
-  const int count = ui::win32::NativeListBoxCount(list);
-  for (int i = 0; i < count; ++i) {
-    const bool selected = multi ? SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0
-                                : ui::win32::NativeListBoxSelection(list) == i;
-    if (selected) out.push_back(i);
-  }
-  return out;
-}
 
 bool StartForTests(int& argc, char** argv) {
   return ui::StartToolkit(argc, argv, nullptr) && ui::InitEvents() && ui::InitWindows() && ui::InitWidgets();
@@ -225,109 +214,84 @@ void StopForTests() {
 }
 
 void Click(int64_t widget, Mouse button) {
-  HWND c = Win32Control(widget);
-  if (c != nullptr) ClickOn(c, Middle(c), button, 1);
+  RECT r{};
+  GetClientRect(Win32Control(widget), &r);
+  ClickAt(widget, ui::Point{r.right / 2, r.bottom / 2}, button);
 }
 
 void ClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(Win32Control(widget), at, button, 1); }
-
 void DoubleClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(Win32Control(widget), at, button, 2); }
-
 void ClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(Win32Window(window), at, button, 1); }
-
 void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(Win32Window(window), at, button, 2); }
 
 void ControlClickAt(int64_t widget, ui::Point at) {
-  HWND c = Win32Control(widget);
-  if (c == nullptr) return;
-  Foreground(c);
-  SendInputs({KeyInput(VK_CONTROL, false)});
-  ClickOn(c, at, Mouse::Left, 1);
-  SendInputs({KeyInput(VK_CONTROL, true)});
+  Foreground(Win32Control(widget));
+  KeyEvent(VK_CONTROL, 0);
+  ClickAt(widget, at);
+  KeyEvent(VK_CONTROL, KEYEVENTF_KEYUP);
   PumpIdle();
 }
 
-void PressAt(int64_t widget, ui::Point at) { MouseAt(Win32Control(widget), at, MOUSEEVENTF_LEFTDOWN); }
-
-void ReleaseAt(int64_t widget, ui::Point at) { MouseAt(Win32Control(widget), at, MOUSEEVENTF_LEFTUP); }
+void PressAt(int64_t widget, ui::Point at) { MouseAt(Win32Control(widget), at, {MOUSEEVENTF_LEFTDOWN}); }
+void ReleaseAt(int64_t widget, ui::Point at) { MouseAt(Win32Control(widget), at, {MOUSEEVENTF_LEFTUP}); }
 
 void DragAt(int64_t widget, ui::Point from, ui::Point to) {
-  HWND c = Win32Control(widget);
-  MouseAt(c, from, MOUSEEVENTF_LEFTDOWN);
-  MouseAt(c, to, 0);
-  MouseAt(c, to, MOUSEEVENTF_LEFTUP);
+  PressAt(widget, from);
+  MouseAt(Win32Control(widget), to, {0});
+  ReleaseAt(widget, to);
 }
 
 int32_t DragDistance() { return GetSystemMetrics(SM_CXDRAG); }
 
 void PressKey(int64_t window, Key key) {
   HWND w = Win32Window(window);
-  if (w == nullptr) return;
   HWND f = GetFocus();
-  SendKey(f != nullptr && RootOf(f) == w ? f : w, key);
+  SendKey(f != nullptr && GetAncestor(f, GA_ROOT) == w ? f : w, key);
 }
 
 void PressKeyOn(int64_t widget, Key key) {
   HWND c = Win32Control(widget);
-  if (c == nullptr) return;
   Foreground(c);
   SetFocus(c);
   SendKey(c, key);
 }
 
 void RequestClose(int64_t window) { SystemCommand(window, SC_CLOSE); }
-
 void MaximizeWindow(int64_t window) { SystemCommand(window, SC_MAXIMIZE); }
-
 void MinimizeWindow(int64_t window) { SystemCommand(window, SC_MINIMIZE); }
-
 void RestoreWindow(int64_t window) { SystemCommand(window, SC_RESTORE); }
 
 void MoveWindow(int64_t window, ui::Point frame_corner) {
-  if (HWND w = Win32Window(window)) {
-    SetWindowPos(w, nullptr, frame_corner.x, frame_corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  SetWindowPos(Win32Window(window), nullptr, frame_corner.x, frame_corner.y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   PumpIdle();
 }
 
 void GrowWindow(int64_t window, int32_t wider) {
-  if (HWND w = Win32Window(window)) {
-    RECT r{};
-    GetWindowRect(w, &r);
-    SetWindowPos(w, nullptr, 0, 0, r.right - r.left + wider, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  const ui::Rect r = WindowFrame(window);
+  SetWindowPos(Win32Window(window), nullptr, 0, 0, r.width + wider, r.height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   PumpIdle();
 }
 
 bool ActivateWindow(int64_t window) {
   HWND w = Win32Window(window);
-  if (w == nullptr) return false;
   SetForegroundWindow(w);
   return WaitUntil([w] { return GetForegroundWindow() == w && GetActiveWindow() == w; });
 }
 
 void FocusWidget(int64_t widget) {
-  if (HWND c = Win32Control(widget)) SetFocus(c);
+  SetFocus(Win32Control(widget));
   PumpIdle();
 }
 
-void ShowWidget(int64_t widget, bool shown) {
-  if (HWND c = Win32Control(widget)) ShowWindow(c, shown ? SW_SHOW : SW_HIDE);
-}
-
-void EnableWidget(int64_t widget, bool enabled) {
-  if (HWND c = Win32Control(widget)) ::EnableWindow(c, enabled ? TRUE : FALSE);
-}
-
-void EnableWindow(int64_t window, bool enabled) {
-  if (HWND w = Win32Window(window)) ::EnableWindow(w, enabled ? TRUE : FALSE);
-}
+void ShowWidget(int64_t widget, bool shown) { ShowWindow(Win32Control(widget), shown ? SW_SHOW : SW_HIDE); }
+void EnableWidget(int64_t widget, bool enabled) { ::EnableWindow(Win32Control(widget), enabled ? TRUE : FALSE); }
+void EnableWindow(int64_t window, bool enabled) { ::EnableWindow(Win32Window(window), enabled ? TRUE : FALSE); }
 
 void Process(int ms) {
+  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::max(ms, 0));
   PumpIdle();
-  if (ms <= 0) return;
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms);
   while (GetTickCount64() < end) PumpIdle();
 }
 
@@ -338,7 +302,7 @@ bool WaitUntil(const std::function<bool()>& done) {
 }
 
 bool WaitForWindowShown(int64_t window) {
-  return WaitUntil([window] { return WindowIs(window, IsWindowVisible); });
+  return WaitUntil([window] { return WindowVisible(window); });
 }
 
 void RunSoon(std::function<void()> task) { After(0, std::move(task)); }
@@ -346,33 +310,27 @@ void RunSoon(std::function<void()> task) { After(0, std::move(task)); }
 // The screen holds what the window system drew, frame included; a 24-bit bottom-up BMP needs no
 // library to write.
 bool SaveWindowPicture(int64_t window, const std::string& path) {
-  HWND hwnd = static_cast<HWND>(ui::WindowWidget(window));
-  RECT frame;
-  if (hwnd == nullptr || !GetWindowRect(hwnd, &frame)) return false;
-  const LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
+  const ui::Rect frame = WindowFrame(window);
+  if (frame.width <= 0 || frame.height <= 0) return false;
   BITMAPINFO info = {};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), frame.width, frame.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bool saved = false;
-  if (picture != nullptr) {
-    HGDIOBJ old = SelectObject(memory, picture);
-    BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
-    SelectObject(memory, old);
-    GdiFlush();
-    const DWORD pixels = static_cast<DWORD>((width * 3 + 3) / 4 * 4 * height);
-    BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + pixels),
-                             0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-    if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
-      saved = std::fwrite(&file, sizeof file, 1, out) == 1 &&
-              std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
-              std::fwrite(bits, 1, pixels, out) == pixels;
-      saved = std::fclose(out) == 0 && saved;
-    }
-    DeleteObject(picture);
-  }
+  HGDIOBJ old = SelectObject(memory, picture);
+  BitBlt(memory, 0, 0, frame.width, frame.height, screen, frame.x, frame.y, SRCCOPY);
+  SelectObject(memory, old);
+  GdiFlush();
+  const DWORD pixels = static_cast<DWORD>((frame.width * 3 + 3) / 4 * 4 * frame.height);
+  const DWORD headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  const BITMAPFILEHEADER file = {0x4D42, headers + pixels, 0, 0, headers};
+  std::FILE* out = picture != nullptr ? std::fopen(path.c_str(), "wb") : nullptr;
+  bool saved = out != nullptr && std::fwrite(&file, sizeof file, 1, out) == 1 &&
+               std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+               std::fwrite(bits, 1, pixels, out) == pixels;
+  if (out != nullptr) saved = std::fclose(out) == 0 && saved;
+  DeleteObject(picture);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return saved;
@@ -380,74 +338,52 @@ bool SaveWindowPicture(int64_t window, const std::string& path) {
 
 void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {
   After(20, [answer, seen] {
-    BoxSearch search;
-    EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&search));
-    if (search.box == nullptr) return AnswerNextMessageBox(answer, seen);
-    wchar_t title[256] = {};
-    GetWindowTextW(search.box, title, 256);
-    seen->title = ui::TextFromWide(title);
-    seen->text = BoxText(search.box);
+    const std::vector<HWND> shown = VisibleThreadWindows();
+    const auto box = std::find_if(shown.begin(), shown.end(), [](HWND w) { return ClassIs(w, L"#32770"); });
+    if (box == shown.end()) return AnswerNextMessageBox(answer, seen);
+    seen->title = TextOf(*box);
+    seen->text = TextOf(GetDlgItem(*box, 0xFFFF));  // the message box's text control
     ++seen->count;
-    EnabledSearch enabled{search.box};
-    EnumThreadWindows(GetCurrentThreadId(), FindEnabled, reinterpret_cast<LPARAM>(&enabled));
-    seen->others_enabled = enabled.any;
-    PostMessageW(search.box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(search.box, answer)));
+    seen->others_enabled =
+        std::any_of(shown.begin(), shown.end(), [box](HWND w) { return w != *box && IsWindowEnabled(w); });
+    PostMessageW(*box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(*box, answer)));
   });
 }
 
 ui::Rect ControlGeometry(int64_t widget) {
   HWND c = Win32Control(widget);
-  if (c == nullptr) return ui::Rect{};
   RECT r{};
-  GetWindowRect(c, &r);
+  if (c == nullptr || !GetWindowRect(c, &r)) return ui::Rect{};
   MapWindowPoints(nullptr, GetParent(c), reinterpret_cast<POINT*>(&r), 2);
   return RectOf(r);
 }
 
 ui::Size WindowClientSize(int64_t window) {
-  HWND w = Win32Window(window);
   RECT r{};
-  if (w == nullptr || !GetClientRect(w, &r)) return ui::Size{};
-  return ui::Size{r.right - r.left, r.bottom - r.top};
+  return GetClientRect(Win32Window(window), &r) ? ui::Size{r.right, r.bottom} : ui::Size{};
 }
 
 ui::Rect WindowFrame(int64_t window) {
-  HWND w = Win32Window(window);
   RECT r{};
-  if (w == nullptr || !GetWindowRect(w, &r)) return ui::Rect{};
-  return RectOf(r);
+  return GetWindowRect(Win32Window(window), &r) ? RectOf(r) : ui::Rect{};
 }
 
 ui::Rect ScreenArea(int64_t window) {
   HWND w = Win32Window(window);
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (w == nullptr || !GetMonitorInfoW(MonitorFromWindow(w, MONITOR_DEFAULTTOPRIMARY), &info)) return ui::Rect{};
-  return RectOf(info.rcWork);
+  return w != nullptr ? MonitorRect(MonitorFromWindow(w, MONITOR_DEFAULTTOPRIMARY), true) : ui::Rect{};
 }
 
-ui::Rect PrimaryScreen() {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) return ui::Rect{};
-  return RectOf(info.rcMonitor);
-}
+ui::Rect PrimaryScreen() { return MonitorRect(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), false); }
 
-bool WindowVisible(int64_t window) { return WindowIs(window, IsWindowVisible); }
-
-bool WindowActive(int64_t window) {
-  HWND w = Win32Window(window);
-  return w != nullptr && GetActiveWindow() == w;
-}
-
-bool WindowMaximized(int64_t window) { return WindowIs(window, IsZoomed); }
-
-bool WindowMinimized(int64_t window) { return WindowIs(window, IsIconic); }
+bool WindowVisible(int64_t window) { return IsWindowVisible(Win32Window(window)) != FALSE; }
+bool WindowActive(int64_t window) { return Win32Window(window) != nullptr && GetActiveWindow() == Win32Window(window); }
+bool WindowMaximized(int64_t window) { return IsZoomed(Win32Window(window)) != FALSE; }
+bool WindowMinimized(int64_t window) { return IsIconic(Win32Window(window)) != FALSE; }
+bool WindowEnabled(int64_t window) { return IsWindowEnabled(Win32Window(window)) != FALSE; }
+bool WidgetEnabled(int64_t widget) { return IsWindowEnabled(Win32Control(widget)) != FALSE; }
 
 WindowDecorations DecorationsOf(int64_t window) {
   HWND w = Win32Window(window);
-  if (w == nullptr) return WindowDecorations{};
   const LONG style = GetWindowLongW(w, GWL_STYLE);
   const LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
   return WindowDecorations{(style & WS_CAPTION) == WS_CAPTION, (style & WS_SYSMENU) != 0,
@@ -455,29 +391,152 @@ WindowDecorations DecorationsOf(int64_t window) {
                            (style & WS_THICKFRAME) != 0,       (ex & WS_EX_TOOLWINDOW) != 0};
 }
 
-bool WindowEnabled(int64_t window) { return WindowIs(window, IsWindowEnabled); }
+bool WindowPlacedByProgram(int64_t window) { return native::NativeNumber(Win32Window(window), L"VX_Placed") != 0; }
+runtime::Text WindowTitle(int64_t window) { return TextOf(Win32Window(window)); }
 
-bool WidgetEnabled(int64_t widget) {
-  HWND c = Win32Control(widget);
-  return c != nullptr && IsWindowEnabled(c);
-}
+int64_t FocusedWidget() { return ui::Win32ControlNumber(GetFocus()); }
 
-bool WindowPlacedByProgram(int64_t window) {
-  HWND w = Win32Window(window);
-  return w != nullptr && ui::win32::NativeNumber(w, L"VX_Placed") != 0;
-}
-
-runtime::Text WindowTitle(int64_t window) {
-  HWND w = Win32Window(window);
-  return w != nullptr ? ui::TextFromWide(ui::win32::NativeWindowText(w)) : runtime::Text();
-}
-
-int64_t FocusedWidget() {
-  for (HWND f = GetFocus(); f != nullptr && (GetWindowLongW(f, GWL_STYLE) & WS_CHILD) != 0; f = GetParent(f)) {
-    const int64_t n = ui::Win32ControlNumber(f);
-    if (n != -1) return n;
+ui::Rect ItemRect(int64_t widget, int64_t item) {
+  HWND control = Win32Control(widget);
+  RECT r = {LVIR_BOUNDS, 0, 0, 0};  // the list view's part to measure
+  bool found = false;
+  switch (KindOf(control)) {
+    case Kind::ListBox: found = item >= 0 && Ask(control, LB_GETITEMRECT, item, &r) != LB_ERR; break;
+    case Kind::ListView: found = item >= 0 && Ask(control, LVM_GETITEMRECT, item, &r); break;
+    case Kind::TreeView: {
+      HTREEITEM i = TreeItemAt(control, item);
+      std::memcpy(&r, &i, sizeof i);  // the message takes the item in the rectangle's place
+      found = i && Ask(control, TVM_GETITEMRECT, TRUE, &r);
+      break;
+    }
+    default: break;
   }
-  return -1;
+  return found ? RectOf(r) : ui::Rect{};
+}
+
+runtime::Text ShownItemText(int64_t widget, int64_t item) {
+  HWND c = Win32Control(widget);
+  switch (KindOf(c)) {
+    case Kind::ListBox: return ui::TextFromWide(native::NativeListBoxText(c, static_cast<int>(item)));
+    case Kind::ListView: return ui::TextFromWide(native::NativeListViewText(c, static_cast<int>(item), 0));
+    case Kind::TreeView: return ui::TextFromWide(native::NativeTreeText(c, TreeItemAt(c, item)));
+    default: return {};
+  }
+}
+
+void ScrollToItem(int64_t widget, int64_t item) {
+  HWND control = Win32Control(widget);
+  switch (KindOf(control)) {
+    case Kind::ListBox: Ask(control, LB_SETTOPINDEX, item, 0); break;
+    case Kind::ListView: Ask(control, LVM_ENSUREVISIBLE, item, FALSE); break;
+    case Kind::TreeView: Ask(control, TVM_ENSUREVISIBLE, 0, TreeItemAt(control, item)); break;
+    default: break;
+  }
+  Process();
+}
+
+void ExpandItem(int64_t widget, int64_t item) {
+  HWND tree = Win32Control(widget);
+  Ask(tree, TVM_EXPAND, TVE_EXPAND, TreeItemAt(tree, item));
+  ScrollToItem(widget, item);
+}
+
+int64_t ColumnTotal(int64_t widget) {
+  return KindOf(Win32Control(widget)) == Kind::ListBox ? 1 : Ask(HeaderOf(widget), HDM_GETITEMCOUNT, 0, 0);
+}
+
+runtime::Text ColumnTitle(int64_t widget, int64_t column) {
+  std::wstring title(4096, L'\0');
+  LVCOLUMNW c = {};
+  c.mask = LVCF_TEXT;
+  c.pszText = title.data();
+  c.cchTextMax = static_cast<int>(title.size());
+  if (!Ask(Win32Control(widget), LVM_GETCOLUMNW, column, &c)) return {};
+  title.resize(wcsnlen(title.c_str(), title.size()));
+  return ui::TextFromWide(title);
+}
+
+int32_t ColumnWidth(int64_t widget, int64_t column) {
+  return static_cast<int32_t>(Ask(Win32Control(widget), LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
+  HWND tree = Win32Control(widget);
+  HTREEITEM parent = TreeItemAt(tree, item);
+  HTREEITEM c = parent && index >= 0 ? Next(tree, parent, TVGN_CHILD) : nullptr;
+  for (int64_t i = 0; c && i < index; ++i) c = Next(tree, c, TVGN_NEXT);
+  return c ? PositionOf(tree, c) : -1;
+}
+
+int64_t ChildCount(int64_t widget, int64_t item) {
+  int64_t count = 0;
+  while (ChildAt(widget, item, count) != -1) ++count;
+  return count;
+}
+
+// The control may keep an item marked open after its children went.
+bool ItemExpanded(int64_t widget, int64_t item) {
+  HWND tree = Win32Control(widget);
+  HTREEITEM i = TreeItemAt(tree, item);
+  return i && native::NativeTreeIsExpanded(tree, i) && Next(tree, i, TVGN_CHILD);
+}
+
+bool ItemHasExpandButton(int64_t widget, int64_t item) {
+  HWND tree = Win32Control(widget);
+  TVITEMW t = {};
+  t.mask = TVIF_CHILDREN | TVIF_HANDLE;
+  t.hItem = TreeItemAt(tree, item);
+  return t.hItem && Ask(tree, TVM_GETITEMW, 0, &t) && (t.cChildren != 0 || Next(tree, t.hItem, TVGN_CHILD));
+}
+
+uint32_t ItemTag(int64_t widget, int64_t item) {
+  HWND tree = Win32Control(widget);
+  return static_cast<uint32_t>(native::NativeTreeData(tree, TreeItemAt(tree, item)));
+}
+
+std::vector<int64_t> SelectedItems(int64_t widget) {
+  HWND control = Win32Control(widget);
+  std::vector<int64_t> out;
+  switch (KindOf(control)) {
+    case Kind::ListBox:
+      for (LRESULT row = 0; row < Ask(control, LB_GETCOUNT, 0, 0); ++row) {
+        if (Ask(control, LB_GETSEL, row, 0) > 0) out.push_back(row);
+      }
+      break;
+    case Kind::ListView:
+      for (LRESULT row = Ask(control, LVM_GETNEXTITEM, -1, LVNI_SELECTED); row >= 0;
+           row = Ask(control, LVM_GETNEXTITEM, row, LVNI_SELECTED)) {
+        out.push_back(row);
+      }
+      break;
+    case Kind::TreeView:
+      if (HTREEITEM s = Next(control, nullptr, TVGN_CARET)) out.push_back(PositionOf(control, s));
+      break;
+    default: break;
+  }
+  return out;
+}
+
+std::vector<int64_t> DraggedItems(int64_t widget) { return ui::Win32DraggedItems(Win32Control(widget)); }
+
+void ClickColumnHeader(int64_t widget, int64_t column) {
+  HWND header = HeaderOf(widget);
+  RECT r = {};
+  if (!Ask(header, HDM_GETITEMRECT, column, &r)) return;
+  // The header lies at the top of the list's client area.
+  POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  MapWindowPoints(header, Win32Control(widget), &at, 1);
+  ClickAt(widget, ui::Point{at.x, at.y});
+}
+
+bool DrivePromptOpen(int64_t window) {
+  Process();
+  return DrivePromptOf(window) != nullptr;
+}
+
+void CancelDrivePrompt(int64_t window) {
+  Ask(GetDlgItem(DrivePromptOf(window), IDCANCEL), BM_CLICK, 0, 0);
+  Process();
 }
 
 }  // namespace ui_driver

@@ -1,5 +1,5 @@
-// Folder trees over drive letters: the drive hooks fake the drives (C: is the real one, M: and N: exist
-// only in the hook), the documents folder is the system's own.
+// Folder trees over drive letters: the hooks fake the drives (C: is the real one, M: and N: exist only
+// in the hook); the documents folder is the system's own.
 #include <windows.h>
 
 #include <dbt.h>
@@ -14,137 +14,87 @@ namespace ui {
 namespace {
 
 namespace drive = ui_driver;
-using testsupport::TempDir;
-using Names = std::vector<Text>;
+using Kinds = std::vector<uint32_t>;
 
 constexpr int64_t kTree = 1;
 
 std::vector<MountEntry> g_drives;
-std::vector<MountEntry> FakeDrives() { return g_drives; }
 
-// Drives that have no medium, and how often a drive was asked.
-std::vector<Text> g_empty_drives;
-int g_space_queries = 0;
-int FakeSpaceQuery(TextView root) {
-  ++g_space_queries;
-  for (const Text& d : g_empty_drives) {
-    if (d == root) return ERROR_NOT_READY;
-  }
-  return 0;
-}
+Text g_empty_drive;  // a drive without a medium
+int FakeSpaceQuery(TextView root) { return root == g_empty_drive ? ERROR_NOT_READY : 0; }
 
 const MountEntry kDriveC{u"C:\\", u"", u"", u"SYSTEM"};
 const MountEntry kDriveM{u"M:\\", u"", u"", u"STICK"};
 const MountEntry kDriveN{u"n:", u"", u"", u"DISK"};
 
-Names ChildNames(int64_t item) {
-  Names names;
-  for (int64_t i = 0; i < drive::ChildCount(kTree, item); ++i) {
-    names.push_back(drive::ShownItemText(kTree, drive::ChildAt(kTree, item, i)));
-  }
-  return names;
-}
-
+// The computer's children: drives, the documents, drives that came later.
 int64_t Drive(int64_t index) { return drive::ChildAt(kTree, 0, index); }
 
-int64_t Selected() {
-  const std::vector<int64_t> s = drive::SelectedItems(kTree);
-  return s.empty() ? -1 : s.front();
+Kinds DriveKinds() {
+  Kinds kinds;
+  for (int64_t i = 0; i < drive::ChildCount(kTree, 0); ++i) kinds.push_back(TagKind(drive::ItemTag(kTree, Drive(i))));
+  return kinds;
 }
 
-// What the system tells the window when volumes come or go.
-void SendVolumeChange(WPARAM event, DWORD units) {
-  DEV_BROADCAST_VOLUME volume = {};
-  volume.dbcv_size = sizeof volume;
-  volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
-  volume.dbcv_unitmask = units;
-  SendMessageW(Win32Window(0), WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume));
-}
+bool Populated(int64_t item) { return TagIsPopulated(drive::ItemTag(kTree, item)); }
 
 class FolderTreeWin32Test : public widgettest::WindowTest {
  protected:
   static void SetUpTestSuite() {
-    SetMountTableReader(FakeDrives);
+    SetMountTableReader([] { return g_drives; });
     SetVolumeSpaceQuery(FakeSpaceQuery);
   }
   void SetUp() override {
     WindowTest::SetUp();
     g_drives = {kDriveM, kDriveC};  // the tree orders them by letter
-    g_empty_drives.clear();
+    g_empty_drive.clear();
     FolderTreeMountsChanged();
     data_.Write("Data/Photos/a.JPG", "x");
-    data_.Write("Data/Photos/b.png", "x");
+    data_.Write("Data/alpha.jpg", "x");
     data_.Mkdir("Data/Empty");
     data_.Mkdir("Data/Nested/Inner");
-    data_.Write("Data/alpha.jpg", "x");
   }
 
   Text DataPath() const { return platform::Utf8ToUtf16(data_.str()) + u"\\Data\\"; }
 
-  static void Create(uint32_t flags = 0, TextView path = u"") {
-    EXPECT_NE(FolderTreeCreate(kTree, 10, 10, 400, 300, path, flags), 0);
+  static void Create(TextView path = u"") {
+    WidgetDestroy(kTree);
+    EXPECT_NE(FolderTreeCreate(kTree, 10, 10, 400, 300, path, 0), 0);
     drive::Process();
   }
 
-  TempDir data_;
+  testsupport::TempDir data_;
 };
 
-TEST_F(FolderTreeWin32Test, TheComputerHoldsItsDrivesInLetterOrderThenTheDocuments) {
-  Create();
-  EXPECT_EQ(drive::ItemTag(kTree, 0), kTagComputer);
-  EXPECT_TRUE(drive::ItemExpanded(kTree, 0));
-  ASSERT_EQ(drive::ChildCount(kTree, 0), 3);
-  EXPECT_EQ(ChildNames(0)[0], u"SYSTEM (C:)");
-  EXPECT_EQ(ChildNames(0)[1], u"STICK (M:)");
-  const uint32_t tags[] = {2, 12, kTagHome};
-  for (int64_t i = 0; i < 3; ++i) EXPECT_EQ(drive::ItemTag(kTree, Drive(i)), tags[i]) << i;
-  EXPECT_EQ(ItemText(kTree, 1, 0), u"C:\\");
-  EXPECT_EQ(ItemText(kTree, 2, 0), u"M:\\");
-  const Text documents = ItemText(kTree, 3, 0);
-  ASSERT_GE(documents.size(), 4u);
-  EXPECT_EQ(documents.substr(1, 2), u":\\");
-  EXPECT_EQ(documents.back(), u'\\');
-  EXPECT_EQ(WidgetText(kTree), u"");
-  EXPECT_EQ(WidgetState(kTree), 0);
-
-  WidgetDestroy(kTree);
-  Create(kTreeNoHome);
-  EXPECT_EQ(drive::ChildCount(kTree, 0), 2);
-}
-
-// Names differing only in case cannot sit side by side on the system's file systems, so the exact
-// match that Linux prefers among them has no counterpart here.
+// Names that differ only in case cannot sit side by side here, so no exact match is preferred.
 TEST_F(FolderTreeWin32Test, SelectingAPathIgnoresCaseAndTakesTheDriveLetterInUpperCase) {
   Create();
-  Text lowered = runtime::TextLower(DataPath());
+  const Text data = DataPath();
   const struct {
     Text set, shown;
   } steps[] = {
-      {lowered + u"photos\\", DataPath() + u"Photos\\"},
-      {DataPath() + u"NESTED/inner/", DataPath() + u"Nested\\Inner\\"},
-      {DataPath() + u"Missing\\Deeper\\", DataPath() + u"Nested\\Inner\\"},
-      {u"q:\\nowhere\\", DataPath() + u"Nested\\Inner\\"},
+      {runtime::TextLower(data) + u"photos\\", data + u"Photos\\"},
+      {data + u"NESTED/inner/", data + u"Nested\\Inner\\"},
+      {data + u"Missing\\Deeper\\", data + u"Nested\\Inner\\"},
+      {data + u"Photos\\a.JPG", data + u"Photos\\"},
       {u"", u""},
   };
   for (const auto& step : steps) {
     WidgetSetText(kTree, step.set);
     EXPECT_EQ(WidgetText(kTree), step.shown) << runtime::TextToUtf8(step.set);
   }
-  WidgetSetText(kTree, DataPath() + u"Photos\\a.JPG");
-  EXPECT_EQ(WidgetText(kTree), DataPath() + u"Photos\\");
 }
 
 TEST_F(FolderTreeWin32Test, AFolderIsListedOnceFoldersBeforeFiles) {
-  Create(0, DataPath());
-  const int64_t data = Selected();
-  ASSERT_GE(data, 0);
-  EXPECT_TRUE(drive::ItemExpanded(kTree, data));
-  EXPECT_EQ(ChildNames(data), (Names{u"Empty", u"Nested", u"Photos", u"alpha.jpg"}));
-  EXPECT_TRUE(TagIsPopulated(drive::ItemTag(kTree, data)));
-  EXPECT_FALSE(drive::ItemHasExpandButton(kTree, drive::ChildAt(kTree, data, 0)));
-  EXPECT_TRUE(drive::ItemHasExpandButton(kTree, drive::ChildAt(kTree, data, 2)));  // files only
-  EXPECT_EQ(drive::ItemTag(kTree, drive::ChildAt(kTree, data, 3)), kTagFile);
+  Create(DataPath());
+  const int64_t data = drive::SelectedItems(kTree).at(0);
+  const int64_t empty = drive::ChildAt(kTree, data, 0), photos = drive::ChildAt(kTree, data, 2);
+  EXPECT_EQ(drive::ShownItemText(kTree, photos), u"Photos");
+  EXPECT_EQ(drive::ShownItemText(kTree, drive::ChildAt(kTree, data, 3)), u"alpha.jpg");
+  EXPECT_FALSE(drive::ItemHasExpandButton(kTree, empty));
+  EXPECT_TRUE(drive::ItemHasExpandButton(kTree, photos));  // files only
 
+  // Listed once: a file that came later shows only after a fresh listing.
   data_.Write("Data/late.jpg", "x");
   WidgetSetText(kTree, DataPath());
   drive::ExpandItem(kTree, data);
@@ -152,72 +102,62 @@ TEST_F(FolderTreeWin32Test, AFolderIsListedOnceFoldersBeforeFiles) {
 }
 
 TEST_F(FolderTreeWin32Test, ADriveWithoutAMediumPromptsAndIsAskedAgainNextTime) {
-  g_empty_drives = {u"M:\\"};
+  g_empty_drive = u"M:\\";
   Create();
-  g_space_queries = 0;
   drive::ExpandItem(kTree, Drive(1));
-  EXPECT_EQ(g_space_queries, 1);
   EXPECT_FALSE(drive::ItemExpanded(kTree, Drive(1)));
-  EXPECT_FALSE(TagIsPopulated(drive::ItemTag(kTree, Drive(1))));
   EXPECT_TRUE(drive::DrivePromptOpen(0));
   EXPECT_FALSE(drive::WidgetEnabled(kTree));
   drive::CancelDrivePrompt(0);
   EXPECT_FALSE(drive::DrivePromptOpen(0));
   EXPECT_TRUE(drive::WidgetEnabled(kTree));
 
-  g_empty_drives.clear();
+  // Not ready is not remembered: the medium inserted since is found.
+  g_empty_drive.clear();
   drive::ExpandItem(kTree, Drive(1));
-  EXPECT_EQ(g_space_queries, 2);
-  EXPECT_TRUE(TagIsPopulated(drive::ItemTag(kTree, Drive(1))));
+  EXPECT_TRUE(Populated(Drive(1)));
 
-  // Flag 4 never prompts; setting a text closes an open prompt.
-  g_empty_drives = {u"M:\\"};
-  WidgetDestroy(kTree);
-  Create(kTreeNoDrivePrompt);
-  drive::ExpandItem(kTree, Drive(1));
-  EXPECT_FALSE(drive::DrivePromptOpen(0));
-  WidgetDestroy(kTree);
+  // Setting a text closes an open prompt.
+  g_empty_drive = u"M:\\";
   Create();
   drive::ExpandItem(kTree, Drive(1));
-  EXPECT_TRUE(drive::DrivePromptOpen(0));
+  ASSERT_TRUE(drive::DrivePromptOpen(0));
   WidgetSetText(kTree, u"");
   EXPECT_FALSE(drive::DrivePromptOpen(0));
   EXPECT_TRUE(drive::WidgetEnabled(kTree));
 }
 
-// The control reports a left click before it selects; the click is passed on after the selection, so
-// that the events come in the order every toolkit reports them.
+// The control reports a left click before it selects; the tree reports the selection first, as everywhere.
 TEST_F(FolderTreeWin32Test, AClickReportsTheSelectionItCausesFirst) {
   using Events = std::vector<std::pair<int64_t, int64_t>>;
   Create();
   widgettest::DrainWidgetEvents();
-  const struct {
-    int64_t item;
-    drive::Mouse button;
-    Events events;
-  } steps[] = {
-      {Drive(1), drive::Mouse::Left, {{kTree, WidgetEventChange}, {kTree, WidgetEventLeftClick}}},
-      {Drive(1), drive::Mouse::Left, {{kTree, WidgetEventLeftClick}}},
-      // The right button selects the item first, so the tree's text is the item clicked.
-      {Drive(0), drive::Mouse::Right, {{kTree, WidgetEventChange}, {kTree, WidgetEventRightClick}}},
+  const auto click = [](int64_t item, drive::Mouse button) {
+    drive::ClickAt(kTree, ui_test::ItemCentre(kTree, item), button);
+    return widgettest::DrainWidgetEvents();
   };
-  for (const auto& step : steps) {
-    drive::ClickAt(kTree, ui_test::ItemCentre(kTree, step.item), step.button);
-    EXPECT_EQ(widgettest::DrainWidgetEvents(), step.events) << step.item;
-  }
+  EXPECT_EQ(click(Drive(1), drive::Mouse::Left), (Events{{kTree, WidgetEventChange}, {kTree, WidgetEventLeftClick}}));
+  EXPECT_EQ(click(Drive(1), drive::Mouse::Left), (Events{{kTree, WidgetEventLeftClick}}));
+  // The right button selects the item first, so the tree's text is the item clicked.
+  EXPECT_EQ(click(Drive(0), drive::Mouse::Right), (Events{{kTree, WidgetEventChange}, {kTree, WidgetEventRightClick}}));
   EXPECT_EQ(WidgetText(kTree), u"C:\\");
 }
 
-TEST_F(FolderTreeWin32Test, DeviceChangesAddRemoveAndRefreshDrives) {
+TEST_F(FolderTreeWin32Test, TheComputerHoldsTheDrivesInLetterOrderThenTheDocumentsAndFollowsDeviceChanges) {
   Create();
+  EXPECT_TRUE(drive::ItemExpanded(kTree, 0));
+  EXPECT_EQ(DriveKinds(), (Kinds{2, 12, kTagHome}));
+  EXPECT_EQ(drive::ShownItemText(kTree, Drive(0)), u"SYSTEM (C:)");
+  const Text documents = ItemText(kTree, Drive(2), 0);
+  EXPECT_TRUE(documents.size() > 3 && documents.substr(1, 2) == u":\\" && documents.back() == u'\\');
+
   drive::ExpandItem(kTree, Drive(0));
-  ASSERT_TRUE(TagIsPopulated(drive::ItemTag(kTree, Drive(0))));
   const struct {
     std::vector<MountEntry> drives;
     WPARAM event;
     DWORD units;
-    std::vector<uint32_t> kinds;
-    bool c_populated;
+    Kinds kinds;
+    bool c_listed;
   } steps[] = {
       // N: arrives: its item goes last, after the documents.
       {{kDriveC, kDriveM, kDriveN}, DBT_DEVICEARRIVAL, 1u << 13, {2, 12, kTagHome, 13}, true},
@@ -225,20 +165,13 @@ TEST_F(FolderTreeWin32Test, DeviceChangesAddRemoveAndRefreshDrives) {
       {{kDriveC, kDriveN}, DBT_DEVICEREMOVECOMPLETE, 1u << 12, {2, kTagHome, 13}, true},
       // A new medium in C: empties its item for a fresh listing.
       {{kDriveC, kDriveN}, DBT_DEVICEARRIVAL, 1u << 2, {2, kTagHome, 13}, false},
-      // Without a message the hook's own reading finds M: back.
-      {{kDriveC, kDriveM, kDriveN}, 0, 0, {2, kTagHome, 13, 12}, false},
   };
   for (const auto& step : steps) {
     g_drives = step.drives;
-    if (step.event) {
-      SendVolumeChange(step.event, step.units);
-    } else {
-      FolderTreeMountsChanged();
-    }
-    std::vector<uint32_t> tags;
-    for (int64_t i = 0; i < drive::ChildCount(kTree, 0); ++i) tags.push_back(TagKind(drive::ItemTag(kTree, Drive(i))));
-    EXPECT_EQ(tags, step.kinds) << step.units;
-    EXPECT_EQ(TagIsPopulated(drive::ItemTag(kTree, Drive(0))), step.c_populated) << step.units;
+    DEV_BROADCAST_VOLUME volume = {sizeof volume, DBT_DEVTYP_VOLUME, 0, step.units, 0};
+    SendMessageW(Win32Window(0), WM_DEVICECHANGE, step.event, reinterpret_cast<LPARAM>(&volume));
+    EXPECT_EQ(DriveKinds(), step.kinds) << step.units;
+    EXPECT_EQ(Populated(Drive(0)), step.c_listed) << step.units;
   }
   EXPECT_EQ(drive::ChildCount(kTree, Drive(0)), 0);
   WidgetSetText(kTree, u"n:\\");
