@@ -221,8 +221,6 @@ void Click(int64_t widget, Mouse button) {
 
 void ClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(Win32Control(widget), at, button, 1); }
 void DoubleClickAt(int64_t widget, ui::Point at, Mouse button) { ClickOn(Win32Control(widget), at, button, 2); }
-void ClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(Win32Window(window), at, button, 1); }
-void DoubleClickWindowAt(int64_t window, ui::Point at, Mouse button) { ClickOn(Win32Window(window), at, button, 2); }
 
 void ControlClickAt(int64_t widget, ui::Point at) {
   Foreground(Win32Control(widget));
@@ -232,13 +230,10 @@ void ControlClickAt(int64_t widget, ui::Point at) {
   PumpIdle();
 }
 
-void PressAt(int64_t widget, ui::Point at) { MouseAt(Win32Control(widget), at, {MOUSEEVENTF_LEFTDOWN}); }
-void ReleaseAt(int64_t widget, ui::Point at) { MouseAt(Win32Control(widget), at, {MOUSEEVENTF_LEFTUP}); }
-
 void DragAt(int64_t widget, ui::Point from, ui::Point to) {
-  PressAt(widget, from);
+  MouseAt(Win32Control(widget), from, {MOUSEEVENTF_LEFTDOWN});
   MouseAt(Win32Control(widget), to, {0});
-  ReleaseAt(widget, to);
+  MouseAt(Win32Control(widget), to, {MOUSEEVENTF_LEFTUP});
 }
 
 int32_t DragDistance() { return GetSystemMetrics(SM_CXDRAG); }
@@ -261,12 +256,6 @@ void MaximizeWindow(int64_t window) { SystemCommand(window, SC_MAXIMIZE); }
 void MinimizeWindow(int64_t window) { SystemCommand(window, SC_MINIMIZE); }
 void RestoreWindow(int64_t window) { SystemCommand(window, SC_RESTORE); }
 
-void MoveWindow(int64_t window, ui::Point frame_corner) {
-  SetWindowPos(Win32Window(window), nullptr, frame_corner.x, frame_corner.y, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  PumpIdle();
-}
-
 void GrowWindow(int64_t window, int32_t wider) {
   const ui::Rect r = WindowFrame(window);
   SetWindowPos(Win32Window(window), nullptr, 0, 0, r.width + wider, r.height,
@@ -287,7 +276,6 @@ void FocusWidget(int64_t widget) {
 
 void ShowWidget(int64_t widget, bool shown) { ShowWindow(Win32Control(widget), shown ? SW_SHOW : SW_HIDE); }
 void EnableWidget(int64_t widget, bool enabled) { ::EnableWindow(Win32Control(widget), enabled ? TRUE : FALSE); }
-void EnableWindow(int64_t window, bool enabled) { ::EnableWindow(Win32Window(window), enabled ? TRUE : FALSE); }
 
 void Process(int ms) {
   const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(std::max(ms, 0));
@@ -376,7 +364,6 @@ ui::Rect ScreenArea(int64_t window) {
 ui::Rect PrimaryScreen() { return MonitorRect(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), false); }
 
 bool WindowVisible(int64_t window) { return IsWindowVisible(Win32Window(window)) != FALSE; }
-bool WindowActive(int64_t window) { return Win32Window(window) != nullptr && GetActiveWindow() == Win32Window(window); }
 bool WindowMaximized(int64_t window) { return IsZoomed(Win32Window(window)) != FALSE; }
 bool WindowMinimized(int64_t window) { return IsIconic(Win32Window(window)) != FALSE; }
 bool WindowEnabled(int64_t window) { return IsWindowEnabled(Win32Window(window)) != FALSE; }
@@ -391,7 +378,6 @@ WindowDecorations DecorationsOf(int64_t window) {
                            (style & WS_THICKFRAME) != 0,       (ex & WS_EX_TOOLWINDOW) != 0};
 }
 
-bool WindowPlacedByProgram(int64_t window) { return native::NativeNumber(Win32Window(window), L"VX_Placed") != 0; }
 runtime::Text WindowTitle(int64_t window) { return TextOf(Win32Window(window)); }
 
 int64_t FocusedWidget() { return ui::Win32ControlNumber(GetFocus()); }
@@ -454,10 +440,6 @@ runtime::Text ColumnTitle(int64_t widget, int64_t column) {
   if (!Ask(Win32Control(widget), LVM_GETCOLUMNW, column, &c)) return {};
   title.resize(wcsnlen(title.c_str(), title.size()));
   return ui::TextFromWide(title);
-}
-
-int32_t ColumnWidth(int64_t widget, int64_t column) {
-  return static_cast<int32_t>(Ask(Win32Control(widget), LVM_GETCOLUMNWIDTH, column, 0));
 }
 
 int64_t ChildAt(int64_t widget, int64_t item, int64_t index) {
