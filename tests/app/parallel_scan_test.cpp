@@ -1,5 +1,5 @@
-// The parallel scan against the one-thread scan, and the measurement against the full load, over
-// every picture the project keeps (fixtures, fuzz seeds) and cut-short copies of each.
+// The threaded scan against the one-thread scan, and the measurement against the full load, over every
+// picture the project keeps (fixtures, fuzz seeds) and cut-short copies of each.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,21 +10,17 @@
 #include <vector>
 
 #include "app/measure_pipeline.h"
-#include "app/scene_file.h"
-#include "app/startup.h"
 #include "image/image.h"
 #include "image/measure.h"
 #include "platform/bitmap.h"
 #include "platform/codepage.h"
+#include "tests/app/scene_build_support.h"
 #include "tests/support/environment.h"
-#include "tests/support/temp_dir.h"
 
 namespace app {
 namespace {
 
-namespace fs = std::filesystem;
-using testsupport::ReadFileBytes;
-using testsupport::TempDir;
+using namespace scenetest;
 
 struct Sample {
   std::string name;  // where it came from, for messages
@@ -112,30 +108,10 @@ TEST_F(ParallelScan, MeasurementGivesTheLoadsOutcomeForEveryPicture) {
   EXPECT_EQ(platform::LiveGraphicsObjects(), 0);
 }
 
-struct Scan {
-  std::string scene;
-  std::vector<std::string> listed;
-};
-
-Scan BuildWith(int jobs, const TempDir& tree, const TempDir& templates) {
-  Scan scan;
-  SceneHooks hooks;
-  hooks.jobs = jobs;
-  hooks.image_found = [&](TextView relative) { scan.listed.push_back(runtime::TextToUtf8(relative)); };
-  const fs::path old = fs::current_path();
-  fs::current_path(templates.path());
-  BuildSceneFileFor(runtime::TextFromUtf8(tree.str() + "/"), hooks);
-  fs::current_path(old);
-  scan.scene = ReadFileBytes(tree.str() + "/image_scan.pov");
-  return scan;
-}
-
 TEST_F(ParallelScan, EveryThreadCountWritesTheOneThreadScenesBytes) {
   TempDir templates, tree;
   templates.Write("pov_image_read_A.txt", "// head\n");
-  templates.Write("pov_image_read_B.txt", "// foot\n");
-  // A mixed tree: the samples spread over nested folders under every picked ending, with names
-  // that are not picked and empty folders in between.
+  // The samples spread over nested folders under picked and unpicked endings, and an empty folder.
   const char* endings[] = {".png", ".JPG", ".gif", ".hdr", ".Png", ".jpeg"};
   const std::vector<Sample> samples = Samples();
   for (size_t i = 0; i < samples.size(); ++i) {
@@ -143,12 +119,10 @@ TEST_F(ParallelScan, EveryThreadCountWritesTheOneThreadScenesBytes) {
     tree.Write(folder + "f" + std::to_string(i) + endings[i % 6], samples[i].bytes);
   }
   tree.Mkdir("empty/deeper");
-  tree.Write("top.txt", "not a picture");
-
-  const Scan one = BuildWith(1, tree, templates);
+  const BuildRun one = Build(tree.str() + "/", templates.path(), 1);
   ASSERT_GT(one.listed.size(), samples.size() * 4 / 6);
   for (int jobs : {2, 8}) {
-    const Scan many = BuildWith(jobs, tree, templates);
+    const BuildRun many = Build(tree.str() + "/", templates.path(), jobs);
     EXPECT_EQ(many.listed, one.listed) << jobs << " threads";
     EXPECT_EQ(many.scene, one.scene) << jobs << " threads";
   }

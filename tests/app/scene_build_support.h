@@ -1,5 +1,5 @@
-// The scene build run as the program runs it, with what it reports collected, and the expected forms
-// of a relative path on this system.
+// The scene build run as the program runs it with what it reports collected, the small pictures under
+// tests/app/fixtures, and the forms a relative path takes on this system.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,31 +16,36 @@
 #include "platform/path.h"
 #include "tests/support/temp_dir.h"
 
-namespace app {
-namespace scenetest {
+namespace app::scenetest {
 
 namespace fs = std::filesystem;
+using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 
-// Runs the build with the templates taken from `templates`, as the program does from its current
-// directory, and collects what it reports.
+inline std::string Fixture(const std::string& name) { return ReadFileBytes(fs::path(SB_APP_FIXTURES) / name); }
+
 struct BuildRun {
   std::vector<std::string> listed;
   std::vector<std::string> unreadable;
   int failures = 0;
   SceneOutcome outcome;
+  std::string scene;  // the scene file's bytes afterwards
 };
 
-inline BuildRun Build(const std::string& folder_text, const fs::path& templates) {
+// The templates are read from the current directory, as the program reads them.
+inline BuildRun Build(const std::string& folder, const fs::path& templates, int jobs = 0) {
   BuildRun run;
   SceneHooks hooks;
+  hooks.jobs = jobs;
   hooks.image_found = [&](TextView relative) { run.listed.push_back(runtime::TextToUtf8(relative)); };
   hooks.template_unreadable = [&](TextView name) { run.unreadable.push_back(runtime::TextToUtf8(name)); };
   hooks.scene_failed = [&](TextView) { ++run.failures; };
   const fs::path old = fs::current_path();
   fs::current_path(templates);
-  run.outcome = BuildSceneFileFor(runtime::TextFromUtf8(folder_text), hooks);
+  run.outcome = BuildSceneFileFor(runtime::TextFromUtf8(folder), hooks);
   fs::current_path(old);
+  const fs::path scene = testsupport::PathFromUtf8(folder + "image_scan.pov");
+  if (fs::is_regular_file(scene)) run.scene = ReadFileBytes(scene);
   return run;
 }
 
@@ -59,11 +64,12 @@ class SceneBuild : public ::testing::Test {
     platform::FailWritesAfterForTesting(-1);
     platform::SetAnsiCharset("");
   }
+  BuildRun BuildTree(int jobs = 0) const { return Build(tree_.str() + "/", templates_.path(), jobs); }
   TempDir templates_;
   TempDir tree_;
 };
 
-// A relative path written with "/" as the scan reports it here: with the system's separator.
+// A relative path written with "/", as the scan reports it here.
 inline std::string Listed(std::string path) {
   for (char& c : path)
     if (c == '/') c = static_cast<char>(platform::kPathSeparator);
@@ -77,5 +83,4 @@ inline std::string InScene(const std::string& path) {
   return escaped;
 }
 
-}  // namespace scenetest
-}  // namespace app
+}  // namespace app::scenetest

@@ -1,5 +1,8 @@
-# Shared by the shell tests: `check DESCRIPTION COMMAND...` counts the command's success or failure,
-# and `report` prints the closing "N passed, N failed" line and returns whether all passed.
+# Shared by the shell tests: a work folder removed at exit, `check DESCRIPTION COMMAND...` counting the
+# command's success or failure, `report` printing "N passed, N failed" and returning whether all
+# passed, and `png_size FILE` printing a PNG's width and height.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 passes=0 failures=0
 check() {
   local what=$1; shift
@@ -9,3 +12,4 @@ report() {
   echo "$passes passed, $failures failed"
   [ "$failures" -eq 0 ]
 }
+png_size() { od -An -tu4 --endian=big -j16 -N8 "$1" 2> /dev/null | xargs; }

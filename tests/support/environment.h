@@ -5,7 +5,7 @@
 
 namespace testsupport {
 
-// nullptr removes the variable. An empty value is kept as set where the system can hold one.
+// nullptr removes the variable.
 inline void SetEnvironment(const char* name, const char* value) {
 #if defined(_WIN32)
   _putenv_s(name, value ? value : "");
