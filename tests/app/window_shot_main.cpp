@@ -1,7 +1,7 @@
-// Drives the real window as a user would and saves a picture of it: picks FOLDER in the tree, opens
-// it, presses process and saves the window once the scan has listed its images. The README's
-// screenshots come from here (scripts/make-docs-pictures.sh, scripts/make-windows-picture.sh). Run it
-// from the folder that holds the templates; with Qt it uses the offscreen platform unless one is named.
+// Drives the real window as a user would and saves a picture of it: picks FOLDER, which must lie below
+// the home (documents) folder, in the tree, presses process and saves the window once the scan has
+// listed its images. The README's screenshots come from here (scripts/make-docs-pictures.sh). Run it
+// from the folder that holds the templates.
 //
 //   app_window_shot FOLDER OUTPUT
 //
@@ -39,22 +39,20 @@ int64_t ChildWithPath(int64_t item, TextView path) {
   return -1;
 }
 
-// A folder below the home (documents) folder is opened from that item, name by name, as a user
-// would, so the picture shows no other folder of the machine; any other folder through the tree's text.
+// The folder is opened from the home item, name by name, as a user would, so the picture shows no
+// other folder of the machine.
 int64_t FindFolderItem(const Text& folder) {
   for (int64_t i = 0; i < drive::ChildCount(app::FolderTreeWidget, 0); ++i) {
     int64_t item = drive::ChildAt(app::FolderTreeWidget, 0, i);
     if (drive::ItemTag(app::FolderTreeWidget, item) != ui::kTagHome) continue;
     const Text home = ui::ItemText(app::FolderTreeWidget, item, 0);
-    if (folder.compare(0, home.size(), home) != 0) break;
+    if (folder.compare(0, home.size(), home) != 0) return -1;
     for (size_t end = folder.find(platform::kPathSeparator, home.size()); item >= 0 && end != Text::npos;
          end = folder.find(platform::kPathSeparator, end + 1))
       item = ChildWithPath(item, TextView(folder).substr(0, end + 1));
     return item;
   }
-  ui::WidgetSetText(app::FolderTreeWidget, folder);
-  DispatchQueued();
-  return drive::SelectedItems(app::FolderTreeWidget).empty() ? -1 : drive::SelectedItems(app::FolderTreeWidget)[0];
+  return -1;
 }
 
 // Clicks the folder's item and opens it.
