@@ -23,7 +23,7 @@ namespace {
 using namespace scenetest;
 
 struct Sample {
-  std::string name;  // where it came from, for messages
+  std::string name;
   std::string bytes;
 };
 
@@ -37,12 +37,10 @@ std::vector<Sample> Samples() {
       if (entry.is_regular_file()) paths.push_back(entry.path());
     std::sort(paths.begin(), paths.end());
     for (const fs::path& path : paths) {
-      const std::string bytes = ReadFileBytes(path.string());
+      const std::string bytes = ReadFileBytes(path);
       samples.push_back({path.string(), bytes});
-      if (bytes.size() > 1) {
-        samples.push_back({path.string() + " (half)", bytes.substr(0, bytes.size() / 2)});
-        samples.push_back({path.string() + " (last byte cut)", bytes.substr(0, bytes.size() - 1)});
-      }
+      samples.push_back({path.string() + " (half)", bytes.substr(0, bytes.size() / 2)});
+      samples.push_back({path.string() + " (last byte cut)", bytes.substr(0, bytes.size() - 1)});
     }
   }
   return samples;
