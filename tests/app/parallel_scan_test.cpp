@@ -13,7 +13,6 @@
 #include "image/image.h"
 #include "image/measure.h"
 #include "platform/bitmap.h"
-#include "platform/codepage.h"
 #include "tests/app/scene_build_support.h"
 #include "tests/support/environment.h"
 
@@ -46,18 +45,15 @@ std::vector<Sample> Samples() {
   return samples;
 }
 
-class ParallelScan : public ::testing::Test {
+// Seeds that declare huge pictures fail at the bitmap limit in milliseconds instead of filling
+// gigabytes; loads and measurements share the limit.
+class ParallelScan : public SceneBuild {
  protected:
   static void SetUpTestSuite() {
-    StartLibraries();
-    RegisterDecoders();
-    // Seeds that declare huge pictures fail at the bitmap limit in milliseconds instead of filling
-    // gigabytes; loads and measurements share the limit.
+    SceneBuild::SetUpTestSuite();
     platform::SetBitmapByteLimit(uint64_t{64} << 20);
   }
   static void TearDownTestSuite() { platform::SetBitmapByteLimit(platform::kBitmapMaxBytes); }
-  void SetUp() override { platform::SetAnsiCharset("UTF-8"); }
-  void TearDown() override { platform::SetAnsiCharset(""); }
 };
 
 // Loaded or not, and the size when loaded.
@@ -75,7 +71,7 @@ Outcome FromMeasurement(bool loaded, image::ImageSize size) {
 }
 
 TEST_F(ParallelScan, MeasurementGivesTheLoadsOutcomeForEveryPicture) {
-  TempDir folder;
+  const TempDir& folder = tree_;
   const std::vector<Sample> samples = Samples();
   ASSERT_GT(samples.size(), 300u);
   int loads = 0;
@@ -107,20 +103,19 @@ TEST_F(ParallelScan, MeasurementGivesTheLoadsOutcomeForEveryPicture) {
 }
 
 TEST_F(ParallelScan, EveryThreadCountWritesTheOneThreadScenesBytes) {
-  TempDir templates, tree;
-  templates.Write("pov_image_read_A.txt", "// head\n");
+  templates_.Write("pov_image_read_A.txt", "// head\n");
   // The samples spread over nested folders under picked and unpicked endings, and an empty folder.
   const char* endings[] = {".png", ".JPG", ".gif", ".hdr", ".Png", ".jpeg"};
   const std::vector<Sample> samples = Samples();
   for (size_t i = 0; i < samples.size(); ++i) {
     const std::string folder = "d" + std::to_string(i % 7) + "/e" + std::to_string(i % 3) + "/";
-    tree.Write(folder + "f" + std::to_string(i) + endings[i % 6], samples[i].bytes);
+    tree_.Write(folder + "f" + std::to_string(i) + endings[i % 6], samples[i].bytes);
   }
-  tree.Mkdir("empty/deeper");
-  const BuildRun one = Build(tree.str() + "/", templates.path(), 1);
+  tree_.Mkdir("empty/deeper");
+  const BuildRun one = BuildTree(1);
   ASSERT_GT(one.listed.size(), samples.size() * 4 / 6);
   for (int jobs : {2, 8}) {
-    const BuildRun many = Build(tree.str() + "/", templates.path(), jobs);
+    const BuildRun many = BuildTree(jobs);
     EXPECT_EQ(many.listed, one.listed) << jobs << " threads";
     EXPECT_EQ(many.scene, one.scene) << jobs << " threads";
   }
