@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -14,7 +13,6 @@
 #include "image/measure.h"
 #include "platform/bitmap.h"
 #include "tests/app/scene_build_support.h"
-#include "tests/support/environment.h"
 
 namespace app {
 namespace {
@@ -26,8 +24,8 @@ struct Sample {
   std::string bytes;
 };
 
-// Every file below the picture folders, in a fixed order, and for each a copy cut in half and one
-// without its last byte: truncation is where decoders and their measurements most easily part.
+// Every picture file the project keeps, in a fixed order, with a copy cut in half and one without its
+// last byte: truncation is where decoders and their measurements most easily part.
 std::vector<Sample> Samples() {
   std::vector<Sample> samples;
   for (const char* folder : {SB_APP_FIXTURES, SB_IMAGE_FIXTURES, SB_FUZZ_CORPUS}) {
@@ -71,7 +69,6 @@ Outcome FromMeasurement(bool loaded, image::ImageSize size) {
 }
 
 TEST_F(ParallelScan, MeasurementGivesTheLoadsOutcomeForEveryPicture) {
-  const TempDir& folder = tree_;
   const std::vector<Sample> samples = Samples();
   ASSERT_GT(samples.size(), 300u);
   int loads = 0;
@@ -82,7 +79,7 @@ TEST_F(ParallelScan, MeasurementGivesTheLoadsOutcomeForEveryPicture) {
     const Outcome from_memory = FromMeasurement(image::MeasureImageMemory(data, size, &measured), measured);
     EXPECT_EQ(from_memory, FromLoad(image::LoadImageMemory(image::AnyId, data, size))) << sample.name;
 
-    const std::u16string path = runtime::TextFromUtf8(folder.Write("sample.bin", sample.bytes));
+    const std::u16string path = runtime::TextFromUtf8(tree_.Write("sample.bin", sample.bytes));
     const Outcome from_file = FromMeasurement(image::MeasureImageFile(path, &measured), measured);
     EXPECT_EQ(from_file, FromLoad(image::LoadImageFile(image::AnyId, path))) << sample.name;
     loads += std::get<0>(from_file);
@@ -90,15 +87,6 @@ TEST_F(ParallelScan, MeasurementGivesTheLoadsOutcomeForEveryPicture) {
   // Both outcomes must be well represented, or the comparison proves little.
   EXPECT_GT(loads, 100);
   EXPECT_GT(static_cast<int>(samples.size()) - loads, 100);
-  // Names that are no picture file at all fail both ways.
-  folder.Mkdir("a folder.png");
-  folder.Write("empty.png", "");
-  for (const std::string name : {"missing.png", "a folder.png", "empty.png"}) {
-    const std::u16string path = runtime::TextFromUtf8(folder.str() + "/" + name);
-    image::ImageSize measured{};
-    EXPECT_FALSE(image::MeasureImageFile(path, &measured)) << name;
-    EXPECT_EQ(image::LoadImageFile(image::AnyId, path), 0) << name;
-  }
   EXPECT_EQ(platform::LiveGraphicsObjects(), 0);
 }
 
@@ -120,22 +108,6 @@ TEST_F(ParallelScan, EveryThreadCountWritesTheOneThreadScenesBytes) {
     EXPECT_EQ(many.scene, one.scene) << jobs << " threads";
   }
   EXPECT_EQ(platform::LiveGraphicsObjects(), 0);
-}
-
-TEST(MeasuringThreads, ComeFromTheRequestTheEnvironmentOrTheHardware) {
-  const char* saved = std::getenv("SCENE_BUILDER_JOBS");
-  const std::string kept = saved ? saved : "";
-  const unsigned hardware = std::thread::hardware_concurrency();
-  const int by_hardware = hardware == 0 ? 1 : std::min<int>(static_cast<int>(hardware), kMaxMeasuringThreads);
-  for (const char* unusable : {static_cast<const char*>(nullptr), "0", "-2", "two", "2x", ""}) {
-    testsupport::SetEnvironment("SCENE_BUILDER_JOBS", unusable);
-    EXPECT_EQ(MeasuringThreads(0), by_hardware) << (unusable ? unusable : "unset");
-  }
-  testsupport::SetEnvironment("SCENE_BUILDER_JOBS", "3");
-  EXPECT_EQ(MeasuringThreads(5), 5);
-  EXPECT_EQ(MeasuringThreads(-1), 3);
-  EXPECT_EQ(MeasuringThreads(100000), kMaxMeasuringThreads);
-  testsupport::SetEnvironment("SCENE_BUILDER_JOBS", saved ? kept.c_str() : nullptr);
 }
 
 }  // namespace

@@ -1,25 +1,21 @@
 // The real window, driven by simulated clicks.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <vector>
 
-#include "app/shell.h"
 #include "platform/codepage.h"
-#include "platform/path.h"
 #include "tests/app/scene_build_support.h"
-#include "tests/ui/driver.h"
-#include "ui/event_queue.h"
+#include "tests/app/window_press.h"
 #include "ui/message_box.h"
-#include "ui/widget.h"
 #include "ui/window.h"
 
 namespace app {
 namespace {
 
 using namespace scenetest;
+using namespace windowpress;
 namespace drive = ui_driver;
 using drive::SeenMessage;
 
@@ -29,22 +25,6 @@ std::vector<Text> ImageListTexts() {
   std::vector<Text> texts;
   for (int64_t i = 0; i < ui::ItemCount(ImageListBox); ++i) texts.push_back(ui::ItemText(ImageListBox, i, 0));
   return texts;
-}
-
-// The tree's pre-order position of the item with this path, -1 when it holds none.
-int64_t TreePosition(TextView path) {
-  for (int64_t i = 1;; ++i) {
-    const Text item = ui::ItemText(FolderTreeWidget, i, 0);
-    if (item.empty()) return -1;
-    if (item == path) return i;
-  }
-}
-
-// Handles every event that simulated input has queued, as the program's loop would.
-bool DispatchQueued() {
-  bool running = true;
-  while (running && ui::QueuedEventCount() > 0) running = DispatchEvent(ui::EventWait());
-  return running;
 }
 
 // Double-clicks the file list there and returns the message box it showed, answered with OK.
@@ -82,24 +62,14 @@ class Window : public ::testing::Test {
   // A path below the test's folder, written with "/", in the system's own spelling.
   std::string In(const std::string& relative) const { return tree_.str() + kSeparator + Listed(relative); }
 
-  // Brings a folder's (or file's) item into view through the tree's text and clicks it as a user would.
-  void ChooseInTree(const std::string& path) {
-    const std::string parent = path.substr(0, path.find_last_of(kSeparator) + 1);
-    ui::WidgetSetText(FolderTreeWidget, runtime::TextFromUtf8(parent));
+  // Selects the test's folder through the tree's text, then opens and clicks down to `relative` (a
+  // folder's ends in "/") as a user would.
+  void Choose(const std::string& relative) {
+    ui::WidgetSetText(FolderTreeWidget, runtime::TextFromUtf8(In("")));
     DispatchQueued();
-    const int64_t parent_item = TreePosition(runtime::TextFromUtf8(parent));
-    ASSERT_GE(parent_item, 0) << path;
-    drive::ExpandItem(FolderTreeWidget, parent_item);
-    const Text wanted = runtime::TextFromUtf8(path);
-    const Text as_folder = runtime::TextFromUtf8(path + kSeparator);
-    const int64_t item = std::max(TreePosition(wanted), TreePosition(as_folder));
-    ASSERT_GE(item, 0) << path;
-    drive::ExpandItem(FolderTreeWidget, item);  // scrolls it into view
-    const ui::Rect where = drive::ItemRect(FolderTreeWidget, item);
-    // Deep items are indented past the narrow tree's middle: click near the start of the label.
-    drive::ClickAt(FolderTreeWidget, {where.x + 12, where.y + (where.height - 1) / 2});
-    ASSERT_TRUE(DispatchQueued());
-    ASSERT_TRUE(ui::WidgetText(FolderTreeWidget) == wanted || ui::WidgetText(FolderTreeWidget) == as_folder) << path;
+    const std::vector<int64_t> selected = drive::SelectedItems(FolderTreeWidget);
+    ASSERT_EQ(selected.size(), 1u);
+    ASSERT_TRUE(ChooseInTree(selected[0], runtime::TextFromUtf8(In(relative)))) << relative;
   }
 
   TempDir templates_;
@@ -126,7 +96,7 @@ TEST_F(Window, ProcessListsTheChosenFoldersImagesAndAChosenFileGetsTheSceneNameA
   tree_.Write("pick/a.png", photo);
   tree_.Write("pick/empty", "");
   tree_.Mkdir("pick/sub");
-  ChooseInTree(In("pick"));
+  Choose("pick/");
   std::map<Text, Text> rows;
   for (int64_t i = 0; i < ui::ItemCount(FileListWidget); ++i)
     rows[ui::ItemText(FileListWidget, i, 0)] = ui::ItemText(FileListWidget, i, 1);
@@ -138,7 +108,7 @@ TEST_F(Window, ProcessListsTheChosenFoldersImagesAndAChosenFileGetsTheSceneNameA
   }
   EXPECT_EQ(ImageListTexts(), (std::vector<Text>{u"image list", u"a.png", u"a.png"}));
   EXPECT_EQ(ReadFileBytes(In("pick/image_scan.pov")), "H\r\n" + Line("a.png", 64, 32));
-  ChooseInTree(In("pick/a.png"));
+  Choose("pick/a.png");
   EXPECT_EQ(ui::ItemCount(FileListWidget), 0);
   drive::Click(ProcessButton);
   ASSERT_TRUE(DispatchQueued());
@@ -147,7 +117,7 @@ TEST_F(Window, ProcessListsTheChosenFoldersImagesAndAChosenFileGetsTheSceneNameA
 
 TEST_F(Window, AFolderRemovedAfterItWasChosenGivesTheQuestionMarkBox) {
   tree_.Mkdir("gone");
-  ChooseInTree(In("gone"));
+  Choose("gone/");
   fs::remove(tree_.path() / "gone");
   SeenMessage seen;
   drive::AnswerNextMessageBox(ui::kAnswerOk, &seen);
@@ -161,7 +131,7 @@ TEST_F(Window, AFolderRemovedAfterItWasChosenGivesTheQuestionMarkBox) {
 // Below the last row nothing is selected any more: the header's title stands in for the name.
 TEST_F(Window, DoubleClickOnARowAndOnEmptySpaceShowsTheName) {
   tree_.Write("list/only.txt", "x");
-  ChooseInTree(In("list"));
+  Choose("list/");
   ASSERT_EQ(ui::ItemCount(FileListWidget), 1);
   const SeenMessage on_row = DoubleClickFileList(FirstRow());
   EXPECT_EQ(on_row.count, 1);
@@ -178,7 +148,7 @@ TEST_F(Window, LineBreaksInANameAreShownAsSymbolsInTheLists) {
   if (platform::kPathSeparator != u'/') GTEST_SKIP() << "Windows names cannot hold line breaks";
   const Text shown = u"two\u240D\u240Alines.png";
   tree_.Write("breaks/two\r\nlines.png", Fixture("photo.png"));
-  ChooseInTree(In("breaks"));
+  Choose("breaks/");
   ASSERT_EQ(ui::ItemCount(FileListWidget), 1);
   EXPECT_EQ(ui::ItemText(FileListWidget, 0, 0), shown);
   drive::Click(ProcessButton);
@@ -194,7 +164,7 @@ TEST_F(Window, QuitMadeDuringAScanIsActedOnAfterTheScan) {
   // Enough images that the scan outlasts the window's 30 ms between chances to run the timer.
   constexpr int kImages = 300;
   for (int i = 0; i < kImages; ++i) tree_.Write("many/img" + std::to_string(i) + ".png", Fixture("photo.png"));
-  ChooseInTree(In("many"));
+  Choose("many/");
   int listed_at_click = -1;
   drive::RunSoon([&] {
     drive::Click(ProcessButton);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Packs the build folder into the Debian package, unpacks it as dpkg would and uses what it holds: the
-# file list, the control fields, the desktop entry, the manual, and a scene built by the unpacked
-# program in the unpacked template folder, rendered by POV-Ray with the example templates.
+# Packs the build folder into the Debian package, unpacks it as dpkg would and uses what it holds: a
+# scene built by the unpacked program in the template folder the desktop entry starts in, rendered by
+# POV-Ray with the installed templates.
 set -uo pipefail
 config=$1 version=$2 examples=$3 fixtures=$4
 source "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
@@ -10,17 +10,10 @@ cpack -G DEB --config "$config" -B "$work/out" > "$work/cpack.log" 2>&1 || {
   echo "cpack failed:"; cat "$work/cpack.log"; exit 1; }
 deb="$work/out/scene-builder_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || { echo "no $deb; cpack made:"; ls "$work/out"; exit 1; }
-
-for field in Package=scene-builder "Version=$version" Section=graphics Suggests=povray; do
-  check "the control field $field" test "$(dpkg-deb -f "$deb" "${field%%=*}")" = "${field#*=}"
-done
-check "a maintainer is named" grep -q '<.*@.*>' <<< "$(dpkg-deb -f "$deb" Maintainer)"
-depends=$(dpkg-deb -f "$deb" Depends | tr ',' '\n' | sed 's/^ *//; s/ .*//')
-for library in libc6 libstdc++6 libqt6widgets6 libqt6gui6 libqt6core6 libpng16-16 libjpeg62-turbo libgif7; do
-  check "the binary's library $library is a dependency" grep -Fxq "$library" <<< "$depends"
-done
 check "apt would install the package" grep -q "^Inst scene-builder ($version" \
   <<< "$(apt-get install -s -o Debug::NoLocking=1 "$deb" 2>&1)"
+check "it depends on the libraries the program uses" \
+  grep -q 'libqt6widgets6.*libpng16-16\|libpng16-16.*libqt6widgets6' <<< "$(dpkg-deb -f "$deb" Depends)"
 
 root="$work/root" share="$work/root/usr/share"
 dpkg-deb -x "$deb" "$root"
@@ -32,30 +25,19 @@ expected="./usr/bin/scene-builder
 ./usr/share/scene-builder/pov_image_read_B.txt"
 check "the package holds exactly the installed files" test "$(cd "$root" && find . ! -type d | sort)" = "$expected"
 check "the templates are the examples" cmp -s "$share/scene-builder/pov_image_read_A.txt" "$examples/pov_image_read_A.txt"
-
 entry="$share/applications/scene-builder.desktop"
-value() { sed -n "s/^$1=//p" "$entry"; }
 check "the desktop entry is valid" desktop-file-validate "$entry"
-check "and starts in the template folder" test "$(value Path)" = /usr/share/scene-builder
-check "its command is the installed program" test -x "$root/usr/bin/$(value Exec)"
-check "its icon is the installed SVG drawing" grep -q '<svg xmlns="http://www.w3.org/2000/svg"' \
-  "$share/icons/hicolor/scalable/apps/$(value Icon).svg"
-check "it is in Graphics and 3DGraphics" test "$(value Categories)" = "Graphics;3DGraphics;"
-
+check "and runs the installed program in the template folder" \
+  test "$(sed -n 's/^Exec=//p; s/^Path=//p' "$entry" | tr '\n' ' ')" = "scene-builder /usr/share/scene-builder "
 check "the manual formats without warnings" \
-  test -z "$(man --warnings -l "$share/man/man1/scene-builder.1.gz" 2>&1 > "$work/manual.txt")"
-for part in SYNOPSIS "USING THE WINDOW" "WITHOUT A WINDOW" "EXIT STATUS" ENVIRONMENT FILES /usr/share/scene-builder \
-  SCENE_BUILDER_JOBS; do
-  check "the manual has $part" grep -q "$part" "$work/manual.txt"
-done
+  test -z "$(man --warnings -l "$share/man/man1/scene-builder.1.gz" 2>&1 > /dev/null)"
 
 mkdir -p "$work/pics/sub folder"
 cp "$fixtures/photo.png" "$work/pics/"
 cp "$fixtures/pic.jpg" "$fixtures/anim.gif" "$work/pics/sub folder/"
 tool="$root/usr/bin/scene-builder"
-check "the unpacked program prints its version" test "$("$tool" --version)" = "scene-builder $version"
 (cd "$share/scene-builder" && "$tool" "$work/pics") > "$work/listed" 2> "$work/err"; code=$?
-check "it builds a scene from the template folder" test "$code" -eq 0 -a ! -s "$work/err"
+check "the unpacked program builds a scene from the template folder" test "$code" -eq 0 -a ! -s "$work/err"
 check "and lists every image" test "$(cat "$work/listed")" = "$(printf 'photo.png\nsub folder/anim.gif\nsub folder/pic.jpg')"
 check "the template folder is left as installed" test "$(ls "$share/scene-builder" | tr '\n' ' ')" = \
   "pov_image_read_A.txt pov_image_read_B.txt "
@@ -63,9 +45,9 @@ check "the template folder is left as installed" test "$(ls "$share/scene-builde
 if [ "$(id -u)" -eq 0 ] && command -v setpriv > /dev/null && id nobody > /dev/null 2>&1; then
   chmod 755 "$work" && mkdir "$work/user" && cp "$fixtures/photo.png" "$work/user/" && chown -R nobody "$work/user"
   (cd "$share/scene-builder" && setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups \
-    "$tool" "$work/user") > /dev/null 2> "$work/err"; code=$?
-  check "a user who cannot write the templates builds a scene" test "$code" -eq 0 -a ! -s "$work/err"
-  check "with the installed header in it" grep -q "^#macro add_image" "$work/user/image_scan.pov"
+    "$tool" "$work/user") > /dev/null 2>&1
+  check "a user who cannot write the templates builds a scene with the installed header" \
+    grep -q "^#macro add_image" "$work/user/image_scan.pov"
 fi
 
 (cd "$work/pics" && HOME="$work" povray +Iimage_scan.pov +Orender.png +W160 +H120 -D +FN > "$work/povray.log" 2>&1)
