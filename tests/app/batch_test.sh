@@ -31,14 +31,27 @@ check "links to /proc, /sys and /dev are not walked into" runs 0 "p.png" 0 "" --
 check "a folder that cannot take the scene exits 1 and says why" \
   runs 1 "" 1 "cannot write the scene file $work/missing/folder/image_scan.pov" -- "$work/missing/folder"
 
-# Usage errors: 2, a line naming it and one pointing to --help, and nothing built.
-while IFS='|' read -r told args; do
+# Command lines: the exit code, standard output, the lines on standard error and a piece of them. A
+# usage error is one line naming it and one pointing to --help, and builds nothing.
+while IFS='|' read -r code out lines told args; do
   # shellcheck disable=SC2086  # the arguments are split as written
-  check "'$args' is refused with 2" runs 2 "" 2 "$told" -- $args
+  check "'$args' exits $code" runs "$code" "$out" "$lines" "$told" -- $args
 done << 'TABLE'
-unknown option '-x'|-x
-give one folder|one two
---jobs needs a whole number|--jobs 0 -- -x
+0|a/p.png|0||--jobs=1024 -- ../pics
+0|a/p.png|0||../pics --jobs 4
+0|a/p.png|0||--jobs 2 --jobs=007 ../pics
+2||2|unknown option '-x'|-x --help
+2||2|give one folder|one two
+2||2|one folder, not 2|-- a -b
+2||2|give the folder too|--jobs 2
+2||2|followed by a folder|--
+2||2|--jobs needs a number|--jobs
+2||2|--jobs needs a whole number from 1 to 1024, not '0'|--jobs 0 -- -x
+2||2|not ''|--jobs= ../pics
+2||2|not '+2'|--jobs +2 ../pics
+2||2|not '2x'|--jobs 2x ../pics
+2||2|not '1025'|--jobs 1025 ../pics
+2||2|not '99999999999999999999999'|--jobs 99999999999999999999999 ../pics
 TABLE
 check "and nothing was built" test ! -e "$work/run/-x/image_scan.pov"
 check "--jobs N and -- build a folder named -x" runs 0 "d/q.png" 0 "" -- --jobs 2 -- -x
@@ -59,7 +72,8 @@ rm "$work/run/pov_image_read_A.txt" && mkdir "$work/run/pov_image_read_A.txt"
 check "an unreadable template is named, the scene built" runs 0 "a/p.png" 1 pov_image_read_A.txt -- ../pics
 check "of the scan's line and the footer" scene "$work/pics" 'add_image ( "a/p.png", 64, 32 ) \r\nF\r\n'
 
-check "--help shows the usage on standard output only" runs 0 "$("$tool" --help)" 0 "" -- --help
-check "the usage names the options" grep -q "scene-builder \[--jobs N\] \[--\] FOLDER" <<< "$("$tool" --help)"
-check "--version prints the name and a version" grep -qxE 'scene-builder [0-9]+\.[0-9]+\.[0-9]+' <<< "$("$tool" --version)"
+usage=$("$tool" --help)
+check "--help shows the usage" grep -q "scene-builder \[--jobs N\] \[--\] FOLDER" <<< "$usage"
+check "so does -h after a folder, on standard output only" runs 0 "$usage" 0 "" -- ../pics -h
+check "--version prints the name and a version" grep -qxE 'scene-builder [0-9]+\.[0-9]+\.[0-9]+' <<< "$("$tool" --version a b)"
 report
