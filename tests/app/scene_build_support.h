@@ -44,7 +44,6 @@ inline std::string InScene(const std::string& path) {
 
 struct BuildRun {
   std::vector<std::string> listed;
-  std::vector<std::string> unreadable;
   int failures = 0;
   SceneOutcome outcome;
   std::string scene;  // the scene file's bytes afterwards
@@ -57,10 +56,7 @@ class SceneBuild : public ::testing::Test {
     RegisterDecoders();
   }
   void SetUp() override { platform::SetAnsiCharset("UTF-8"); }
-  void TearDown() override {
-    platform::FailWritesAfterForTesting(-1);
-    platform::SetAnsiCharset("");
-  }
+  void TearDown() override { platform::SetAnsiCharset(""); }
 
   // The templates are read from the current directory, as the program reads them.
   BuildRun BuildTree(int jobs = 0) const {
@@ -68,7 +64,6 @@ class SceneBuild : public ::testing::Test {
     SceneHooks hooks;
     hooks.jobs = jobs;
     hooks.image_found = [&](TextView relative) { run.listed.push_back(runtime::TextToUtf8(relative)); };
-    hooks.template_unreadable = [&](TextView name) { run.unreadable.push_back(runtime::TextToUtf8(name)); };
     hooks.scene_failed = [&](TextView) { ++run.failures; };
     const fs::path old = fs::current_path();
     fs::current_path(templates_.path());

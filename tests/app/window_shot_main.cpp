@@ -20,29 +20,20 @@ namespace {
 namespace drive = ui_driver;
 using namespace app::windowpress;
 
-int Fail(const char* what) {
-  std::fprintf(stderr, "app_window_shot: %s\n", what);
-  return 1;
-}
-
-// The folder is opened from the home item, so the picture shows no other folder of the machine.
-bool ChooseBelowHome(const Text& folder) {
-  for (int64_t i = 0; i < drive::ChildCount(app::FolderTreeWidget, 0); ++i) {
-    const int64_t item = drive::ChildAt(app::FolderTreeWidget, 0, i);
-    if (drive::ItemTag(app::FolderTreeWidget, item) == ui::kTagHome) return ChooseInTree(item, folder);
-  }
-  return false;
-}
-
-int Shoot(const Text& folder, const std::string& output) {
-  if (!drive::WaitForWindowShown(app::MainWindow)) return Fail("the window was never shown");
-  if (!ChooseBelowHome(folder)) return Fail("cannot choose the folder in the tree");
+// Null once the picture is saved, else what failed.
+const char* Shoot(const Text& folder, const std::string& output) {
+  if (!drive::WaitForWindowShown(app::MainWindow)) return "the window was never shown";
+  // The home item comes after the drives; the folder is opened from it, so the picture shows no other
+  // folder of the machine.
+  const int64_t home = drive::ChildAt(app::FolderTreeWidget, 0, drive::ChildCount(app::FolderTreeWidget, 0) - 1);
+  if (drive::ItemTag(app::FolderTreeWidget, home) != ui::kTagHome || !ChooseInTree(home, folder))
+    return "cannot choose the folder below the home folder in the tree";
   drive::Click(app::ProcessButton);
   DispatchQueued();
   drive::Process(200);
-  if (ui::ItemCount(app::ImageListBox) < 2) return Fail("the scan listed no image");
-  if (!drive::SaveWindowPicture(app::MainWindow, output)) return Fail("cannot save the picture");
-  return 0;
+  if (ui::ItemCount(app::ImageListBox) < 2) return "the scan listed no image";
+  if (!drive::SaveWindowPicture(app::MainWindow, output)) return "cannot save the picture";
+  return nullptr;
 }
 
 }  // namespace
@@ -53,13 +44,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
-  const Text folder = platform::AbsoluteFolderText(arguments[1]);
   int toolkit_argc = 1;
-  if (!drive::StartForTests(toolkit_argc, argv)) return Fail("no window can be opened");
-  if (!app::OpenMainWindow(toolkit_argc, argv)) return 1;
-  const int code = Shoot(folder, arguments[2]);
-  app::ShutDown();
+  if (!drive::StartForTests(toolkit_argc, argv)) return 1;
+  const char* failed = "the window cannot be opened";
+  if (app::OpenMainWindow(toolkit_argc, argv)) {
+    failed = Shoot(platform::AbsoluteFolderText(arguments[1]), arguments[2]);
+    app::ShutDown();
+  }
   drive::StopForTests();
   app::DestroyHeap();
-  return code;
+  if (failed) std::fprintf(stderr, "app_window_shot: %s\n", failed);
+  return failed ? 1 : 0;
 }

@@ -39,15 +39,12 @@ mkdir -p "$work/pics/sub"
 cp "$fixtures/photo.png" "$work/pics/"
 cp "$fixtures/pic.jpg" "$work/pics/sub/"
 # Started from the Start menu, the program reads the templates in the shortcut's working folder. wine's
-# start returns at once for a shortcut: the scene and the program's end are awaited, for 20 s at most.
+# start returns at once for a shortcut: the scene and the program's end are awaited.
 "$wine" start "$(winepath -w "$menu/scene-builder.lnk" 2> /dev/null)" "$(winepath -w "$work/pics" 2> /dev/null)" \
   > /dev/null 2>&1
 running="$(winepath -w "$install_dir/scene-builder.exe" 2> /dev/null)"
-for _ in $(seq 100); do
-  processes=$(ps -eo args)
-  [ -e "$work/pics/image_scan.pov" ] && ! grep -qiF "$running" <<< "$processes" && break
-  sleep 0.2
-done
+finished() { [ -e "$work/pics/image_scan.pov" ] && ! ps -eo args | grep -qiF "$running"; }
+await finished
 { cat "$examples/pov_image_read_A.txt"
   printf 'add_image ( "photo.png", 64, 32 ) \nadd_image ( "sub\\\\pic.jpg", 30, 60 ) \n'
   cat "$examples/pov_image_read_B.txt"; } > "$work/expected.pov"
@@ -55,8 +52,8 @@ check "the Start-menu entry builds a scene with the installed templates" \
   cmp -s <(tr -d '\r' < "$work/pics/image_scan.pov" 2> /dev/null) "$work/expected.pov"
 
 "$wine" "$install_dir/Uninstall.exe" /S > /dev/null 2>&1
-# The uninstaller runs on from a copy of itself, so its work is awaited, for at most ten seconds.
-for _ in $(seq 50); do [ -e "$install_dir" ] || break; sleep 0.2; done
+# The uninstaller runs on from a copy of itself, so its work is awaited.
+await test ! -e "$install_dir"
 check "the silent uninstall removes the folder, the Start-menu entry and the programs list entry" \
   test ! -e "$install_dir" -a ! -e "$menu" -a "$("$wine" reg query "$uninstall_key" > /dev/null 2>&1; echo $?)" -ne 0
 report
