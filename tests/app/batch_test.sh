@@ -4,10 +4,13 @@ set -uo pipefail
 tool=$1 fixtures=$2
 source "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
 
-mkdir -p "$work/run/-x/d" "$work/pics/a" "$work/real/parent/child" "$work/kernel"
-for copy in pics/a/p.png real/parent/q.png kernel/p.png run/-x/d/q.png; do cp "$fixtures/photo.png" "$work/$copy"; done
+mkdir -p "$work/run/-x/d" "$work/pics/a" "$work/real/parent/child" "$work/kernel" "$work/order" "$work/held/image_scan.pov"
+for copy in pics/a/p.png real/parent/q.png kernel/p.png run/-x/d/q.png held/p.png; do cp "$fixtures/photo.png" "$work/$copy"; done
 for target in /proc /sys /dev; do ln -s "$target" "$work/kernel/${target#/}"; done
 ln -s "$work/real/parent/child" "$work/run/link"
+ln -s "$work/pics" "$work/pics/a/back"
+printf 'do not touch' > "$work/precious" && ln -s "$work/precious" "$work/pics/image_scan.pov"
+for name in a B _ $'\xc3\xa9' $'\x80'; do : > "$work/order/$name.png"; done
 printf 'H\n' > "$work/run/pov_image_read_A.txt"
 printf 'F' > "$work/run/pov_image_read_B.txt"
 cd "$work/run" || exit 1
@@ -22,14 +25,18 @@ runs() {  # code, output, error lines, told, then -- and the arguments
     { [ -z "$told" ] || grep -qF -- "$told" "$work/err"; }
 }
 scene() { test "$(od -c "$1/image_scan.pov")" = "$(printf '%b' "$2" | od -c)"; }
-check "a folder given relatively is built, its paths printed" runs 0 "a/p.png" 0 "" -- ../pics
+check "a folder given relatively is built, its paths printed, a link back up ends" runs 0 "a/p.png" 0 "" -- ../pics
 check "the scene file holds header, line and footer" scene "$work/pics" 'H\r\nadd_image ( "a/p.png", 64, 32 ) \r\nF\r\n'
+check "and replaced the link named like it, never writing through it" test "$(cat "$work/precious")" = "do not touch"
+check "entries come in name order, bytes that are not UTF-8 last" \
+  runs 0 "$(printf 'a.png\nB.png\n_.png\n\xc3\xa9.png\n\x80.png')" 0 "" -- "$work/order"
 # The kernel resolves a folder argument: link/.. is the folder above the link's target.
 check "link/.. builds the folder above the link's target" runs 0 "q.png" 0 "" -- link/..
 check "and writes its scene there" test -s "$work/real/parent/image_scan.pov" -a ! -e "$work/run/image_scan.pov"
 check "links to /proc, /sys and /dev are not walked into" runs 0 "p.png" 0 "" -- "$work/kernel"
 check "a folder that cannot take the scene exits 1 and says why" \
   runs 1 "" 1 "cannot write the scene file $work/missing/folder/image_scan.pov" -- "$work/missing/folder"
+check "so does a folder standing where the scene goes" runs 1 "p.png" 1 "image_scan.pov: Is a directory" -- "$work/held"
 
 # Command lines: the exit code, standard output, the lines on standard error and a piece of them. A
 # usage error is one line naming it and one pointing to --help, and builds nothing.
