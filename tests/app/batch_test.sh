@@ -2,109 +2,87 @@
 # The command-line build: what it prints, what it writes and how it exits.
 set -uo pipefail
 tool=$1 fixtures=$2
-work=$(mktemp -d)
-trap 'umount "$work/full" 2> /dev/null; rm -rf "$work"' EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
 
-mkdir -p "$work/run" "$work/pics/a" "$work/real/parent/child" "$work/kernel" "$work/run/-x/d" "$work/full"
-cp "$fixtures/photo.png" "$work/pics/a/p.png"
-cp "$fixtures/photo.png" "$work/real/parent/q.png"
-cp "$fixtures/photo.png" "$work/kernel/p.png"
-cp "$fixtures/photo.png" "$work/run/-x/d/q.png"
+mkdir -p "$work/run/-x/d" "$work/pics/a" "$work/real/parent/child" "$work/kernel" "$work/order" "$work/held/image_scan.pov"
+for copy in pics/a/p.png real/parent/q.png kernel/p.png run/-x/d/q.png held/p.png; do cp "$fixtures/photo.png" "$work/$copy"; done
 for target in /proc /sys /dev; do ln -s "$target" "$work/kernel/${target#/}"; done
 ln -s "$work/real/parent/child" "$work/run/link"
+ln -s "$work/pics" "$work/pics/a/back"
+printf 'do not touch' > "$work/precious" && ln -s "$work/precious" "$work/pics/image_scan.pov"
+for name in a B _ $'\xc3\xa9' $'\x80'; do : > "$work/order/$name.png"; done
 printf 'H\n' > "$work/run/pov_image_read_A.txt"
 printf 'F' > "$work/run/pov_image_read_B.txt"
 cd "$work/run" || exit 1
 
-# Runs the tool with the arguments after --, and checks exit code, standard output and that standard
-# error is empty ("" for both means: nothing).
-builds() {  # code, output, then -- and the arguments
-  local code=$1 out=$2; shift 3
-  local got; got=$(timeout 20 "$tool" "$@" 2> "$work/err")
-  [ $? -eq "$code" ] && [ "$got" = "$out" ] && [ ! -s "$work/err" ]
-}
-check "a folder given relatively is built, its paths printed" builds 0 "a/p.png" -- ../pics
-check "the scene file holds header, line and footer" \
-  test "$(cat "$work/pics/image_scan.pov")" = "$(printf 'H\r\nadd_image ( "a/p.png", 64, 32 ) \r\nF\r')"
-# The kernel resolves a folder argument: link/.. is the folder above the link's target.
-check "link/.. scans the folder above the link's target" builds 0 "q.png" -- link/..
-check "and writes its scene there" test -s "$work/real/parent/image_scan.pov" -a ! -e "$work/run/image_scan.pov"
-check "links to /proc, /sys and /dev are not walked into" builds 0 "p.png" -- "$work/kernel"
-check "-- lets a folder named -x be built" builds 0 "d/q.png" -- -- -x
-check "and its scene is written there" test -f "$work/run/-x/image_scan.pov"
-check "--jobs N before -- builds the same folder" builds 0 "d/q.png" -- --jobs 2 -- -x
-check "--jobs=N builds" builds 0 "a/p.png" -- --jobs=1 ../pics
-
-# Failures told on standard error: exit code, the lines told, a piece of them, then the arguments. A
-# usage error prints nothing on standard output.
+# Runs the tool and checks its exit code, what it prints on standard output and its line count on
+# standard error, which must hold `told` when that is given.
 prefix=()  # what the tool runs under
-fails() {
-  local code=$1 lines=$2 expected=$3; shift 3
-  "${prefix[@]}" "$tool" "$@" < /dev/null > "$work/out" 2> "$work/err"
-  [ $? -eq "$code" ] && [ "$(wc -l < "$work/err")" -eq "$lines" ] && grep -qF -- "$expected" "$work/err" &&
-    { [ "$code" -ne 2 ] || [ ! -s "$work/out" ]; }
+runs() {  # code, output, error lines, told, then -- and the arguments
+  local code=$1 out=$2 lines=$3 told=$4; shift 5
+  local got; got=$("${prefix[@]}" timeout 20 "$tool" "$@" < /dev/null 2> "$work/err")
+  [ $? -eq "$code" ] && [ "$got" = "$out" ] && [ "$(wc -l < "$work/err")" -eq "$lines" ] &&
+    { [ -z "$told" ] || grep -qF -- "$told" "$work/err"; }
 }
+scene() { test "$(od -c "$1/image_scan.pov")" = "$(printf '%b' "$2" | od -c)"; }
+check "a folder given relatively is built, its paths printed, a link back up ends" runs 0 "a/p.png" 0 "" -- ../pics
+check "the scene file holds header, line and footer" scene "$work/pics" 'H\r\nadd_image ( "a/p.png", 64, 32 ) \r\nF\r\n'
+check "and replaced the link named like it, never writing through it" test "$(cat "$work/precious")" = "do not touch"
+check "entries come in name order, bytes that are not UTF-8 last" \
+  runs 0 "$(printf 'a.png\nB.png\n_.png\n\xc3\xa9.png\n\x80.png')" 0 "" -- "$work/order"
+# The kernel resolves a folder argument: link/.. is the folder above the link's target.
+check "link/.. builds the folder above the link's target" runs 0 "q.png" 0 "" -- link/..
+check "and writes its scene there" test -s "$work/real/parent/image_scan.pov" -a ! -e "$work/run/image_scan.pov"
+check "links to /proc, /sys and /dev are not walked into" runs 0 "p.png" 0 "" -- "$work/kernel"
 check "a folder that cannot take the scene exits 1 and says why" \
-  fails 1 1 "cannot write the scene file $work/missing/folder/image_scan.pov" "$work/missing/folder"
+  runs 1 "" 1 "cannot write the scene file $work/missing/folder/image_scan.pov" -- "$work/missing/folder"
+check "so does a folder standing where the scene goes" runs 1 "p.png" 1 "image_scan.pov: Is a directory" -- "$work/held"
 
-# usage errors (each one's message is command_line_test's): exit 2, a line naming the problem and
-# one pointing to --help, nothing built
-rm -f "$work/run/-x/image_scan.pov"
-while IFS='|' read -r expected args; do
+# Command lines: the exit code, standard output, the lines on standard error and a piece of them. A
+# usage error is one line naming it and one pointing to --help, and builds nothing.
+while IFS='|' read -r code out lines told args; do
   # shellcheck disable=SC2086  # the arguments are split as written
-  check "'$args' is refused with 2" fails 2 2 "$expected" $args
+  check "'$args' exits $code" runs "$code" "$out" "$lines" "$told" -- $args
 done << 'TABLE'
-unknown option '-x'|-x
-give one folder|one two
---jobs needs a whole number|--jobs 0 -- -x
-give the folder too|--jobs 2
+0|a/p.png|0||--jobs=1024 -- ../pics
+0|a/p.png|0||../pics --jobs 4
+2||2|unknown option '-x'|-x --help
+2||2|give one folder|one two
+2||2|one folder, not 2|-- a -b
+2||2|give the folder too|--jobs 2
+2||2|followed by a folder|--
+2||2|--jobs needs a number|--jobs
+2||2|--jobs needs a whole number from 1 to 1024, not '0'|--jobs 0 -- -x
+2||2|not ''|--jobs= ../pics
+2||2|not '+2'|--jobs +2 ../pics
+2||2|not '1025'|--jobs 1025 ../pics
 TABLE
 check "and nothing was built" test ! -e "$work/run/-x/image_scan.pov"
+check "--jobs N and -- build a folder named -x" runs 0 "d/q.png" 0 "" -- --jobs 2 -- -x
 
 # The window refused: no display, or one named that cannot be used; one line naming it, never an abort.
-free=99
-while [ -e "/tmp/.X11-unix/X$free" ] || [ -e "/tmp/.X$free-lock" ]; do free=$((free + 1)); done
-while IFS='|' read -r what expected setting; do
-  # shellcheck disable=SC2206  # the setting is split as written
-  prefix=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE $setting)
-  check "$what is refused with 1" fails 1 1 "$expected"
-done << TABLE
-no display|no display|
-an X display that cannot be reached|":$free"|DISPLAY=:$free
-an unknown platform|"bogus"|QT_QPA_PLATFORM=bogus
-a Wayland display that cannot be used|"nowhere"|WAYLAND_DISPLAY=nowhere
-TABLE
+prefix=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_SESSION_TYPE)
+check "the window without a display is refused with 1" runs 1 "" 1 "no display" --
+prefix+=(QT_QPA_PLATFORM=bogus)
+check "and with a platform that cannot be used" runs 1 "" 1 '"bogus"' --
 prefix=()
 
-# A full file system: the previous scene stays byte for byte and the failure is told.
-full="$work/full"
-if mount -t tmpfs -o size=64k tmpfs "$full" 2> /dev/null; then
-  cp "$fixtures/photo.png" "$full/p.png"
-  printf 'the previous scene\r\n' > "$full/image_scan.pov"
-  head -c 200000 /dev/zero | tr '\0' 'h' > "$work/run/pov_image_read_A.txt"
-  check "a full file system exits 1 and names the error" \
-    fails 1 1 "cannot write the scene file $full/image_scan.pov: No space left on device" "$full"
-  check "the previous scene is kept byte for byte" test "$(od -c "$full/image_scan.pov")" = "$(printf 'the previous scene\r\n' | od -c)"
-  check "and no temporary file is left" test "$(ls -A "$full" | tr '\n' ' ')" = "image_scan.pov p.png "
-  umount "$full"
-else
-  echo "skip a full file system: this machine does not let the test mount a tmpfs"
-fi
+# Missing templates are made empty; names that would end the scene's string or line are escaped in it.
+mkdir -p "$work/bare/names" && cd "$work/bare" || exit 1
+for name in 'say "hi".png' 'back\slash.png' $'two\r\nlines.png' $'\n\\n.png'; do cp "$fixtures/photo.png" "names/$name"; done
+"$tool" names > /dev/null 2>&1
+check "missing templates are made, empty" test -f pov_image_read_A.txt -a -f pov_image_read_B.txt -a ! -s pov_image_read_A.txt
+check "names that would end the string or the line are escaped" scene names \
+  'add_image ( "\\n\\\\n.png", 64, 32 ) \r\nadd_image ( "back\\\\slash.png", 64, 32 ) \r\n'\
+'add_image ( "say \\"hi\\".png", 64, 32 ) \r\nadd_image ( "two\\r\\nlines.png", 64, 32 ) \r\n'
+cd "$work/run" || exit 1
 
 rm "$work/run/pov_image_read_A.txt" && mkdir "$work/run/pov_image_read_A.txt"
-"$tool" "$work/pics" > /dev/null 2> "$work/err"; code=$?
-check "an unreadable template still builds, named on standard error" \
-  test "$code" -eq 0 -a -n "$(grep pov_image_read_A.txt "$work/err")"
-check "and the scene is the scan's line and the footer" \
-  test "$(cat "$work/pics/image_scan.pov")" = "$(printf 'add_image ( "a/p.png", 64, 32 ) \r\nF\r')"
+check "an unreadable template is named, the scene built" runs 0 "a/p.png" 1 pov_image_read_A.txt -- ../pics
+check "of the scan's line and the footer" scene "$work/pics" 'add_image ( "a/p.png", 64, 32 ) \r\nF\r\n'
 
-"$tool" --help > "$work/out" 2> "$work/err"; code=$?
-check "--help exits 0 and prints on standard output only" test "$code" -eq 0 -a ! -s "$work/err"
-for part in "scene-builder \[--jobs N\] \[--\] FOLDER" "^  2  a usage error" "SCENE_BUILDER_JOBS"; do
-  check "--help shows '$part'" grep -q "$part" "$work/out"
-done
-out=$("$tool" --version); code=$?
-check "--version prints the name and a version" test "$code" -eq 0 -a -n "$(grep -E '^scene-builder [0-9]+\.[0-9]+\.[0-9]+$' <<< "$out")"
-
+usage=$("$tool" --help)
+check "--help shows the usage" grep -q "scene-builder \[--jobs N\] \[--\] FOLDER" <<< "$usage"
+check "so does -h after a folder, on standard output only" runs 0 "$usage" 0 "" -- ../pics -h
+check "--version prints the name and a version" grep -qxE 'scene-builder [0-9]+\.[0-9]+\.[0-9]+' <<< "$("$tool" --version a b)"
 report

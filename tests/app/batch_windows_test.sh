@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
 # The Windows program's command-line build under wine: drive-letter paths with either separator, the
-# scene bytes against the Linux program's for the same tree, the ANSI code page, and the exit codes.
+# scene bytes against the Linux program's for the same tree, and the ANSI code page.
 set -uo pipefail
 wine=$1 tool=$2 linux_tool=$3 fixtures=$4
 if [ ! -x "$linux_tool" ]; then
   echo "no Linux build at '$linux_tool' to compare with"
   exit 77
 fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
 
 win() { "$wine" "$tool" "$@" 2> "$work/err" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
@@ -16,12 +14,9 @@ windows_path() { winepath -w "$1" 2> /dev/null; }
 
 # Names both systems allow, in folders two deep, and every kind of picture the scan meets.
 tree=$work/tree
-mkdir -p "$tree/sub/deeper" "$tree/A b (1)" "$tree/run"
-cp "$fixtures/photo.png" "$tree/photo.png"
-cp "$fixtures/pic.jpg" "$tree/sub/Pic.JPG"
-cp "$fixtures/anim.gif" "$tree/sub/deeper/anim.gif"
-cp "$fixtures/bitmap.bmp" "$tree/A b (1)/bitmap.png"
-cp "$fixtures/radiance.hdr" "$tree/sub/sky.hdr"
+mkdir -p "$tree/sub/deeper" "$tree/A b (1)"
+for copy in photo.png:photo.png pic.jpg:sub/Pic.JPG anim.gif:sub/deeper/anim.gif bitmap.bmp:"A b (1)/bitmap.png" \
+  radiance.hdr:sub/sky.hdr; do cp "$fixtures/${copy%%:*}" "$tree/${copy#*:}"; done
 printf 'not a picture' > "$tree/sub/deeper/broken.gif"
 printf '// head\n#include "colors.inc"\n' > "$work/pov_image_read_A.txt"
 printf '// foot' > "$work/pov_image_read_B.txt"
@@ -30,41 +25,27 @@ cd "$work" || exit 1
 "$linux_tool" "$tree" > /dev/null 2>&1
 # The Linux scene with each separator of a relative path written as an escaped backslash.
 sed '/^add_image/ s#/#\\\\#g' "$tree/image_scan.pov" > "$work/expected.pov"
-rm "$tree/image_scan.pov"
 
-out=$(win "$(windows_path "$tree")"); code=$?
-check "a drive-letter folder is built and exits 0" test "$code" -eq 0
-check "the scene equals the Linux one but for escaped backslash separators" cmp -s "$tree/image_scan.pov" "$work/expected.pov"
-check "relative paths are printed with backslashes" grep -qx 'sub\\deeper\\anim.gif' <<< "$out"
-check "nothing on standard error" test ! -s "$work/err"
-
-rm "$tree/image_scan.pov"
-slashed=$(windows_path "$tree" | tr '\\' '/')
-win "$slashed" --jobs 2 > /dev/null; code=$?
-check "forward slashes and --jobs 2 exit 0" test "$code" -eq 0
-check "and give the same bytes" cmp -s "$tree/image_scan.pov" "$work/expected.pov"
-
-rm "$tree/image_scan.pov"
-win 'tree\sub\..' > /dev/null; code=$?
-check "a relative folder with backslashes and .. is resolved against the current folder" \
-  cmp -s "$tree/image_scan.pov" "$work/expected.pov"
+built() {
+  rm -f "$tree/image_scan.pov"
+  win "$@" > "$work/out" && test ! -s "$work/err" && cmp -s "$tree/image_scan.pov" "$work/expected.pov"
+}
+check "a drive-letter folder gives the Linux scene with escaped backslash separators" built "$(windows_path "$tree")"
+check "relative paths are printed with backslashes" grep -qx 'sub\\deeper\\anim.gif' "$work/out"
+check "so do forward slashes, with --jobs 2" built "$(windows_path "$tree" | tr '\\' '/')" --jobs 2
+check "and a relative folder with .. resolved against the current folder" built 'tree\sub\..'
 
 # Scene lines are in the ANSI code page (CP1252 here): e acute as one byte, what it lacks as "?".
 mkdir -p "$work/ansi"
 cp "$fixtures/photo.png" "$work/ansi/caf$(printf '\xc3\xa9').png"
 cp "$fixtures/photo.png" "$work/ansi/$(printf '\xe4\xb8\xad').png"
-out=$(win "$(windows_path "$work/ansi")"); code=$?
+out=$(win "$(windows_path "$work/ansi")")
 check "names outside ASCII are listed in full" test "$out" = "$(printf 'caf\xc3\xa9.png\n\xe4\xb8\xad.png')"
 check "and written in the ANSI code page" \
   test "$(tr -d '\r' < "$work/ansi/image_scan.pov" | od -An -c | tr -s ' ')" = \
        "$(printf '// head\n#include "colors.inc"\nadd_image ( "caf\xe9.png", 64, 32 ) \nadd_image ( "?.png", 64, 32 ) \n// foot\n' | od -An -c | tr -s ' ')"
 
 win "$(windows_path "$work")\\missing\\folder" > /dev/null; code=$?
-check "a folder that cannot take the scene exits 1" test "$code" -eq 1
-check "and names it" grep -q 'cannot write the scene file .*missing\\folder\\image_scan.pov' "$work/err"
-
-check "--version prints the version" test "$(win --version)" = "$("$linux_tool" --version)"
-check "--help prints the usage" test "$(win --help)" = "$("$linux_tool" --help)"
-win --jobs 0 "$tree" > /dev/null; code=$?
-check "--jobs 0 is refused with exit 2" test "$code" -eq 2
+check "a folder that cannot take the scene exits 1 and is named" \
+  test "$code" -eq 1 -a -n "$(grep 'cannot write the scene file .*missing\\folder\\image_scan.pov' "$work/err")"
 report

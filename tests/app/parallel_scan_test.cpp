@@ -1,174 +1,73 @@
-// The parallel scan against the one-thread scan, and the measurement against the full load, over
-// every picture the project keeps (fixtures, fuzz seeds) and cut-short copies of each.
+// The scan measures pictures without loading them: its sizes must be the full loads', and the threaded
+// scan must write the one-thread scan's bytes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
-#include <thread>
-#include <tuple>
 #include <vector>
 
-#include "app/measure_pipeline.h"
-#include "app/scene_file.h"
-#include "app/startup.h"
 #include "image/image.h"
-#include "image/measure.h"
 #include "platform/bitmap.h"
-#include "platform/codepage.h"
-#include "tests/support/environment.h"
-#include "tests/support/temp_dir.h"
+#include "tests/app/scene_build_support.h"
 
 namespace app {
 namespace {
 
-namespace fs = std::filesystem;
-using testsupport::ReadFileBytes;
-using testsupport::TempDir;
+using namespace scenetest;
 
-struct Sample {
-  std::string name;  // where it came from, for messages
-  std::string bytes;
-};
-
-// Every file below the picture folders, in a fixed order, and for each a copy cut in half and one
-// without its last byte: truncation is where decoders and their measurements most easily part.
-std::vector<Sample> Samples() {
-  std::vector<Sample> samples;
-  for (const char* folder : {SB_APP_FIXTURES, SB_IMAGE_FIXTURES, SB_FUZZ_CORPUS}) {
-    std::vector<fs::path> paths;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-      if (entry.is_regular_file()) paths.push_back(entry.path());
-    std::sort(paths.begin(), paths.end());
-    for (const fs::path& path : paths) {
-      const std::string bytes = ReadFileBytes(path.string());
-      samples.push_back({path.string(), bytes});
-      if (bytes.size() > 1) {
-        samples.push_back({path.string() + " (half)", bytes.substr(0, bytes.size() / 2)});
-        samples.push_back({path.string() + " (last byte cut)", bytes.substr(0, bytes.size() - 1)});
-      }
-    }
-  }
-  return samples;
-}
-
-class ParallelScan : public ::testing::Test {
+// Seeds that declare huge pictures fail at the bitmap limit in milliseconds instead of filling
+// gigabytes; loads and measurements share the limit.
+class ParallelScan : public SceneBuild {
  protected:
   static void SetUpTestSuite() {
-    StartLibraries();
-    RegisterDecoders();
-    // Seeds that declare huge pictures fail at the bitmap limit in milliseconds instead of filling
-    // gigabytes; loads and measurements share the limit.
+    SceneBuild::SetUpTestSuite();
     platform::SetBitmapByteLimit(uint64_t{64} << 20);
   }
   static void TearDownTestSuite() { platform::SetBitmapByteLimit(platform::kBitmapMaxBytes); }
-  void SetUp() override { platform::SetAnsiCharset("UTF-8"); }
-  void TearDown() override { platform::SetAnsiCharset(""); }
 };
 
-// Loaded or not, and the size when loaded.
-using Outcome = std::tuple<bool, int64_t, int64_t>;
-
-Outcome FromLoad(ObjectNumber number) {
-  if (number == 0) return {false, 0, 0};
-  const Outcome outcome{true, image::ImagePixelWidth(number), image::ImagePixelHeight(number)};
-  image::ReleaseImage(number);
-  return outcome;
-}
-
-Outcome FromMeasurement(bool loaded, image::ImageSize size) {
-  return loaded ? Outcome{true, size.width, size.height} : Outcome{false, 0, 0};
-}
-
-TEST_F(ParallelScan, MeasurementGivesTheLoadsOutcomeForEveryPicture) {
-  TempDir folder;
-  const std::vector<Sample> samples = Samples();
-  ASSERT_GT(samples.size(), 300u);
-  int loads = 0;
-  for (const Sample& sample : samples) {
-    const auto* data = sample.bytes.data();
-    const auto size = static_cast<int32_t>(sample.bytes.size());
-    image::ImageSize measured{};
-    const Outcome from_memory = FromMeasurement(image::MeasureImageMemory(data, size, &measured), measured);
-    EXPECT_EQ(from_memory, FromLoad(image::LoadImageMemory(image::AnyId, data, size))) << sample.name;
-
-    const std::u16string path = runtime::TextFromUtf8(folder.Write("sample.bin", sample.bytes));
-    const Outcome from_file = FromMeasurement(image::MeasureImageFile(path, &measured), measured);
-    EXPECT_EQ(from_file, FromLoad(image::LoadImageFile(image::AnyId, path))) << sample.name;
-    loads += std::get<0>(from_file);
-  }
-  // Both outcomes must be well represented, or the comparison proves little.
-  EXPECT_GT(loads, 100);
-  EXPECT_GT(static_cast<int>(samples.size()) - loads, 100);
-  // Names that are no picture file at all fail both ways.
-  folder.Mkdir("a folder.png");
-  folder.Write("empty.png", "");
-  for (const std::string name : {"missing.png", "a folder.png", "empty.png"}) {
-    const std::u16string path = runtime::TextFromUtf8(folder.str() + "/" + name);
-    image::ImageSize measured{};
-    EXPECT_FALSE(image::MeasureImageFile(path, &measured)) << name;
-    EXPECT_EQ(image::LoadImageFile(image::AnyId, path), 0) << name;
-  }
-  EXPECT_EQ(platform::LiveGraphicsObjects(), 0);
-}
-
-struct Scan {
-  std::string scene;
-  std::vector<std::string> listed;
-};
-
-Scan BuildWith(int jobs, const TempDir& tree, const TempDir& templates) {
-  Scan scan;
-  SceneHooks hooks;
-  hooks.jobs = jobs;
-  hooks.image_found = [&](TextView relative) { scan.listed.push_back(runtime::TextToUtf8(relative)); };
-  const fs::path old = fs::current_path();
-  fs::current_path(templates.path());
-  BuildSceneFileFor(runtime::TextFromUtf8(tree.str() + "/"), hooks);
-  fs::current_path(old);
-  scan.scene = ReadFileBytes(tree.str() + "/image_scan.pov");
-  return scan;
-}
-
-TEST_F(ParallelScan, EveryThreadCountWritesTheOneThreadScenesBytes) {
-  TempDir templates, tree;
-  templates.Write("pov_image_read_A.txt", "// head\n");
-  templates.Write("pov_image_read_B.txt", "// foot\n");
-  // A mixed tree: the samples spread over nested folders under every picked ending, with names
-  // that are not picked and empty folders in between.
+// Every picture file the project keeps goes into nested folders under picked and unpicked endings,
+// whole, cut in half and without its last byte: truncation is where measurements and loads most
+// easily part.
+TEST_F(ParallelScan, TheSceneHoldsTheFullLoadsSizesForEveryThreadCount) {
   const char* endings[] = {".png", ".JPG", ".gif", ".hdr", ".Png", ".jpeg"};
-  const std::vector<Sample> samples = Samples();
-  for (size_t i = 0; i < samples.size(); ++i) {
-    const std::string folder = "d" + std::to_string(i % 7) + "/e" + std::to_string(i % 3) + "/";
-    tree.Write(folder + "f" + std::to_string(i) + endings[i % 6], samples[i].bytes);
+  int files = 0;
+  for (const char* folder : {SB_APP_FIXTURES, SB_IMAGE_FIXTURES, SB_FUZZ_CORPUS}) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+      if (!entry.is_regular_file()) continue;
+      const std::string bytes = ReadFileBytes(entry.path());
+      for (const size_t size : {bytes.size(), bytes.size() / 2, bytes.size() - 1}) {
+        const std::string name = "f" + std::to_string(files) + endings[files % 6];
+        tree_.Write("d" + std::to_string(files % 7) + "/e" + std::to_string(files % 3) + "/" + name,
+                    bytes.substr(0, size));
+        ++files;
+      }
+    }
   }
-  tree.Mkdir("empty/deeper");
-  tree.Write("top.txt", "not a picture");
-
-  const Scan one = BuildWith(1, tree, templates);
-  ASSERT_GT(one.listed.size(), samples.size() * 4 / 6);
+  const BuildRun one = BuildTree(1);
+  ASSERT_GT(one.listed.size(), 300u);
+  std::string expected;
+  size_t loads = 0;
+  for (const std::string& relative : one.listed) {
+    const std::string bytes = ReadFileBytes(tree_.path() / testsupport::PathFromUtf8(relative));
+    const auto size = static_cast<int32_t>(bytes.size());
+    const ObjectNumber image = image::LoadImageMemory(image::AnyId, bytes.data(), size);
+    loads += image != 0;
+    expected += image ? Line(InScene(relative), image::ImagePixelWidth(image), image::ImagePixelHeight(image))
+                      : Line(InScene(relative), 100, 100);
+    if (image) image::ReleaseImage(image);
+  }
+  EXPECT_EQ(one.scene, expected);
+  // Both outcomes must be well represented, or the comparison proves little.
+  EXPECT_GT(loads, 100u);
+  EXPECT_GT(one.listed.size() - loads, 100u);
   for (int jobs : {2, 8}) {
-    const Scan many = BuildWith(jobs, tree, templates);
+    const BuildRun many = BuildTree(jobs);
     EXPECT_EQ(many.listed, one.listed) << jobs << " threads";
     EXPECT_EQ(many.scene, one.scene) << jobs << " threads";
   }
   EXPECT_EQ(platform::LiveGraphicsObjects(), 0);
-}
-
-TEST(MeasuringThreads, ComeFromTheRequestTheEnvironmentOrTheHardware) {
-  const char* saved = std::getenv("SCENE_BUILDER_JOBS");
-  const std::string kept = saved ? saved : "";
-  const unsigned hardware = std::thread::hardware_concurrency();
-  const int by_hardware = hardware == 0 ? 1 : std::min<int>(static_cast<int>(hardware), kMaxMeasuringThreads);
-  for (const char* unusable : {static_cast<const char*>(nullptr), "0", "-2", "two", "2x", ""}) {
-    testsupport::SetEnvironment("SCENE_BUILDER_JOBS", unusable);
-    EXPECT_EQ(MeasuringThreads(0), by_hardware) << (unusable ? unusable : "unset");
-  }
-  testsupport::SetEnvironment("SCENE_BUILDER_JOBS", "3");
-  EXPECT_EQ(MeasuringThreads(5), 5);
-  EXPECT_EQ(MeasuringThreads(-1), 3);
-  EXPECT_EQ(MeasuringThreads(100000), kMaxMeasuringThreads);
-  testsupport::SetEnvironment("SCENE_BUILDER_JOBS", saved ? kept.c_str() : nullptr);
 }
 
 }  // namespace

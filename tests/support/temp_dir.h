@@ -9,8 +9,7 @@
 
 namespace testsupport {
 
-// Names in tests are UTF-8 on every system; a plain std::string path would be read in the ANSI code
-// page on Windows.
+// Names in tests are UTF-8; a plain std::string path would be read in the ANSI code page on Windows.
 inline std::filesystem::path PathFromUtf8(const std::string& utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
@@ -21,7 +20,7 @@ inline std::string Utf8FromPath(const std::filesystem::path& path) {
 
 class TempDir {
  public:
-  // A fresh name that nobody else holds: create_directory reports whether it made the folder.
+  // create_directory reports whether it made the folder: a name nobody else holds.
   TempDir() {
     std::random_device seed;
     std::mt19937_64 random(seed());
