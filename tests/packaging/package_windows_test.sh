@@ -35,6 +35,13 @@ check "the silent install exits 0 and puts every file in the chosen folder" \
 check "the Start menu and Add or Remove Programs list it" \
   test -f "$menu/scene-builder.lnk" -a "$("$wine" reg query "$uninstall_key" > /dev/null 2>&1; echo $?)" -eq 0
 
+# The installed program carries its icon, its version and its manifest.
+exe="$install_dir/scene-builder.exe"
+types=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -nE 's/^[0-9a-f]{3}   Entry: ID: 0x0*([0-9a-f]+),.*/\1/p' | tr '\n' ' ')
+check "resources: icon, icon group, version, manifest" test "$types" = "3 e 10 18 "
+check "the manifest asks for common controls 6" grep -qaF 'Common-Controls" version="6.0.0.0"' "$exe"
+check "and for per-monitor density" grep -qaF '>PerMonitorV2</dpiAwareness>' "$exe"
+
 mkdir -p "$work/pics/sub"
 cp "$fixtures/photo.png" "$work/pics/"
 cp "$fixtures/pic.jpg" "$work/pics/sub/"

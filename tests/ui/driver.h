@@ -64,7 +64,6 @@ void AnswerNextMessageBox(int32_t answer, SeenMessage* seen);
 ui::Rect ControlGeometry(int64_t widget);  // in its window's client area
 ui::Size WindowClientSize(int64_t window);
 ui::Rect WindowFrame(int64_t window);  // the outer frame on the screen
-ui::Rect ScreenArea(int64_t window);   // the available area of the window's screen
 ui::Rect PrimaryScreen();              // the whole primary screen
 bool WindowVisible(int64_t window);
 bool WindowMaximized(int64_t window);

@@ -1,4 +1,4 @@
-// Runs with the screen's logical density forced to 144 dots per inch (see qt/ui_test_main.cpp).
+// Runs with the screen's logical density forced to 144 dots per inch (see ui_test_main.cpp).
 #include <gtest/gtest.h>
 
 #include "tests/ui/driver.h"

@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QListWidget>
 #include <QTableWidget>
 #include <QTest>
 
@@ -11,7 +10,6 @@
 #include "ui/button.h"
 #include "ui/column_list.h"
 #include "ui/folder_tree.h"
-#include "ui/list_box.h"
 #include "ui/qt/qt_ui.h"
 
 namespace {
@@ -49,26 +47,6 @@ TEST_F(QtControlsTest, ColoursReachWhatQtPaints) {
   const QImage shot = list->viewport()->grab().toImage();
   const int line_y = list->rowViewportPosition(0) + list->rowHeight(0) - 1;
   EXPECT_EQ(QColor(shot.pixel(list->columnWidth(0) / 2, line_y)), QColor(0x80, 0x80, 0x80));
-}
-
-// Qt's own focus chain and an item view that keeps Tab must not change the Tab cycle.
-TEST_F(QtControlsTest, QtFocusChainAndTabKeyNavigationDoNotChangeTheCycle) {
-  ASSERT_NE(ui::ButtonCreate(1, 10, 10, 80, 30, u"first"), 0);
-  ASSERT_NE(ui::ListBoxCreate(2, 10, 50, 100, 100), 0);
-  ASSERT_NE(ui::ButtonCreate(3, 10, 240, 80, 30, u"last"), 0);
-  auto* list = static_cast<QListWidget*>(ui::QtControl(2));
-  list->setTabKeyNavigation(true);
-  ui::ItemAdd(2, -1, u"one");
-  ui::ItemAdd(2, -1, u"two");
-  list->setCurrentRow(0);
-  QWidget::setTabOrder(ui::QtControl(3), ui::QtControl(2));
-  ASSERT_TRUE(ui_driver::ActivateWindow(0));
-  ui_driver::FocusWidget(2);
-  ui_driver::PressKey(0, ui_driver::Key::Tab);
-  EXPECT_EQ(ui_driver::FocusedWidget(), 3);
-  // Shift with Tab itself, as some keyboards send it.
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
-  EXPECT_EQ(ui_driver::FocusedWidget(), 2);
 }
 
 }  // namespace

@@ -255,10 +255,6 @@ ui::Size WindowClientSize(int64_t window) {
 ui::Rect WindowFrame(int64_t window) {
   return OnWindow(window, ui::Rect{}, [](QWidget* w) { return RectOf(w->frameGeometry()); });
 }
-ui::Rect ScreenArea(int64_t window) {
-  return OnWindow(window, ui::Rect{}, [](QWidget* w) { return RectOf(w->screen()->availableGeometry()); });
-}
-
 ui::Rect PrimaryScreen() {
   QScreen* s = QGuiApplication::primaryScreen();
   return s != nullptr ? RectOf(s->geometry()) : ui::Rect{};

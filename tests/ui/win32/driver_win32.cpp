@@ -142,12 +142,6 @@ std::vector<HWND> VisibleThreadWindows() {
   return found;
 }
 
-ui::Rect MonitorRect(HMONITOR monitor, bool work_area) {
-  MONITORINFO info = {};
-  info.cbSize = sizeof info;
-  return GetMonitorInfoW(monitor, &info) ? RectOf(work_area ? info.rcWork : info.rcMonitor) : ui::Rect{};
-}
-
 runtime::Text TextOf(HWND h) { return ui::TextFromWide(native::NativeWindowText(h)); }
 
 enum class Kind { None, ListBox, ListView, TreeView };
@@ -356,12 +350,12 @@ ui::Rect WindowFrame(int64_t window) {
   return GetWindowRect(Win32Window(window), &r) ? RectOf(r) : ui::Rect{};
 }
 
-ui::Rect ScreenArea(int64_t window) {
-  HWND w = Win32Window(window);
-  return w != nullptr ? MonitorRect(MonitorFromWindow(w, MONITOR_DEFAULTTOPRIMARY), true) : ui::Rect{};
+ui::Rect PrimaryScreen() {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  const bool known = GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+  return known ? RectOf(info.rcMonitor) : ui::Rect{};
 }
-
-ui::Rect PrimaryScreen() { return MonitorRect(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), false); }
 
 bool WindowVisible(int64_t window) { return IsWindowVisible(Win32Window(window)) != FALSE; }
 bool WindowMaximized(int64_t window) { return IsZoomed(Win32Window(window)) != FALSE; }
