@@ -236,10 +236,8 @@ int64_t ListNotify(WidgetRecord* w, void* /*target*/, void* event) {
   auto* m = static_cast<Win32Message*>(event);
   if (!r || !m) return kNotHandled;
   if (m->from_parent) {
-    if (m->message != WM_NOTIFY) return kNotHandled;
-    const auto* h = reinterpret_cast<const NMHDR*>(m->lparam);
-    if (!h || h->hwndFrom != r->list) return kNotHandled;
-    return OnParentNotify(r, h, &m->result) ? 1 : kNotHandled;
+    const NMHDR* h = ParentNotifyFrom(m, r->list);
+    return h != nullptr && OnParentNotify(r, h, &m->result) ? 1 : kNotHandled;
   }
   switch (m->message) {
     case WM_LBUTTONDOWN:

@@ -447,10 +447,8 @@ int64_t TreeNotify(WidgetRecord* w, void* /*target*/, void* event) {
   auto* m = static_cast<Win32Message*>(event);
   if (!r || !m) return kNotHandled;
   if (m->from_parent) {
-    if (m->message != WM_NOTIFY) return kNotHandled;
-    const auto* h = reinterpret_cast<const NMHDR*>(m->lparam);
-    if (!h || h->hwndFrom != r->tree) return kNotHandled;
-    return OnParentNotify(r, h, &m->result) ? 1 : kNotHandled;
+    const NMHDR* h = ParentNotifyFrom(m, r->tree);
+    return h != nullptr && OnParentNotify(r, h, &m->result) ? 1 : kNotHandled;
   }
   if (m->message == kReportLeftClick) {
     PostWidgetEvent(r->tree, WidgetEventLeftClick);

@@ -32,6 +32,13 @@ struct Win32Message {
   LRESULT result;
 };
 
+// The WM_NOTIFY header `control` sent its parent window, or null when the message is not one.
+inline const NMHDR* ParentNotifyFrom(const Win32Message* m, HWND control) {
+  if (!m->from_parent || m->message != WM_NOTIFY) return nullptr;
+  const auto* h = reinterpret_cast<const NMHDR*>(m->lparam);
+  return h != nullptr && h->hwndFrom == control ? h : nullptr;
+}
+
 // runtime::Text and the system's wide strings are the same UTF-16 units.
 inline const wchar_t* WideOf(const runtime::Text& t) { return reinterpret_cast<const wchar_t*>(t.c_str()); }
 inline runtime::Text TextFromWide(const std::wstring& s) {
