@@ -13,6 +13,7 @@
 #include "ui/list_box.h"
 #include "ui/message_box.h"
 #include "ui/shown_name.h"
+#include "ui/status_line.h"
 #include "ui/toolkit.h"
 #include "ui/widget.h"
 #include "ui/window.h"
@@ -33,6 +34,9 @@ void CreateWidgets() {
   ui::ButtonCreate(QuitButton, 310, 315, 100, 30, u" q u i t  ");
   ui::ListBoxCreate(ImageListBox, 10, 350, 500, 200);
   ui::ItemAdd(ImageListBox, -1, u"image list");
+  // In the strip the first design leaves free under the list box.
+  ui::StatusLineCreate(MainWindow, 10, 558, 580, 24);
+  ui::StatusLineSetText(MainWindow, u"Pick a folder, then press process");
 }
 
 void ShowDoubleClickedFile() {
@@ -73,7 +77,7 @@ void BuildSceneFile() {
   g_folder_text = ui::WidgetText(FolderTreeWidget);
   SceneHooks hooks;
   hooks.image_found = [](TextView relative) { ui::ItemAdd(ImageListBox, -1, ui::ShowLineBreaks(relative)); };
-  hooks.between_files = [] { ui::KeepWindowAlive(); };
+  hooks.between_files = [] { ui::PumpEvents(); };
   hooks.scene_failed = [](TextView) { ui::MessageBoxShow(u"", u"?????"); };
   BuildSceneFileFor(g_folder_text, hooks);
 }

@@ -6,8 +6,9 @@
 // function runs on the thread that owns the toolkit's application.
 //
 // Besides these, a backend implements the public operations that make or show native things:
-// StartToolkit, StopToolkit and KeepWindowAlive (toolkit.h); InitWindows, ShutdownWindows, WindowCreate,
+// StartToolkit, StopToolkit and PumpEvents (toolkit.h); InitWindows, ShutdownWindows, WindowCreate,
 // WindowDestroy, WindowWidget and WindowNumberOf (window.h; InitWindows calls SetDisplayDensity);
+// StatusLineCreate, StatusLineSetText and StatusLineText (status_line.h);
 // MessageBoxShow; ButtonCreate, ListBoxCreate, ColumnListCreate, SplitColumnTexts and
 // FolderTreeCreate with SetMountTableReader, SetVolumeSpaceQuery and FolderTreeMountsChanged.
 #pragma once
@@ -57,6 +58,9 @@ void BackendDestroyControl(void* control);
 // window title.
 runtime::Text BackendControlText(void* control);
 void BackendSetControlText(void* control, runtime::TextView text);
+// WidgetEnable and WidgetEnabled.
+void BackendEnableControl(void* control, bool enabled);
+bool BackendControlEnabled(const void* control);
 
 // ---- Implemented by the core, called by a backend ----
 

@@ -22,6 +22,9 @@ constexpr int32_t EventWindowRepaint = 13115;
 constexpr int32_t EventCloseWindow = 13116;
 constexpr int32_t EventWindowMoved = 13117;
 constexpr int32_t EventWindowSized = 13118;
+// Escape was pressed in the window, whichever of its controls had the focus: the user's way to
+// call off what the program is doing.
+constexpr int32_t EventWindowCancel = 13119;
 
 // Widget event types: the type of an EventWidget.
 constexpr int64_t WidgetEventLeftClick = 0;  // also: a button was pressed, a list box selection changed

@@ -19,8 +19,10 @@ bool StartToolkit(int& argc, char** argv, ToolkitFailure failed);
 // Deletes the application object if StartToolkit made it.
 void StopToolkit();
 
-// Lets windows repaint and answer the desktop while a long handler runs, leaving the user's input
-// queued until the handler returns. Cheap to call often: it does the work at most every 30 ms.
-void KeepWindowAlive();
+// Handles whatever the toolkit has pending (painting, the window system's messages and the user's
+// input) without waiting, so that a long task on the toolkit's thread keeps its windows alive and
+// its user in charge. The handlers may post events; the caller takes them with EventWait while
+// QueuedEventCount() is non-zero. A message box opened from there waits for its answer as always.
+void PumpEvents();
 
 }  // namespace ui

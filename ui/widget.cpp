@@ -176,4 +176,13 @@ int64_t WidgetRequiredSize(ObjectNumber number, int32_t* width, int32_t* height)
   return r->ops->required_size(r, width, height);
 }
 
+void WidgetEnable(ObjectNumber number, bool enabled) {
+  if (WidgetRecord* r = FindWidget(number)) BackendEnableControl(r->control, enabled);
+}
+
+bool WidgetEnabled(ObjectNumber number) {
+  WidgetRecord* r = FindWidget(number);
+  return r != nullptr && BackendControlEnabled(r->control);
+}
+
 }  // namespace ui

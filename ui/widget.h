@@ -124,5 +124,9 @@ runtime::Text ItemText(runtime::ObjectNumber number, int64_t item, int64_t colum
 int64_t ItemCount(runtime::ObjectNumber number);
 // Slot 35; 0 and no change without it.
 int64_t WidgetRequiredSize(runtime::ObjectNumber number, int32_t* width, int32_t* height);
+// A disabled control takes no input and is drawn greyed; what the user did to it while it was
+// disabled never becomes an event.
+void WidgetEnable(runtime::ObjectNumber number, bool enabled);
+bool WidgetEnabled(runtime::ObjectNumber number);  // false for a number that names no widget
 
 }  // namespace ui

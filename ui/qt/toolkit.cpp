@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QByteArray>
-#include <QElapsedTimer>
+#include <QEvent>
 #include <QEventLoop>
 #include <QString>
 
@@ -128,13 +128,10 @@ void StopToolkit() {
   g_application = nullptr;
 }
 
-void KeepWindowAlive() {
-  static QElapsedTimer since_last;
-  if (since_last.isValid() && since_last.elapsed() < 30) return;
-  // Input stays in the window system's queue: the handler that is running decides nothing new
-  // until it returns, as if the program had been busy, but the windows keep painting.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  since_last.start();
+void PumpEvents() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  // Without exec() nobody else delivers deleteLater().
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace ui

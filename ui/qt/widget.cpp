@@ -103,4 +103,8 @@ void BackendSetControlText(void* control, TextView text) {
   }
 }
 
+void BackendEnableControl(void* control, bool enabled) { static_cast<QWidget*>(control)->setEnabled(enabled); }
+
+bool BackendControlEnabled(const void* control) { return static_cast<const QWidget*>(control)->isEnabled(); }
+
 }  // namespace ui

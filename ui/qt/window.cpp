@@ -138,7 +138,8 @@ struct WindowFilter : QObject {
 namespace {
 
 // Tab and Shift+Tab are taken before any control sees them, like an accelerator table, so that
-// the focus moves over our widgets in creation order whatever the focused control would do.
+// the focus moves over our widgets in creation order whatever the focused control would do; so is
+// Escape, which asks the window to call off what is running.
 struct AcceleratorFilter : QObject {
   static void Candidates(QWidget* parent, std::vector<QWidget*>* out) {
     for (QObject* child : parent->children()) {
@@ -181,19 +182,23 @@ struct AcceleratorFilter : QObject {
     auto* k = static_cast<QKeyEvent*>(e);
     const Qt::KeyboardModifiers other = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     if (k->modifiers() & other) return false;
-    bool forward;
+    const bool escape = k->key() == Qt::Key_Escape && !(k->modifiers() & Qt::ShiftModifier);
+    bool forward = false;
     if (k->key() == Qt::Key_Tab) {
       forward = !(k->modifiers() & Qt::ShiftModifier);
-    } else if (k->key() == Qt::Key_Backtab) {
-      forward = false;
-    } else {
+    } else if (k->key() != Qt::Key_Backtab && !escape) {
       return false;
     }
     auto* w = qobject_cast<QWidget*>(target);
     QWidget* active = QApplication::activeWindow();
     if (w == nullptr || active == nullptr || w->window() != active) return false;
-    if (PropertyNumber(active, "VX_WindowID") == 0) return false;  // not one of ours
-    CycleFocus(active, forward);
+    const int64_t id = PropertyNumber(active, "VX_WindowID");
+    if (id == 0) return false;  // not one of ours
+    if (escape) {
+      PostEvent(EventWindowCancel, id - 1, id - 1, 0);
+    } else {
+      CycleFocus(active, forward);
+    }
     return true;
   }
 };

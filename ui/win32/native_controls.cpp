@@ -77,6 +77,12 @@ HWND NativeButtonCreate(HWND parent, const NativeRect& rect, int id, const wchar
   return NativeControlCreate(L"Button", 0, WS_GROUP | BS_PUSHBUTTON | flags, parent, rect, id, caption);
 }
 
+HWND NativeLabelCreate(HWND parent, const NativeRect& rect, int id) {
+  const DWORD style = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_CENTERIMAGE | SS_PATHELLIPSIS;
+  return CreateWindowExW(0, L"Static", L"", style, rect.x, rect.y, rect.width, rect.height, parent,
+                         reinterpret_cast<HMENU>(static_cast<intptr_t>(id)), Instance(), nullptr);
+}
+
 HWND NativeListBoxCreate(HWND parent, const NativeRect& rect, int id, DWORD flags) {
   const DWORD style = WS_VSCROLL | WS_HSCROLL | WS_GROUP | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | flags;
   return NativeControlCreate(L"ListBox", WS_EX_CLIENTEDGE, style, parent, rect, id, nullptr);

@@ -38,6 +38,9 @@ std::wstring NativeWindowText(HWND window);
 HFONT NativeMessageFont(UINT dpi);
 void NativeSetFont(HWND control, HFONT font);
 
+// A line of text that takes no focus and no input; what does not fit is cut in its middle.
+HWND NativeLabelCreate(HWND parent, const NativeRect& rect, int id);
+
 // Push button: the caption is kept exactly as given, spaces included.
 HWND NativeButtonCreate(HWND parent, const NativeRect& rect, int id, const wchar_t* caption, DWORD flags);
 

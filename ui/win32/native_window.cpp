@@ -162,6 +162,16 @@ bool TakeTabKey(const MSG& msg) {
   return true;
 }
 
+// Escape in one of our windows, whichever control has the focus: a list or tree would swallow it.
+bool TakeEscapeKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
+  HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+  if (!IsOurWindow(root)) return false;
+  const WindowBinding* b = BindingOf(root);
+  if (b && b->callbacks->CancelAsked) b->callbacks->CancelAsked(b->context, root);
+  return true;
+}
+
 }  // namespace
 
 bool NativeRegisterWindowClass(const wchar_t* class_name) {
@@ -260,7 +270,7 @@ NativeWaitResult NativeWaitMessages(DWORD timeout_ms) {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) return NativeWaitResult::Quit;
-    if (TakeTabKey(msg)) continue;
+    if (TakeTabKey(msg) || TakeEscapeKey(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

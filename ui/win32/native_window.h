@@ -45,6 +45,8 @@ struct NativeWindowCallbacks {
   void (*DensityChanged)(void* context, HWND window, UINT dpi);
   // Last message the window receives; the callbacks are not called again for it.
   void (*Destroyed)(void* context, HWND window);
+  // Escape was pressed in the window, whichever of its controls had the focus.
+  void (*CancelAsked)(void* context, HWND window);
 };
 
 struct NativeWindowRecord {
@@ -93,7 +95,7 @@ bool NativeInitMessageLoop();
 void NativeShutdownMessageLoop();
 // Waits (up to timeout_ms, INFINITE for no limit) for messages or a wake-up, then handles every
 // message that is waiting. Tab and Shift+Tab in one of our windows move the focus instead of
-// reaching the focused control.
+// reaching the focused control; Escape there goes to the window's CancelAsked.
 NativeWaitResult NativeWaitMessages(DWORD timeout_ms);
 // Ends a blocked NativeWaitMessages with WakeUp. Safe from any thread.
 void NativeWakeWait();

@@ -52,22 +52,8 @@ void StopToolkit() {
   g_started = false;
 }
 
-void KeepWindowAlive() {
-  static ULONGLONG last = 0;
-  const ULONGLONG now = GetTickCount64();
-  if (last != 0 && now - last < 30) return;
-  // Painting and the window system's own messages only: the user's input stays queued until the
-  // running handler returns, as if the program had been busy.
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE | PM_QS_POSTMESSAGE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  last = GetTickCount64();
+void PumpEvents() {
+  if (g_started) win32::NativeWaitMessages(0);
 }
 
 }  // namespace ui

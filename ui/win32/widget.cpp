@@ -114,4 +114,10 @@ void BackendSetControlText(void* control, TextView text) {
   SetWindowTextW(static_cast<HWND>(control), WideFromText(text).c_str());
 }
 
+void BackendEnableControl(void* control, bool enabled) { EnableWindow(static_cast<HWND>(control), enabled); }
+
+bool BackendControlEnabled(const void* control) {
+  return IsWindowEnabled(static_cast<HWND>(const_cast<void*>(control))) != FALSE;
+}
+
 }  // namespace ui

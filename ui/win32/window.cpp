@@ -84,6 +84,12 @@ void OnRepainting(void* context, HWND window) {
   if (RecordOf(context, window) != nullptr) PostEvent(EventWindowRepaint, 0, NumberOf(context), 0);
 }
 
+void OnCancelAsked(void* context, HWND window) {
+  if (RecordOf(context, window) == nullptr) return;
+  const ObjectNumber n = NumberOf(context);
+  PostEvent(EventWindowCancel, n, n, 0);
+}
+
 void OnClicked(void* context, HWND window, win32::NativeClickKind kind) {
   if (RecordOf(context, window) == nullptr) return;
   const int32_t code = kind == win32::NativeClickKind::LeftUp    ? EventWindowLeftClick
@@ -105,8 +111,8 @@ void OnDestroyed(void* context, HWND window) {
 }
 
 const win32::NativeWindowCallbacks kCallbacks = {
-    OnCloseAsked, OnActivated,      OnMoved, OnSized, OnRepainting,
-    OnClicked,    OnControlMessage, nullptr, nullptr, OnDestroyed,
+    OnCloseAsked,     OnActivated, OnMoved, OnSized,     OnRepainting,  OnClicked,
+    OnControlMessage, nullptr,     nullptr, OnDestroyed, OnCancelAsked,
 };
 
 Rect RectOf(const RECT& r) { return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
