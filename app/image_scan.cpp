@@ -51,30 +51,38 @@ Text EscapeForScene(TextView path) {
 class ImageWriter {
  public:
   ImageWriter(int threads, const SceneHooks& hooks) : hooks_(hooks) {
-    if (threads > 1) pipeline_ = std::make_unique<MeasurePipeline>(threads, 4 * threads);
+    if (threads > 1 || hooks.measure_elsewhere) pipeline_ = std::make_unique<MeasurePipeline>(threads, 4 * threads);
   }
 
-  void Add(const Text& full, Text relative) {
+  // False once the scan has been called off while waiting for a measurement.
+  bool Add(const Text& full, Text relative) {
     if (!pipeline_) {
       Measurement measured{};
       measured.loaded = image::MeasureImageFile(full, &measured.size);
       Write(relative, measured);
-      return;
+      return true;
     }
-    if (pipeline_->Full()) WriteOldest();
+    if (pipeline_->Full() && !WriteOldest()) return false;
     pipeline_->Submit(full);
     waiting_.push_back(std::move(relative));
+    return true;
   }
 
-  void Finish() {
-    while (pipeline_ && !pipeline_->Empty()) WriteOldest();
+  bool Finish() {
+    while (pipeline_ && !pipeline_->Empty())
+      if (!WriteOldest()) return false;
+    return true;
   }
+
+  int64_t written() const { return written_; }
 
  private:
-  void WriteOldest() {
-    const Measurement measured = pipeline_->TakeOldest(hooks_.between_files);
+  bool WriteOldest() {
+    Measurement measured{};
+    if (!pipeline_->TakeOldest(hooks_.keep_going, &measured)) return false;
     Write(waiting_.front(), measured);
     waiting_.pop_front();
+    return true;
   }
 
   // A file that does not load is written as 100 x 100.
@@ -83,15 +91,30 @@ class ImageWriter {
     const int64_t height = measured.loaded ? measured.size.height : 100;
     if (hooks_.image_found) hooks_.image_found(relative);
     files::WriteLineAs(SceneFileNumber, SceneLine(relative, width, height), files::EncodingAscii);
+    ++written_;
   }
 
   const SceneHooks& hooks_;
   std::unique_ptr<MeasurePipeline> pipeline_;
   std::deque<Text> waiting_;  // relative paths of the images in the pipeline, oldest first
+  int64_t written_ = 0;
 };
 
-void ScanLevel(TextView path, TextView base, ImageWriter& writer, const SceneHooks& hooks,
-               std::vector<platform::ObjectIdentity>& branch) {
+// What every level of one walk shares.
+struct Walk {
+  TextView base;
+  const SceneHooks& hooks;
+  ImageWriter& writer;
+  std::vector<platform::ObjectIdentity> branch;  // the folders open above the current one
+  bool stopped = false;
+
+  bool KeepGoing() {
+    if (!stopped && hooks.keep_going && !hooks.keep_going()) stopped = true;
+    return !stopped;
+  }
+};
+
+void ScanLevel(TextView path, Walk& walk) {
   Text folder(path);
   // The system's separators only: on Linux that is "/" alone, so a folder named "a\" is an ordinary
   // folder; on Windows "\" and "/" both end a folder's text.
@@ -101,30 +124,32 @@ void ScanLevel(TextView path, TextView base, ImageWriter& writer, const SceneHoo
   platform::ObjectIdentity identity;
   const bool known = platform::IdentityOf(folder, &identity);
   if (known) {
-    for (const auto& open : branch)
+    for (const auto& open : walk.branch)
       if (open == identity) return;
   }
   const int64_t scan = files::OpenFolderScan(runtime::AnyId, folder, u"*.*");
   if (scan == 0) return;
-  if (known) branch.push_back(identity);
+  if (known) walk.branch.push_back(identity);
+  if (walk.hooks.folder_entered) walk.hooks.folder_entered(folder);
 
-  while (files::NextFolderEntry(scan)) {
-    // Every entry, not only images: a deep tree with few pictures must not freeze the window either.
-    if (hooks.between_files) hooks.between_files();
+  // Every entry, not only images: a deep tree with few pictures must not freeze the window either.
+  while (walk.KeepGoing() && files::NextFolderEntry(scan)) {
     const Text name = files::FolderEntryName(scan);
     const int64_t kind = files::FolderEntryKind(scan);
     if (TextEquals(name, u".") || TextEquals(name, u"..")) continue;
     if (kind == files::EntryDirectory) {
-      ScanLevel(TextConcat({folder, name}), base, writer, hooks, branch);
+      ScanLevel(TextConcat({folder, name}), walk);
       continue;
     }
     if (kind != files::EntryFile || !IsImageName(name)) continue;
 
     const Text full = TextConcat({folder, name});
-    writer.Add(full, TextRight(full, runtime::TextLength(full) - runtime::TextLength(base)));
+    if (!walk.writer.Add(full, TextRight(full, runtime::TextLength(full) - runtime::TextLength(walk.base)))) {
+      walk.stopped = true;
+    }
   }
   files::CloseFolderScan(scan);
-  if (known) branch.pop_back();
+  if (known) walk.branch.pop_back();
 }
 
 }  // namespace
@@ -134,11 +159,12 @@ Text SceneLine(TextView relative_path, int64_t width, int64_t height) {
                      runtime::TextFromInteger(height), u" ) "});
 }
 
-void ScanForImages(TextView path, TextView base, const SceneHooks& hooks) {
-  std::vector<platform::ObjectIdentity> branch;
+ScanTally ScanForImages(TextView path, TextView base, const SceneHooks& hooks) {
   ImageWriter writer(MeasuringThreads(hooks.jobs), hooks);
-  ScanLevel(path, base, writer, hooks, branch);
-  writer.Finish();
+  Walk walk{base, hooks, writer, {}};
+  ScanLevel(path, walk);
+  if (!walk.stopped && !writer.Finish()) walk.stopped = true;
+  return ScanTally{writer.written(), walk.stopped};
 }
 
 }  // namespace app

@@ -10,8 +10,13 @@ namespace app {
 // no decoder accepts it), reports its path relative to `base`, and writes its scene line to the
 // scene file. A folder already on the current branch (a cycle of links) is not entered again.
 // With hooks.jobs other than 1, worker threads measure the images while this thread walks; the
-// items and lines still come in walk order, exactly as one thread writes them.
-void ScanForImages(TextView path, TextView base, const SceneHooks& hooks);
+// items and lines still come in walk order, exactly as one thread writes them. When hooks.keep_going
+// answers false the walk stops there: no further item or line is added.
+struct ScanTally {
+  int64_t images = 0;    // items added and lines written
+  bool stopped = false;  // called off through hooks.keep_going
+};
+ScanTally ScanForImages(TextView path, TextView base, const SceneHooks& hooks);
 
 // `add_image ( "<relative path>", <width>, <height> ) `, the path escaped for the renderer's strings.
 Text SceneLine(TextView relative_path, int64_t width, int64_t height);

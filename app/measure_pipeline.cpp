@@ -63,7 +63,7 @@ void MeasurePipeline::Submit(std::u16string path) {
   work_ready_.notify_one();
 }
 
-Measurement MeasurePipeline::TakeOldest(const std::function<void()>& waiting) {
+bool MeasurePipeline::TakeOldest(const std::function<bool()>& keep_waiting, Measurement* result) {
   std::unique_lock guard(lock_);
   Request* oldest = order_.front().get();
   if (workers_.empty() && !oldest->done) {
@@ -74,18 +74,19 @@ Measurement MeasurePipeline::TakeOldest(const std::function<void()>& waiting) {
     oldest->done = true;
   }
   while (!oldest->done) {
-    if (!waiting) {
+    if (!keep_waiting) {
       result_ready_.wait(guard, [oldest] { return oldest->done; });
       break;
     }
     if (result_ready_.wait_for(guard, std::chrono::milliseconds(20), [oldest] { return oldest->done; })) break;
     guard.unlock();
-    waiting();
+    const bool go_on = keep_waiting();
     guard.lock();
+    if (!go_on && !oldest->done) return false;
   }
-  const Measurement result = oldest->result;
+  *result = oldest->result;
   order_.pop_front();
-  return result;
+  return true;
 }
 
 void MeasurePipeline::Work() {

@@ -35,9 +35,11 @@ class MeasurePipeline {
   // Hands in a file; call only when not Full.
   void Submit(std::u16string path);
 
-  // The outcome of the oldest file handed in and not yet taken. While it is not known, `waiting`
-  // (when given) runs about every 20 ms, so a window can keep painting.
-  Measurement TakeOldest(const std::function<void()>& waiting);
+  // Takes the outcome of the oldest file handed in and not yet taken. While it is not known,
+  // `keep_waiting` (when given) runs about every 20 ms, so a window can keep painting; when it answers
+  // false, TakeOldest gives up at once and returns false, leaving the file in the pipeline (a pipeline
+  // destroyed then drops the files not yet started and waits only for those being measured).
+  bool TakeOldest(const std::function<bool()>& keep_waiting, Measurement* result);
 
  private:
   struct Request {

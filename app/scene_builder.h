@@ -31,16 +31,22 @@ inline constexpr char16_t FooterTemplate[] = u"pov_image_read_B.txt";
 struct SceneHooks {
   // An image was found: its path relative to the scanned folder, as it should be shown.
   std::function<void(TextView relative_path)> image_found;
-  // Called before each folder entry the scan looks at, so that a window can keep painting during a
-  // long scan.
-  std::function<void()> between_files;
+  // The walk enters a folder (its full path, ending in the separator).
+  std::function<void(TextView folder)> folder_entered;
+  // Asked before each folder entry the walk looks at, and about every 20 ms while it waits for a
+  // measurement, so that a window keeps painting during a long scan and its user can call the scan
+  // off: false stops the scan there, and the scene is left as it was.
+  std::function<bool()> keep_going;
   // A template exists but could not be read; it counts as empty.
   std::function<void(TextView name)> template_unreadable;
-  // The finished scene file could not be opened again.
+  // The scene file could not be written, or the finished file could not be opened again.
   std::function<void(TextView scene_path)> scene_failed;
   // Threads that measure images during the scan: 1 measures on the scan's own thread; 0 takes the
   // default (MeasuringThreads).
   int jobs = 0;
+  // The scan's own thread must never be busy for long (it paints a window): images are measured on
+  // worker threads even with one job.
+  bool measure_elsewhere = false;
 };
 
 }  // namespace app

@@ -93,11 +93,23 @@ SceneOutcome BuildSceneFileFor(TextView folder, const SceneHooks& hooks) {
   Text temporary;
   outcome.error = HoldPreviousScene(scene_path, &previous);
   outcome.created = outcome.error == 0 && CreateTemporaryScene(scene_path, &temporary, &outcome.error);
-  CopyTemplate(HeaderTemplate, hooks);
-  ScanForImages(folder, base, hooks);
-  CopyTemplate(FooterTemplate, hooks);
+  // A scene that cannot even be started is reported at once, not after a walk that would be for
+  // nothing.
+  if (outcome.created) {
+    CopyTemplate(HeaderTemplate, hooks);
+    const ScanTally tally = ScanForImages(folder, base, hooks);
+    outcome.images = tally.images;
+    outcome.stopped = tally.stopped;
+    if (!outcome.stopped) CopyTemplate(FooterTemplate, hooks);
+  }
   // Let go before the rename: Windows refuses to rename over a file held without sharing, ours too.
   platform::FileClose(previous);
+  if (outcome.stopped) {
+    files::CloseTextFile(SceneFileNumber);
+    platform::FileRemove(temporary);
+    outcome.written = outcome.reopened = false;
+    return outcome;
+  }
   if (outcome.created) outcome.error = ReplaceScene(temporary, scene_path);
   outcome.written = outcome.created && outcome.error == 0;
 

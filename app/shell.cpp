@@ -1,11 +1,15 @@
 #include "app/shell.h"
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "app/folder_listing.h"
+#include "app/scan_status.h"
 #include "app/scene_file.h"
 #include "app/startup.h"
+#include "platform/identity.h"
+#include "platform/path.h"
 #include "ui/button.h"
 #include "ui/column_list.h"
 #include "ui/event_queue.h"
@@ -21,10 +25,29 @@
 namespace app {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr uint32_t kMainWindowFlags = 0xCC0000;  // title bar, close box, sizing border
+
+// Input is looked at this often during a scan (a stop is obeyed within this), and the status line
+// changes at most this often, so the window costs the scan next to nothing.
+constexpr auto kPumpInterval = std::chrono::milliseconds(30);
+constexpr auto kStatusInterval = std::chrono::milliseconds(100);
 
 // Receives the tree's text at every event of the tree or of the process button.
 Text g_folder_text;
+
+// The scan the window is running, while it runs.
+struct WindowScan {
+  Text walking;  // the folder being walked
+  int64_t images = 0;
+  bool stop = false;  // the user called the scan off
+  bool quit = false;  // ... and asked the program to end
+  bool quit_button = false;
+  Clock::time_point last_pump;
+  Clock::time_point last_status;
+};
+WindowScan* g_scan = nullptr;
 
 void CreateWidgets() {
   ui::FolderTreeCreate(FolderTreeWidget, 10, 10, 200, 300, u"");
@@ -36,7 +59,7 @@ void CreateWidgets() {
   ui::ItemAdd(ImageListBox, -1, u"image list");
   // In the strip the first design leaves free under the list box.
   ui::StatusLineCreate(MainWindow, 10, 558, 580, 24);
-  ui::StatusLineSetText(MainWindow, u"Pick a folder, then press process");
+  ui::StatusLineSetText(MainWindow, ChoiceStatus(u""));
 }
 
 void ShowDoubleClickedFile() {
@@ -45,9 +68,52 @@ void ShowDoubleClickedFile() {
   ui::MessageBoxShow(u"File Selected", runtime::TextConcat({u"You double-clicked: ", name}));
 }
 
+void FolderChosen() {
+  g_folder_text = ui::WidgetText(FolderTreeWidget);
+  ListFolderFiles(g_folder_text);
+  // During a scan the status line tells how far it has got.
+  if (g_scan == nullptr) ui::StatusLineSetText(MainWindow, ChoiceStatus(g_folder_text));
+}
+
 void SayWhyNoWindow(const std::string& reason) {
   std::fprintf(stderr, "scene-builder: cannot open the window: %s; give a folder to build its scene without a window\n",
                reason.c_str());
+}
+
+// One event that arrived while the scan runs: the tree and the file list stay usable to look at, a
+// second press of process is dropped, and the ways out call the scan off.
+void DispatchDuringScan(int32_t code) {
+  if (code == ui::EventCloseWindow) g_scan->stop = g_scan->quit = true;
+  if (code == ui::EventWindowCancel) g_scan->stop = true;
+  if (code != ui::EventWidget) return;
+  switch (ui::EventSource()) {
+    case FolderTreeWidget: FolderChosen(); break;
+    case QuitButton: g_scan->stop = g_scan->quit = g_scan->quit_button = true; break;
+    case FileListWidget:
+      if (ui::EventKind() == ui::WidgetEventDoubleClick) ShowDoubleClickedFile();
+      break;
+    default: break;
+  }
+}
+
+// Between two entries of the walk: now and then the window paints and takes the user's input.
+bool KeepScanning() {
+  const Clock::time_point now = Clock::now();
+  if (now - g_scan->last_pump >= kPumpInterval) {
+    g_scan->last_pump = now;
+    ui::PumpEvents();
+    while (!g_scan->stop && ui::QueuedEventCount() > 0) DispatchDuringScan(ui::EventWait());
+  }
+  if (now - g_scan->last_status >= kStatusInterval) {
+    g_scan->last_status = now;
+    ui::StatusLineSetText(MainWindow, ScanningStatus(g_scan->walking, g_scan->images));
+  }
+  return !g_scan->stop;
+}
+
+bool SceneFileExists(TextView folder) {
+  platform::ObjectIdentity ignored;
+  return platform::IdentityOf(runtime::TextConcat({folder, SceneFile}), &ignored);
 }
 
 }  // namespace
@@ -73,24 +139,53 @@ bool OpenMainWindow(int& argc, char** argv) {
   return true;
 }
 
-void BuildSceneFile() {
+bool BuildSceneFile() {
   g_folder_text = ui::WidgetText(FolderTreeWidget);
+  const Text folder = g_folder_text;
+  // Nothing chosen, or a file: no scene (the first design wrote a stray "<file>image_scan.pov").
+  if (folder.empty() || !platform::IsPathSeparator(folder.back())) {
+    ui::StatusLineSetText(MainWindow, ChoiceStatus(folder));
+    return true;
+  }
+  WindowScan scan;
+  scan.walking = folder;
+  g_scan = &scan;
+  ui::WidgetEnable(ProcessButton, false);
+  ui::StatusLineSetText(MainWindow, ScanningStatus(folder, 0));
+
   SceneHooks hooks;
-  hooks.image_found = [](TextView relative) { ui::ItemAdd(ImageListBox, -1, ui::ShowLineBreaks(relative)); };
-  hooks.between_files = [] { ui::PumpEvents(); };
-  hooks.scene_failed = [](TextView) { ui::MessageBoxShow(u"", u"?????"); };
-  BuildSceneFileFor(g_folder_text, hooks);
+  hooks.image_found = [&scan](TextView relative) {
+    ++scan.images;
+    ui::ItemAdd(ImageListBox, -1, ui::ShowLineBreaks(relative));
+  };
+  hooks.folder_entered = [&scan](TextView walked) { scan.walking = Text(walked); };
+  hooks.keep_going = KeepScanning;
+  hooks.measure_elsewhere = true;
+  const Clock::time_point started = Clock::now();
+  const SceneOutcome outcome = BuildSceneFileFor(folder, hooks);
+  const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+  g_scan = nullptr;
+
+  if (scan.quit) {
+    if (scan.quit_button) ui::WindowDestroy(MainWindow);
+    return false;
+  }
+  // A press made while the button was off never counts.
+  ui::RemoveEvents(ui::EventWidget, ProcessButton, -1, -1);
+  ui::WidgetEnable(ProcessButton, true);
+  // The new image_scan.pov shows with its size; a stopped scan changed nothing there.
+  if (!outcome.stopped) ListFolderFiles(ui::WidgetText(FolderTreeWidget));
+  ui::StatusLineSetText(MainWindow, OutcomeStatus(folder, outcome, seconds, SceneFileExists(folder)));
+  if (!outcome.stopped && !outcome.reopened) ui::MessageBoxShow(u"", u"?????");
+  return true;
 }
 
 bool DispatchEvent(int32_t code) {
   if (code == ui::EventCloseWindow) return false;
   if (code != ui::EventWidget) return true;
   switch (ui::EventSource()) {
-    case FolderTreeWidget:
-      g_folder_text = ui::WidgetText(FolderTreeWidget);
-      ListFolderFiles(g_folder_text);
-      break;
-    case ProcessButton: BuildSceneFile(); break;
+    case FolderTreeWidget: FolderChosen(); break;
+    case ProcessButton: return BuildSceneFile();
     case QuitButton: ui::WindowDestroy(MainWindow); return false;
     case FileListWidget:
       if (ui::EventKind() == ui::WidgetEventDoubleClick) ShowDoubleClickedFile();

@@ -14,8 +14,10 @@ bool OpenMainWindow(int& argc, char** argv);
 // Acts on one value that EventWait returned; false when the program should end.
 bool DispatchEvent(int32_t code);
 
-// What the process button does: the scene file for the folder chosen in the tree.
-void BuildSceneFile();
+// What the process button does: the scene file for the folder chosen in the tree, while the window
+// stays alive and shows how far the scan has got. The quit button and the close box during the scan
+// stop it and end the program, Escape only stops it; false when the program should end.
+bool BuildSceneFile();
 
 // Releases widgets, windows, images, folder enumerations, files and the event queue. The heap stays
 // (RunWindow destroys it as the very last step), so the window can be opened again.

@@ -1,14 +1,24 @@
 // The real window, driven by simulated clicks.
 #include <gtest/gtest.h>
 
+#include <png.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "platform/codepage.h"
 #include "tests/app/scene_build_support.h"
 #include "tests/app/window_press.h"
+#include "tests/image/encoders.h"
 #include "ui/message_box.h"
+#include "ui/status_line.h"
 #include "ui/window.h"
 
 namespace app {
@@ -19,10 +29,35 @@ using namespace windowpress;
 namespace drive = ui_driver;
 using drive::SeenMessage;
 
+using Clock = std::chrono::steady_clock;
+using testsupport::PathFromUtf8;
+
+std::string Utf8(TextView text) { return runtime::TextToUtf8(text); }
+
+Text SizeText(uint64_t size) { return runtime::TextFromUtf8(std::to_string(size)); }
+
 std::vector<Text> ImageListTexts() {
   std::vector<Text> texts;
   for (int64_t i = 0; i < ui::ItemCount(ImageListBox); ++i) texts.push_back(ui::ItemText(ImageListBox, i, 0));
   return texts;
+}
+
+std::map<Text, Text> FileRows() {
+  std::map<Text, Text> rows;
+  for (int64_t i = 0; i < ui::ItemCount(FileListWidget); ++i)
+    rows[ui::ItemText(FileListWidget, i, 0)] = ui::ItemText(FileListWidget, i, 1);
+  return rows;
+}
+
+// A large, plain picture: little to store, tens of milliseconds to decode.
+const std::string& SlowPicture() {
+  static const std::string picture = [] {
+    testimg::PngSource source{4000, 4000, PNG_COLOR_TYPE_RGB};
+    source.samples.assign(size_t{4000} * 4000 * 3, 200);
+    const testimg::Bytes bytes = testimg::EncodePng(source);
+    return std::string(bytes.begin(), bytes.end());
+  }();
+  return picture;
 }
 
 // Double-clicks the file list there and returns the message box it showed, answered with OK.
@@ -67,13 +102,22 @@ class Window : public ::testing::Test {
     ASSERT_TRUE(ChooseInTree(selected[0], runtime::TextFromUtf8(In(relative)))) << relative;
   }
 
+  // Hidden temporary scenes left in a folder below the test's.
+  int LeftoverTemporaries(const std::string& relative) const {
+    int found = 0;
+    for (const auto& entry : fs::directory_iterator(tree_.path() / relative))
+      if (entry.path().filename().string().rfind(".image_scan.pov.", 0) == 0) ++found;
+    return found;
+  }
+
   TempDir templates_;
   TempDir tree_;
   fs::path old_cwd_;
 };
 
-// The scene's bytes are the scene build's to test; here what a press writes, where, and lists.
-TEST_F(Window, ProcessListsTheChosenFoldersImagesAndAChosenFileGetsTheSceneNameAppended) {
+// The scene's bytes are the scene build's to test; here what a press writes, where, lists and says.
+TEST_F(Window, ProcessWritesTheChosenFoldersSceneAndSaysSoAndAChosenFileWritesNothing) {
+  EXPECT_EQ(ui::StatusLineText(MainWindow), u"Pick a folder, then press process");
   drive::Click(ProcessButton);  // with nothing chosen: nothing at all, not even the templates
   ASSERT_TRUE(DispatchQueued());
   EXPECT_FALSE(fs::exists(templates_.path() / "pov_image_read_A.txt"));
@@ -83,23 +127,31 @@ TEST_F(Window, ProcessListsTheChosenFoldersImagesAndAChosenFileGetsTheSceneNameA
   tree_.Write("pick/empty", "");
   tree_.Mkdir("pick/sub");
   Choose("pick/");
-  std::map<Text, Text> rows;
-  for (int64_t i = 0; i < ui::ItemCount(FileListWidget); ++i)
-    rows[ui::ItemText(FileListWidget, i, 0)] = ui::ItemText(FileListWidget, i, 1);
-  const Text size = runtime::TextFromUtf8(std::to_string(photo.size()));
-  EXPECT_EQ(rows, (std::map<Text, Text>{{u"a.png", size}, {u"empty", u"0"}}));
+  const Text folder = runtime::TextFromUtf8(In("pick/"));
+  EXPECT_EQ(ui::StatusLineText(MainWindow), u"Press process to write image_scan.pov into " + folder);
+  EXPECT_EQ(FileRows(), (std::map<Text, Text>{{u"a.png", SizeText(photo.size())}, {u"empty", u"0"}}));
   drive::Click(ProcessButton);
   ASSERT_TRUE(DispatchQueued());
   EXPECT_EQ(ImageListTexts(), (std::vector<Text>{u"image list", u"a.png"}));
-  EXPECT_EQ(ReadFileBytes(In("pick/image_scan.pov")), "H\r\n" + Line("a.png", 64, 32));
+  const std::string scene = ReadFileBytes(In("pick/image_scan.pov"));
+  EXPECT_EQ(scene, "H\r\n" + Line("a.png", 64, 32));
+  // The new scene shows in the file list at once, and the line says where it went.
+  EXPECT_EQ(FileRows()[u"image_scan.pov"], SizeText(scene.size()));
+  const Text done = ui::StatusLineText(MainWindow);
+  EXPECT_EQ(done.substr(0, done.find(u" in ")), u"Wrote " + folder + u"image_scan.pov: 1 image") << Utf8(done);
+  EXPECT_TRUE(ui::WidgetEnabled(ProcessButton));
+
   Choose("pick/a.png");
   EXPECT_EQ(ui::ItemCount(FileListWidget), 0);
   drive::Click(ProcessButton);
   ASSERT_TRUE(DispatchQueued());
-  EXPECT_EQ(ReadFileBytes(In("pick/a.png") + "image_scan.pov"), "H\r\n");
+  EXPECT_FALSE(fs::exists(PathFromUtf8(In("pick/a.png") + "image_scan.pov")));
+  EXPECT_EQ(ui::StatusLineText(MainWindow),
+            runtime::TextFromUtf8(In("pick/a.png")) + u" is a file: pick a folder, then press process");
+  EXPECT_EQ(ImageListTexts().size(), 2u);
 }
 
-TEST_F(Window, AFolderRemovedAfterItWasChosenGivesTheQuestionMarkBox) {
+TEST_F(Window, AFolderRemovedAfterItWasChosenGivesTheQuestionMarkBoxAndTheReason) {
   tree_.Mkdir("gone");
   Choose("gone/");
   fs::remove(tree_.path() / "gone");
@@ -110,6 +162,10 @@ TEST_F(Window, AFolderRemovedAfterItWasChosenGivesTheQuestionMarkBox) {
   EXPECT_EQ(seen.count, 1);
   EXPECT_EQ(seen.title, u"");
   EXPECT_EQ(seen.text, u"?????");
+  const Text scene = runtime::TextFromUtf8(In("gone/image_scan.pov"));
+  EXPECT_EQ(
+      ui::StatusLineText(MainWindow),
+      u"Could not write " + scene + u": " + runtime::TextFromUtf8(std::strerror(ENOENT)) + u"; nothing was written");
 }
 
 // A line break in a name would cut a list's item into columns: the lists show its symbol instead
@@ -136,28 +192,71 @@ TEST_F(Window, TheListsShowANameAndDoubleClicksOnItsRowOrOnEmptySpaceTellIt) {
   EXPECT_EQ(ImageListTexts(), (std::vector<Text>{u"image list", shown}));
 }
 
-// The quit button's click lands while the process handler is busy scanning: the scan runs to its end,
-// then the window closes and the loop ends with 0.
-TEST_F(Window, QuitMadeDuringAScanIsActedOnAfterTheScan) {
-  templates_.Write("pov_image_read_B.txt", "// foot\n");
-  // Enough images that the scan outlasts the window's 30 ms between chances to run the timer.
-  constexpr int kImages = 300;
-  for (int i = 0; i < kImages; ++i) tree_.Write("many/img" + std::to_string(i) + ".png", Fixture("photo.png"));
+// Each way out of a long scan, pressed while it runs: the scan stops at once, the previous scene
+// stays byte for byte and no temporary file is left. Quit and the close box end the program with 0;
+// Escape leaves the window open and ready for the next press.
+enum class Way { QuitButton, CloseBox, Escape };
+
+class StopScan : public Window, public ::testing::WithParamInterface<Way> {};
+
+TEST_P(StopScan, StopsTheScanAndKeepsThePreviousScene) {
+  // Hard links of one picture that takes a while to decode: the whole scan would take seconds. Few
+  // files, since the file list shows each of them with the system's icon.
+  constexpr int kImages = 150;
+  const std::string first = tree_.Write("many/0000.png", SlowPicture());
+  for (int i = 1; i < kImages; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "many/%04d.png", i);
+    fs::create_hard_link(PathFromUtf8(first), tree_.path() / PathFromUtf8(name));
+  }
+  const std::string previous = "// the scene before\r\n";
+  tree_.Write("many/image_scan.pov", previous);
   Choose("many/");
-  int listed_at_click = -1;
+
+  const Way way = GetParam();
+  bool greyed = false;
+  Text status;
+  Clock::time_point pressed;
+  // Runs inside the scan each time it lets the window take input, until a few images are listed.
+  std::function<void()> stop_midway = [&] {
+    if (ui::ItemCount(ImageListBox) <= 3) return drive::RunSoon(stop_midway);
+    greyed = !ui::WidgetEnabled(ProcessButton);
+    status = ui::StatusLineText(MainWindow);
+    drive::Click(ProcessButton);  // dropped, not queued for later
+    pressed = Clock::now();
+    if (way == Way::QuitButton) drive::Click(QuitButton);
+    if (way == Way::CloseBox) drive::RequestClose(MainWindow);
+    if (way == Way::Escape) drive::PressKey(MainWindow, drive::Key::Escape);
+  };
   drive::RunSoon([&] {
     drive::Click(ProcessButton);
-    drive::RunSoon([&] {
-      listed_at_click = static_cast<int>(ui::ItemCount(ImageListBox)) - 1;
-      drive::Click(QuitButton);
-    });
+    drive::RunSoon(stop_midway);
   });
-  EXPECT_EQ(RunEventLoop(), 0);
-  EXPECT_GE(listed_at_click, 0);
-  EXPECT_LT(listed_at_click, kImages);
-  EXPECT_NE(ReadFileBytes(In("many/image_scan.pov")).find("// foot\r\n"), std::string::npos);
-  EXPECT_EQ(ui::WindowWidget(MainWindow), nullptr);
+  if (way == Way::Escape) {
+    drive::Process();
+    ASSERT_TRUE(DispatchQueued());
+  } else {
+    EXPECT_EQ(RunEventLoop(), 0);
+    EXPECT_EQ(ui::WindowWidget(MainWindow), nullptr);
+  }
+  const double stop_seconds = std::chrono::duration<double>(Clock::now() - pressed).count();
+  std::printf("stopped %.3f s after the press\n", stop_seconds);
+  EXPECT_LT(stop_seconds, 2.0);  // a whole scan takes far longer
+  EXPECT_TRUE(greyed);
+  EXPECT_EQ(status.rfind(u"Scanning " + runtime::TextFromUtf8(In("many/")), 0), 0u) << Utf8(status);
+  EXPECT_EQ(ReadFileBytes(In("many/image_scan.pov")), previous);
+  EXPECT_EQ(LeftoverTemporaries("many"), 0);
+  if (way != Way::Escape) return;
+  const int64_t listed = ui::ItemCount(ImageListBox) - 1;
+  EXPECT_LT(listed, kImages);
+  EXPECT_EQ(ui::StatusLineText(MainWindow),
+            u"Stopped after " + SizeText(static_cast<uint64_t>(listed)) + (listed == 1 ? u" image: " : u" images: ") +
+                runtime::TextFromUtf8(In("many/image_scan.pov")) + u" was left as it was");
+  EXPECT_TRUE(ui::WidgetEnabled(ProcessButton));
+  EXPECT_EQ(ui::QueuedEventCount(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, StopScan, ::testing::Values(Way::QuitButton, Way::CloseBox, Way::Escape));
 
 TEST_F(Window, OpensWithItsCaptionsAndTheCloseBoxEndsTheLoopWithZero) {
   EXPECT_EQ(ui::WidgetText(ProcessButton), u" p r o c e s s ");

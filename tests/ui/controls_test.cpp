@@ -66,6 +66,25 @@ TEST_F(ControlsTest, ItemsAppendAtMinusOneAndInsertElsewhere) {
   EXPECT_EQ(ui::QueuedEventCount(), 0);
 }
 
+// A scan appends rows faster than anybody reads them: the newest stays in view, unless the user has
+// scrolled up to look at older ones.
+TEST_F(ControlsTest, ListBoxKeepsItsNewestRowInViewUntilTheUserScrollsAway) {
+  const auto in_view = [](int64_t row) {
+    const ui::Rect r = drive::ItemRect(kBox, row);
+    return r.y >= 0 && r.y + r.height <= drive::ControlGeometry(kBox).height;
+  };
+  for (int i = 0; i < 40; ++i) ui::ItemAdd(kBox, -1, u"row");
+  drive::Process();
+  EXPECT_TRUE(in_view(39));
+  EXPECT_FALSE(in_view(0));
+  drive::ScrollToItem(kBox, 0);
+  for (int i = 0; i < 5; ++i) ui::ItemAdd(kBox, -1, u"more");
+  drive::Process();
+  EXPECT_TRUE(in_view(0));
+  EXPECT_FALSE(in_view(44));
+  EXPECT_EQ(ui::QueuedEventCount(), 0);
+}
+
 TEST_F(ControlsTest, ListBoxClicksDoubleClicksAndRightClicks) {
   Fill({u"alpha", u"beta", u"gamma"});
   ClickRow(1);

@@ -14,7 +14,7 @@
 namespace ui_driver {
 
 enum class Mouse { Left, Right };
-enum class Key { Tab, ShiftTab, Enter, Space, Up, Down, Left, Right };
+enum class Key { Tab, ShiftTab, Enter, Space, Up, Down, Left, Right, Escape };
 
 // Starts the toolkit (offscreen unless a platform is named) and the ui layer; false when it cannot.
 bool StartForTests(int& argc, char** argv);

@@ -5,15 +5,18 @@
 #include <QEvent>
 #include <QListWidget>
 #include <QListWidgetItem>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPoint>
+#include <QScrollBar>
 #include <QVariant>
 #include <QVariantList>
 
 #include <algorithm>
 #include <cstdlib>
 
+#include "ui/backend.h"
 #include "ui/event_queue.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/widget.h"
@@ -30,6 +33,8 @@ constexpr int kWordBackground = 0;     // colour, -1 = default
 constexpr int kWordText = 1;           // colour, -1 = default
 constexpr int kWordDragging = 2;       // 1 from a drag start until the button is released
 constexpr int kWordConsumedPress = 3;  // 1 when the control did not see the press
+constexpr int kWordFollowing = 4;      // 1 while the newest row is kept in view (the user is at the bottom)
+constexpr int kWordFollowUp = 5;       // 1 from an append until the view has been brought to the bottom
 
 constexpr char kMouseDown[] = "VX_MouseDown";
 
@@ -180,11 +185,42 @@ void ListSetText(WidgetRecord* w, TextView text) {
   ListSetState(w, found);
 }
 
+WidgetRecord* RecordOf(QListWidget* l) {
+  WidgetRecord* r = FindWidget(BackendControlNumber(l));
+  return r != nullptr && r->control == l ? r : nullptr;
+}
+
+// Rows appended in a burst (a scan adds hundreds between two paints) bring the view down once, when
+// the toolkit next lays the list out, not once per row.
+void FollowNewestRow(WidgetRecord* w) {
+  if (w->kind_words[kWordFollowing] == 0 || w->kind_words[kWordFollowUp] != 0) return;
+  w->kind_words[kWordFollowUp] = 1;
+  QListWidget* l = ListOf(w);
+  QMetaObject::invokeMethod(
+      l,
+      [l] {
+        WidgetRecord* r = RecordOf(l);
+        if (r == nullptr) return;
+        l->scrollToBottom();
+        r->kind_words[kWordFollowUp] = 0;
+      },
+      Qt::QueuedConnection);
+}
+
+// The user scrolled (or moved the selection out of view): the list follows its newest row again only
+// once the user is back at the bottom.
+void ScrolledTo(QListWidget* l, int value) {
+  WidgetRecord* r = RecordOf(l);
+  if (r == nullptr || r->kind_words[kWordFollowUp] != 0) return;
+  r->kind_words[kWordFollowing] = value >= l->verticalScrollBar()->maximum() ? 1 : 0;
+}
+
 int64_t ListAddItem(WidgetRecord* w, int64_t position, TextView text, int64_t) {
   QListWidget* l = ListOf(w);
   const QString s = QStringFromText(text);
   if (position < 0 || position >= l->count()) {
     l->addItem(s);
+    FollowNewestRow(w);
   } else {
     l->insertItem(static_cast<int>(position), s);
   }
@@ -199,7 +235,10 @@ int64_t ListRemoveItem(WidgetRecord* w, int64_t item) {
   return l->count();
 }
 
-void ListClearItems(WidgetRecord* w) { ListOf(w)->clear(); }
+void ListClearItems(WidgetRecord* w) {
+  ListOf(w)->clear();
+  w->kind_words[kWordFollowing] = 1;  // an empty list has nowhere else to be
+}
 
 int64_t ListCountItems(WidgetRecord* w) { return ListOf(w)->count(); }
 
@@ -313,6 +352,8 @@ int64_t ListBoxCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_
   l->setUniformItemSizes(true);
   record->kind_words[kWordBackground] = -1;
   record->kind_words[kWordText] = -1;
+  record->kind_words[kWordFollowing] = 1;
+  QObject::connect(l->verticalScrollBar(), &QScrollBar::valueChanged, l, [l](int value) { ScrolledTo(l, value); });
   QObject::connect(l, &QListWidget::itemSelectionChanged, l, [l] { PostWidgetEvent(l, WidgetEventLeftClick); });
   QObject::connect(l, &QListWidget::itemDoubleClicked, l,
                    [l](QListWidgetItem*) { PostWidgetEvent(l, WidgetEventDoubleClick); });

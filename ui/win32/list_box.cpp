@@ -220,11 +220,25 @@ void ListSetText(WidgetRecord* w, TextView text) {
   ListSetState(w, found);
 }
 
+// True when the last row is in view: the user has not scrolled away from the newest rows.
+bool ShowsLastRow(HWND l) {
+  const LRESULT top = SendMessageW(l, LB_GETTOPINDEX, 0, 0);
+  const LRESULT row_height = SendMessageW(l, LB_GETITEMHEIGHT, 0, 0);
+  RECT client{};
+  GetClientRect(l, &client);
+  if (top == LB_ERR || row_height <= 0) return true;
+  return top + (client.bottom - client.top) / row_height >= Count(l);
+}
+
 int64_t ListAddItem(WidgetRecord* w, int64_t position, TextView text, int64_t) {
   HWND l = ListOf(w);
   const std::wstring s = WideFromText(text);
   Quiet quiet;
-  win32::NativeListBoxAdd(l, Valid(l, position) ? static_cast<int>(position) : -1, s.c_str());
+  const bool append = !Valid(l, position);
+  const bool follow = append && ShowsLastRow(l);
+  const int added = win32::NativeListBoxAdd(l, append ? -1 : static_cast<int>(position), s.c_str());
+  // The list scrolls no further than its last row, so asking for the new row on top shows it at the bottom.
+  if (follow && added >= 0) SendMessageW(l, LB_SETTOPINDEX, static_cast<WPARAM>(added), 0);
   return 0;
 }
 

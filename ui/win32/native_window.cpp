@@ -31,9 +31,10 @@ WindowBinding* BindingOf(HWND window) {
 
 LRESULT CALLBACK NativeWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// True for a top-level window made by NativeWindowCreate.
+// True for a top-level window made by NativeWindowCreate. Its class tells, not its current window
+// procedure, which whoever subclasses the window replaces.
 bool IsOurWindow(HWND window) {
-  return window && reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC)) == NativeWindowProc;
+  return window && reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC)) == NativeWindowProc;
 }
 
 // The control that sent a message to its parent, or null when the message is not from one.
@@ -164,7 +165,9 @@ bool TakeTabKey(const MSG& msg) {
 
 // Escape in one of our windows, whichever control has the focus: a list or tree would swallow it.
 bool TakeEscapeKey(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
+  // With no control focused the window itself gets the key, as a system key without Alt.
+  const bool system_key = msg.message == WM_SYSKEYDOWN && (msg.lParam & (LPARAM{1} << 29)) == 0;
+  if ((msg.message != WM_KEYDOWN && !system_key) || msg.wParam != VK_ESCAPE) return false;
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
   if (!IsOurWindow(root)) return false;
   const WindowBinding* b = BindingOf(root);

@@ -114,7 +114,16 @@ void BackendSetControlText(void* control, TextView text) {
   SetWindowTextW(static_cast<HWND>(control), WideFromText(text).c_str());
 }
 
-void BackendEnableControl(void* control, bool enabled) { EnableWindow(static_cast<HWND>(control), enabled); }
+void BackendEnableControl(void* control, bool enabled) {
+  auto* c = static_cast<HWND>(control);
+  // A disabled control keeps the focus on Windows, where the keyboard then reaches nothing: hand it
+  // on first, as a dialog does.
+  HWND focus = GetFocus();
+  if (!enabled && focus != nullptr && (focus == c || IsChild(c, focus))) {
+    win32::NativeCycleFocus(GetAncestor(c, GA_ROOT), false);
+  }
+  EnableWindow(c, enabled);
+}
 
 bool BackendControlEnabled(const void* control) {
   return IsWindowEnabled(static_cast<HWND>(const_cast<void*>(control))) != FALSE;

@@ -46,8 +46,8 @@ QWidget* InputTarget(int64_t widget) {
 ui::Rect RectOf(const QRect& r) { return ui::Rect{r.x(), r.y(), r.width(), r.height()}; }
 
 // The Qt key of each Key, in the enum's order.
-constexpr Qt::Key kQtKeys[] = {Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Space,
-                               Qt::Key_Up,  Qt::Key_Down,    Qt::Key_Left,   Qt::Key_Right};
+constexpr Qt::Key kQtKeys[] = {Qt::Key_Tab,  Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Space, Qt::Key_Up,
+                               Qt::Key_Down, Qt::Key_Left,    Qt::Key_Right,  Qt::Key_Escape};
 
 void SendKey(QWidget* target, Key key) {
   if (target == nullptr) return;
@@ -303,9 +303,10 @@ runtime::Text ShownItemText(int64_t widget, int64_t item) {
 }
 
 void ScrollToItem(int64_t widget, int64_t item) {
-  QTreeWidgetItem* i = TreeItemOf(widget, item);
-  if (i == nullptr) return;
-  Tree(widget)->scrollToItem(i);
+  auto* view = qobject_cast<QAbstractItemView*>(ui::QtControl(widget));
+  const QModelIndex i = view != nullptr ? IndexAt(view->model(), QModelIndex(), item) : QModelIndex();
+  if (!i.isValid()) return;
+  view->scrollTo(i);
   QCoreApplication::processEvents();  // let the view lay out what it shows now
 }
 

@@ -98,7 +98,7 @@ void ClickOn(HWND h, ui::Point at, Mouse button, int times) {
 }
 
 // The virtual key of each Key, in the enum's order.
-constexpr WORD kKeys[] = {VK_TAB, VK_TAB, VK_RETURN, VK_SPACE, VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT};
+constexpr WORD kKeys[] = {VK_TAB, VK_TAB, VK_RETURN, VK_SPACE, VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_ESCAPE};
 
 void SendKey(HWND target, Key key) {
   Foreground(target);
