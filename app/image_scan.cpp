@@ -1,7 +1,10 @@
 #include "app/image_scan.h"
 
+#include <cerrno>
 #include <deque>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "app/measure_pipeline.h"
@@ -105,7 +108,9 @@ struct Walk {
   TextView base;
   const SceneHooks& hooks;
   ImageWriter& writer;
-  std::vector<platform::ObjectIdentity> branch;  // the folders open above the current one
+  std::vector<platform::ObjectIdentity> branch;    // the folders open above the current one
+  std::set<std::pair<uint64_t, uint64_t>> linked;  // the folders already walked through a link
+  int64_t unreadable = 0;
   bool stopped = false;
 
   bool KeepGoing() {
@@ -114,41 +119,67 @@ struct Walk {
   }
 };
 
-void ScanLevel(TextView path, Walk& walk) {
+struct Entry {
+  Text name;
+  bool folder;
+  bool link;
+};
+
+// The sub-folders and picture files of a folder, read whole so that the folder is closed again before
+// any of its sub-folders is opened. False when it cannot be opened.
+bool ReadEntries(TextView folder, Walk& walk, std::vector<Entry>* entries) {
+  const int64_t scan = files::OpenFolderScan(runtime::AnyId, folder, u"*.*");
+  if (scan == 0) return false;
+  // Every entry, not only images: a huge folder with few pictures must not freeze the window either.
+  while (walk.KeepGoing() && files::NextFolderEntry(scan)) {
+    Text name = files::FolderEntryName(scan);
+    const int64_t kind = files::FolderEntryKind(scan);
+    if (TextEquals(name, u".") || TextEquals(name, u"..")) continue;
+    const bool folder_entry = kind == files::EntryDirectory;
+    if (!folder_entry && (kind != files::EntryFile || !IsImageName(name))) continue;
+    entries->push_back(Entry{std::move(name), folder_entry, files::FolderEntryIsLink(scan)});
+  }
+  files::CloseFolderScan(scan);
+  return true;
+}
+
+// Whether the walk enters the folder: not one on the kernel's own file systems, not one it is already
+// inside (a cycle of links), and through a link only a folder no link has led to before.
+bool Enters(TextView folder, bool through_link, Walk& walk, platform::ObjectIdentity* identity, bool* known) {
+  if (platform::IsOnPseudoFileSystem(Text(folder))) return false;
+  *known = platform::IdentityOf(Text(folder), identity);
+  if (!*known) return true;
+  for (const auto& open : walk.branch)
+    if (open == *identity) return false;
+  return !through_link || walk.linked.insert({identity->device, identity->inode}).second;
+}
+
+void ScanLevel(TextView path, bool through_link, Walk& walk) {
   Text folder(path);
   // The system's separators only: on Linux that is "/" alone, so a folder named "a\" is an ordinary
   // folder; on Windows "\" and "/" both end a folder's text.
   if (folder.empty() || !platform::IsPathSeparator(folder.back())) folder += platform::kPathSeparatorText;
-  if (platform::IsOnPseudoFileSystem(folder)) return;
-
   platform::ObjectIdentity identity;
-  const bool known = platform::IdentityOf(folder, &identity);
-  if (known) {
-    for (const auto& open : walk.branch)
-      if (open == identity) return;
+  bool known = false;
+  if (!Enters(folder, through_link, walk, &identity, &known)) return;
+  std::vector<Entry> entries;
+  if (!ReadEntries(folder, walk, &entries)) {
+    const int error = errno;
+    ++walk.unreadable;
+    if (walk.hooks.folder_unreadable) walk.hooks.folder_unreadable(folder, error);
+    return;
   }
-  const int64_t scan = files::OpenFolderScan(runtime::AnyId, folder, u"*.*");
-  if (scan == 0) return;
-  if (known) walk.branch.push_back(identity);
   if (walk.hooks.folder_entered) walk.hooks.folder_entered(folder);
-
-  // Every entry, not only images: a deep tree with few pictures must not freeze the window either.
-  while (walk.KeepGoing() && files::NextFolderEntry(scan)) {
-    const Text name = files::FolderEntryName(scan);
-    const int64_t kind = files::FolderEntryKind(scan);
-    if (TextEquals(name, u".") || TextEquals(name, u"..")) continue;
-    if (kind == files::EntryDirectory) {
-      ScanLevel(TextConcat({folder, name}), walk);
-      continue;
-    }
-    if (kind != files::EntryFile || !IsImageName(name)) continue;
-
-    const Text full = TextConcat({folder, name});
-    if (!walk.writer.Add(full, TextRight(full, runtime::TextLength(full) - runtime::TextLength(walk.base)))) {
+  if (known) walk.branch.push_back(identity);
+  for (const Entry& entry : entries) {
+    if (!walk.KeepGoing()) break;
+    const Text full = TextConcat({folder, entry.name});
+    if (entry.folder) {
+      ScanLevel(full, entry.link, walk);
+    } else if (!walk.writer.Add(full, TextRight(full, runtime::TextLength(full) - runtime::TextLength(walk.base)))) {
       walk.stopped = true;
     }
   }
-  files::CloseFolderScan(scan);
   if (known) walk.branch.pop_back();
 }
 
@@ -161,10 +192,10 @@ Text SceneLine(TextView relative_path, int64_t width, int64_t height) {
 
 ScanTally ScanForImages(TextView path, TextView base, const SceneHooks& hooks) {
   ImageWriter writer(MeasuringThreads(hooks.jobs), hooks);
-  Walk walk{base, hooks, writer, {}};
-  ScanLevel(path, walk);
+  Walk walk{base, hooks, writer, {}, {}};
+  ScanLevel(path, false, walk);
   if (!walk.stopped && !writer.Finish()) walk.stopped = true;
-  return ScanTally{writer.written(), walk.stopped};
+  return ScanTally{writer.written(), walk.unreadable, walk.stopped};
 }
 
 }  // namespace app

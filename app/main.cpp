@@ -7,8 +7,11 @@
 #include "app/shell.h"
 #include "platform/arguments.h"
 #include "platform/console.h"
+#include "platform/stop_signals.h"
 
 int main(int argc, char** argv) {
+  // `scene-builder DIR | head -1` must still write its scene: a closed pipe is an error to handle.
+  platform::IgnoreBrokenPipe();
   // UTF-8 on every system, so that a folder named outside the ANSI code page reaches the scan whole.
   const std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
   std::vector<const char*> pointers;

@@ -17,6 +17,18 @@ Text Count(int64_t n, TextView one, TextView many) {
 
 Text ErrorText(int error) { return runtime::TextFromUtf8(error != 0 ? std::strerror(error) : "unknown error"); }
 
+// What the user should know of a scan that ran to its end besides the scene itself.
+Text Remarks(const SceneOutcome& outcome) {
+  Text remarks;
+  for (const Text& name : outcome.templates_not_read) {
+    remarks += TextConcat({u"; no readable template ", name, u" (counted as empty)"});
+  }
+  if (outcome.unreadable_folders > 0) {
+    remarks += TextConcat({u"; ", Count(outcome.unreadable_folders, u"folder", u"folders"), u" could not be read"});
+  }
+  return remarks;
+}
+
 }  // namespace
 
 Text ChoiceStatus(TextView tree_text) {
@@ -44,7 +56,7 @@ Text OutcomeStatus(TextView folder, const SceneOutcome& outcome, double seconds,
   if (!outcome.reopened) {
     return TextConcat({u"Wrote ", scene, u" but cannot open it again: ", ErrorText(outcome.error)});
   }
-  return TextConcat({u"Wrote ", scene, u": ", images, u" in ", DurationText(seconds)});
+  return TextConcat({u"Wrote ", scene, u": ", images, u" in ", DurationText(seconds), Remarks(outcome)});
 }
 
 Text DurationText(double seconds) {

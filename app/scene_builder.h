@@ -37,8 +37,14 @@ struct SceneHooks {
   // measurement, so that a window keeps painting during a long scan and its user can call the scan
   // off: false stops the scan there, and the scene is left as it was.
   std::function<bool()> keep_going;
-  // A template exists but could not be read; it counts as empty.
-  std::function<void(TextView name)> template_unreadable;
+  // A folder the walk could not open (its permissions, a path too long for the system): its full
+  // path and the system's error number. The walk goes on without it.
+  std::function<void(TextView folder, int error)> folder_unreadable;
+  // A template exists but could not be read (its path as looked for); it counts as empty.
+  std::function<void(TextView path)> template_unreadable;
+  // A template is neither in the current folder nor in the installed template folder (`installed`,
+  // "" when the program cannot tell where it lies); it counts as empty.
+  std::function<void(TextView name, TextView installed)> template_missing;
   // The scene file could not be written, or the finished file could not be opened again.
   std::function<void(TextView scene_path)> scene_failed;
   // Threads that measure images during the scan: 1 measures on the scan's own thread; 0 takes the

@@ -1,50 +1,21 @@
 #include "app/scene_file.h"
 
 #include <cerrno>
-#include <chrono>
-#include <cstdint>
 
 #include "app/image_scan.h"
+#include "app/templates.h"
+#include "app/temporary_scenes.h"
 #include "files/text_file.h"
 #include "platform/file.h"
-#include "platform/path.h"
 
 namespace app {
 namespace {
-
-// Copies a template line by line, re-encoding its ANSI text as UTF-8. The template is opened for
-// writing as the open-or-create mode does (so a missing one is created empty); one that refuses
-// writing is read anyway, and one that cannot be read at all counts as empty, so the loop always ends.
-void CopyTemplate(TextView name, const SceneHooks& hooks) {
-  if (files::OpenTextFile(TemplateFileNumber, name) == 0 &&
-      files::OpenTextFileForReading(TemplateFileNumber, name) == 0) {
-    if (hooks.template_unreadable) hooks.template_unreadable(name);
-    return;
-  }
-  while (!files::EndOfFile(TemplateFileNumber)) {
-    files::WriteLine(SceneFileNumber, files::ReadLine(TemplateFileNumber, files::EncodingAscii));
-  }
-  files::CloseTextFile(TemplateFileNumber);
-}
-
-// A hidden name beside the scene file, ending in hexadecimal digits, which no picture ending (png,
-// jpg, gif, hdr) matches, so the scan passes it by while it is being written.
-Text TemporaryName(TextView scene_path) {
-  static uint64_t counter = 0;
-  const auto now = static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-  uint64_t salt = now ^ (++counter * 0x9E3779B97F4A7C15u);
-  Text suffix;
-  for (int i = 0; i < 12; ++i, salt >>= 4) suffix.push_back(u"0123456789abcdef"[salt & 15]);
-  size_t name_start = scene_path.size();
-  while (name_start > 0 && !platform::IsPathSeparator(scene_path[name_start - 1])) --name_start;
-  return runtime::TextConcat({scene_path.substr(0, name_start), u".", scene_path.substr(name_start), u".", suffix});
-}
 
 // Starts the scene under SceneFileNumber with a temporary name that is created exclusively: no link
 // and no file of somebody else is ever written through. False, with the reason, when that fails.
 bool CreateTemporaryScene(TextView scene_path, Text* temporary, int* error) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *temporary = TemporaryName(scene_path);
+    *temporary = TemporaryScenePath(scene_path);
     if (files::CreateNewTextFile(SceneFileNumber, *temporary) != 0) return true;
     *error = errno;
     if (*error != EEXIST) return false;
@@ -53,9 +24,10 @@ bool CreateTemporaryScene(TextView scene_path, Text* temporary, int* error) {
 }
 
 // Holds the scene file about to be replaced without sharing until the new one is complete, so that a
-// scene file that is read-only or held by another program is refused, as writing it in place would
-// be. A missing file, a link, a folder or a special file has nothing to hold (a link or
-// special file is replaced, a folder refuses the rename). 0, or the refusal's error number.
+// scene file that is held by another program is refused, as writing it in place would be; one marked
+// read-only is refused whoever runs the program. A missing file, a link, a folder or a special file
+// has nothing to hold (a link or special file is replaced, a folder refuses the rename). 0, or the
+// refusal's error number.
 int HoldPreviousScene(TextView scene_path, platform::FileHandle* held) {
   platform::FileOpenOptions options;
   options.mode = platform::FileMode::OpenExisting;
@@ -64,7 +36,12 @@ int HoldPreviousScene(TextView scene_path, platform::FileHandle* held) {
   options.regular_only = true;
   options.follow_links = false;
   *held = platform::FileOpen(Text(scene_path), options);
-  if (*held != platform::kInvalidFile) return 0;
+  if (*held != platform::kInvalidFile) {
+    if (!platform::FileIsReadOnly(*held)) return 0;
+    platform::FileClose(*held);
+    *held = platform::kInvalidFile;
+    return EACCES;
+  }
   const int error = errno;
   for (int nothing_to_hold : {ENOENT, ENOTDIR, ELOOP, EISDIR, EINVAL, ENXIO})
     if (error == nothing_to_hold) return 0;
@@ -72,13 +49,31 @@ int HoldPreviousScene(TextView scene_path, platform::FileHandle* held) {
 }
 
 // Puts the finished scene in the place of image_scan.pov (a link of that name is replaced, not
-// followed) only when every byte reached the disk; otherwise the previous scene stays as it was and
-// the temporary file goes. 0, or the error number of the first failure.
-int ReplaceScene(TextView temporary, TextView scene_path) {
+// followed) only when every byte reached the disk, with the permissions (or attributes) of the scene
+// it replaces; otherwise the previous scene stays as it was and the temporary file goes. Lets go of
+// the previous scene: Windows refuses to rename over a file held without sharing, ours too. 0, or the
+// error number of the first failure.
+int ReplaceScene(TextView temporary, TextView scene_path, platform::FileHandle previous) {
   int error = static_cast<int>(files::FinishTextFile(SceneFileNumber));
+  if (error == 0 && previous != platform::kInvalidFile) error = platform::FileTakeAccessOf(previous, Text(temporary));
+  platform::FileClose(previous);
   if (error == 0) error = platform::FileRename(Text(temporary), Text(scene_path));
   if (error != 0) platform::FileRemove(Text(temporary));
   return error;
+}
+
+// Writes the scene under its temporary name: header, one line per image, footer.
+void WriteScene(TextView folder, const SceneHooks& hooks, SceneOutcome* outcome) {
+  for (TextView name : {TextView(HeaderTemplate), TextView(FooterTemplate)}) {
+    if (name == FooterTemplate) {
+      const ScanTally tally = ScanForImages(folder, folder, hooks);
+      outcome->images = tally.images;
+      outcome->unreadable_folders = tally.unreadable_folders;
+      outcome->stopped = tally.stopped;
+      if (outcome->stopped) return;
+    }
+    if (!CopyTemplate(name, hooks)) outcome->templates_not_read.emplace_back(name);
+  }
 }
 
 }  // namespace
@@ -86,31 +81,29 @@ int ReplaceScene(TextView temporary, TextView scene_path) {
 SceneOutcome BuildSceneFileFor(TextView folder, const SceneHooks& hooks) {
   SceneOutcome outcome;
   if (runtime::TextEquals(folder, u"")) return outcome;
-  const Text base(folder);
   const Text scene_path = runtime::TextConcat({folder, SceneFile});
 
+  // A scene that cannot even be started (held by another program or another scan, read-only, in a
+  // folder that is gone) is reported at once, not after a walk that would be for nothing.
   platform::FileHandle previous = platform::kInvalidFile;
   Text temporary;
   outcome.error = HoldPreviousScene(scene_path, &previous);
+  if (outcome.error == 0) outcome.error = TemporaryScenesHeld(folder);
   outcome.created = outcome.error == 0 && CreateTemporaryScene(scene_path, &temporary, &outcome.error);
-  // A scene that cannot even be started is reported at once, not after a walk that would be for
-  // nothing.
-  if (outcome.created) {
-    CopyTemplate(HeaderTemplate, hooks);
-    const ScanTally tally = ScanForImages(folder, base, hooks);
-    outcome.images = tally.images;
-    outcome.stopped = tally.stopped;
-    if (!outcome.stopped) CopyTemplate(FooterTemplate, hooks);
-  }
-  // Let go before the rename: Windows refuses to rename over a file held without sharing, ours too.
-  platform::FileClose(previous);
+  if (outcome.created) WriteScene(folder, hooks, &outcome);
   if (outcome.stopped) {
+    platform::FileClose(previous);
     files::CloseTextFile(SceneFileNumber);
     platform::FileRemove(temporary);
     outcome.written = outcome.reopened = false;
     return outcome;
   }
-  if (outcome.created) outcome.error = ReplaceScene(temporary, scene_path);
+  if (outcome.created) {
+    outcome.error = ReplaceScene(temporary, scene_path, previous);
+    RemoveLeftoverScenes(folder);
+  } else {
+    platform::FileClose(previous);
+  }
   outcome.written = outcome.created && outcome.error == 0;
 
   outcome.reopened = false;

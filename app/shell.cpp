@@ -10,6 +10,7 @@
 #include "app/startup.h"
 #include "platform/identity.h"
 #include "platform/path.h"
+#include "platform/stop_signals.h"
 #include "ui/button.h"
 #include "ui/column_list.h"
 #include "ui/event_queue.h"
@@ -98,6 +99,8 @@ void DispatchDuringScan(int32_t code) {
 
 // Between two entries of the walk: now and then the window paints and takes the user's input.
 bool KeepScanning() {
+  // Ctrl-C in the terminal the window was started from, or the session ending.
+  if (platform::StopRequest() != 0) g_scan->stop = g_scan->quit = true;
   const Clock::time_point now = Clock::now();
   if (now - g_scan->last_pump >= kPumpInterval) {
     g_scan->last_pump = now;
@@ -162,7 +165,9 @@ bool BuildSceneFile() {
   hooks.keep_going = KeepScanning;
   hooks.measure_elsewhere = true;
   const Clock::time_point started = Clock::now();
+  platform::BeginStopRequests();
   const SceneOutcome outcome = BuildSceneFileFor(folder, hooks);
+  platform::EndStopRequests();
   const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
   g_scan = nullptr;
 
@@ -208,7 +213,8 @@ int RunEventLoop() {
   while (DispatchEvent(ui::EventWait())) {
   }
   ShutDown();
-  return 0;
+  const int signal_number = platform::StopRequest();
+  return signal_number != 0 ? 128 + signal_number : 0;
 }
 
 int RunWindow(int& argc, char** argv) {

@@ -24,7 +24,7 @@ bool BuildSceneFile();
 void ShutDown();
 
 // Waits for and dispatches events until the quit button or the close box, then shuts down; returns
-// the exit code, 0 in both cases.
+// the exit code, 0 in both cases (128 + its number when a signal ended a scan, and so the program).
 int RunEventLoop();
 
 // The whole program with a window: returns the exit code.

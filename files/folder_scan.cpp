@@ -1,5 +1,6 @@
 #include "files/folder_scan.h"
 
+#include <cerrno>
 #include <new>
 
 #include "platform/find.h"
@@ -48,8 +49,10 @@ int64_t OpenFolderScan(ObjectNumber number, TextView folder, TextView pattern) {
   platform::FindError error = platform::FindError::Other;
   platform::FindHandle handle = entry ? platform::FindFirstFile(SearchPath(folder, pattern), entry, &error) : nullptr;
   if (!handle && error != platform::FindError::NothingMatched) {
+    const int why = entry ? errno : ENOMEM;
     delete entry;
     runtime::ReleaseObject(g_registry, identity);
+    errno = why;
     return 0;
   }
   scan->search = handle ? reinterpret_cast<uintptr_t>(handle) : kNoMatches;
@@ -81,6 +84,11 @@ int64_t FolderEntryKind(ObjectNumber number) {
 uint64_t FolderEntrySize(ObjectNumber number) {
   const FolderScan* scan = Find(number);
   return scan ? scan->current->size : 0;
+}
+
+bool FolderEntryIsLink(ObjectNumber number) {
+  const FolderScan* scan = Find(number);
+  return scan && (scan->current->attributes & platform::kAttributeLink) != 0;
 }
 
 void CloseFolderScan(ObjectNumber number) {

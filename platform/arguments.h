@@ -17,4 +17,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // does not exist is named as given, made absolute, so that a failure names it.
 std::u16string AbsoluteFolderText(const std::string& argument);
 
+// The folder that holds the running program, ending in the system's separator; "" when the system
+// cannot tell.
+std::u16string ProgramFolder();
+
 }  // namespace platform

@@ -22,4 +22,13 @@ std::u16string AbsoluteFolderText(const std::string& argument) {
   return Utf8ToUtf16(text);
 }
 
+std::u16string ProgramFolder() {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error || !program.has_parent_path()) return {};
+  std::string text = program.parent_path().string();
+  if (text.empty() || text.back() != '/') text.push_back('/');
+  return Utf8ToUtf16(text);
+}
+
 }  // namespace platform

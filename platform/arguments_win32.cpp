@@ -34,4 +34,21 @@ std::u16string AbsoluteFolderText(const std::string& argument) {
   return full;
 }
 
+std::u16string ProgramFolder() {
+  std::u16string path(MAX_PATH, u'\0');
+  for (;;) {
+    const DWORD length =
+        GetModuleFileNameW(nullptr, reinterpret_cast<LPWSTR>(path.data()), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    if (path.size() >= 32768) return {};
+    path.resize(path.size() * 2);
+  }
+  const size_t separator = path.find_last_of(u"\\/");
+  return separator == std::u16string::npos ? std::u16string() : path.substr(0, separator + 1);
+}
+
 }  // namespace platform

@@ -63,6 +63,17 @@ int FileRename(const std::u16string& from, const std::u16string& to);
 // Removes the name (a link, not its target). 0, or the error number.
 int FileRemove(const std::u16string& path);
 
+// True when the file is marked read-only: no write permission for its owner on POSIX, the read-only
+// attribute on Windows. A program that may write it anyway (root, an administrator) must still
+// leave it alone.
+bool FileIsReadOnly(FileHandle file);
+
+// Gives the file at `path` the permission bits and, where the process may, the owner and group of
+// `model` (POSIX), or its attributes (Windows), so that a file written to replace another one keeps
+// what the user set on it. 0, or the error number of what could not be done (an owner that cannot be
+// given is not an error).
+int FileTakeAccessOf(FileHandle model, const std::u16string& path);
+
 // Lets tests fill the disk: after `bytes` more bytes, FileWrite moves nothing more and fails with
 // ENOSPC, as a full file system does. A negative count ends that.
 void FailWritesAfterForTesting(int64_t bytes);

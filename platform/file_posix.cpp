@@ -137,6 +137,21 @@ int FileRemove(const std::u16string& path) {
   return unlink(bytes.c_str()) == 0 ? 0 : errno;
 }
 
+bool FileIsReadOnly(FileHandle file) {
+  struct stat st;
+  return fstat(static_cast<int>(file), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
+}
+
+int FileTakeAccessOf(FileHandle model, const std::u16string& path) {
+  struct stat st;
+  if (fstat(static_cast<int>(model), &st) != 0) return errno;
+  const std::string bytes = PathBytes(path);
+  if (bytes.find('\0') != std::string::npos) return ENOENT;
+  // Owner first: changing it may clear the set-user-ID bits, which the mode then puts back.
+  if (lchown(bytes.c_str(), st.st_uid, st.st_gid) != 0 && errno != EPERM) return errno;
+  return chmod(bytes.c_str(), st.st_mode & 07777) == 0 ? 0 : errno;
+}
+
 void FailWritesAfterForTesting(int64_t bytes) { g_write_budget.store(bytes, std::memory_order_relaxed); }
 
 }  // namespace platform

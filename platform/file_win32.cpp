@@ -157,6 +157,23 @@ int FileRemove(const std::u16string& path) {
   return ::DeleteFileW(reinterpret_cast<const wchar_t*>(path.c_str())) ? 0 : ErrnoFor(::GetLastError());
 }
 
+bool FileIsReadOnly(FileHandle file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  return ::GetFileInformationByHandle(Native(file), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+int FileTakeAccessOf(FileHandle model, const std::u16string& path) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(Native(model), &info)) return ErrnoFor(::GetLastError());
+  // What describes the file, not what the system keeps on it for itself.
+  constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                          FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  DWORD attributes = info.dwFileAttributes & kKept;
+  if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;
+  return ::SetFileAttributesW(reinterpret_cast<const wchar_t*>(path.c_str()), attributes) ? 0
+                                                                                          : ErrnoFor(::GetLastError());
+}
+
 void FailWritesAfterForTesting(int64_t bytes) { g_write_room = bytes; }
 
 }  // namespace platform

@@ -13,6 +13,7 @@
 namespace platform {
 
 constexpr uint32_t kAttributeDirectory = 0x10;
+constexpr uint32_t kAttributeLink = 0x400;  // a symbolic link or other reparse point, described as its target
 
 struct FindData {
   uint32_t attributes = 0;  // kAttributeDirectory for folders
@@ -26,7 +27,8 @@ using FindHandle = FindState*;
 enum class FindError { None = 0, NothingMatched = 2, PathNotFound = 3, AccessDenied = 5, Other = 31 };
 
 // Opens the enumeration and stores its first matching entry. Returns nullptr on failure with the
-// reason in *error: NothingMatched when the folder is readable but nothing matches the pattern.
+// reason in *error (NothingMatched when the folder is readable but nothing matches the pattern) and
+// the system's in errno.
 FindHandle FindFirstFile(const std::u16string& search_path, FindData* entry, FindError* error);
 
 // Stores the next matching entry; false at the end.

@@ -34,8 +34,11 @@ namespace {
 // dangling link is reported as itself.
 void DescribeEntry(int dir_fd, const char* name, FindData* entry) {
   struct stat st;
-  if (fstatat(dir_fd, name, &st, 0) != 0 && fstatat(dir_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) st = {};
-  entry->attributes = S_ISDIR(st.st_mode) ? kAttributeDirectory : 0;
+  if (fstatat(dir_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) st = {};
+  const bool link = S_ISLNK(st.st_mode);
+  struct stat target;
+  if (link && fstatat(dir_fd, name, &target, 0) == 0) st = target;
+  entry->attributes = (S_ISDIR(st.st_mode) ? kAttributeDirectory : 0) | (link ? kAttributeLink : 0);
   entry->size = static_cast<uint64_t>(st.st_size);
 }
 

@@ -6,6 +6,7 @@
 #undef FindNextFile
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 #include "platform/name_order.h"
@@ -24,10 +25,27 @@ namespace {
 
 FindData EntryOf(const WIN32_FIND_DATAW& found) {
   FindData entry;
-  entry.attributes = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? kAttributeDirectory : 0;
+  entry.attributes = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? kAttributeDirectory : 0) |
+                     (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? kAttributeLink : 0);
   entry.size = (uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
   entry.name = reinterpret_cast<const char16_t*>(found.cFileName);
   return entry;
+}
+
+// The callers name a folder they cannot read with the C library's words for why.
+int ErrnoFor(DWORD error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED: return EACCES;
+    case ERROR_FILENAME_EXCED_RANGE: return ENAMETOOLONG;
+    case ERROR_DIRECTORY: return ENOTDIR;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME: return ENOENT;
+    case ERROR_NOT_READY: return ENXIO;
+    default: return EIO;
+  }
 }
 
 FindError ErrorFor(DWORD error) {
@@ -62,7 +80,9 @@ FindHandle FindFirstFile(const std::u16string& search_path, FindData* entry, Fin
   WIN32_FIND_DATAW found;
   HANDLE search = ::FindFirstFileW(reinterpret_cast<const wchar_t*>(search_path.c_str()), &found);
   if (search == INVALID_HANDLE_VALUE) {
-    *error = ErrorFor(::GetLastError());
+    const DWORD failed = ::GetLastError();
+    *error = ErrorFor(failed);
+    errno = ErrnoFor(failed);
     return nullptr;
   }
   auto* state = new FindState;
@@ -74,6 +94,7 @@ FindHandle FindFirstFile(const std::u16string& search_path, FindData* entry, Fin
     // A folder that cannot be read to its end would give a scene that depends on where it broke.
     delete state;
     *error = ErrorFor(stopped) == FindError::NothingMatched ? FindError::Other : ErrorFor(stopped);
+    errno = ErrnoFor(stopped);
     return nullptr;
   }
   SortEntries(state->entries);
