@@ -1,24 +1,33 @@
 #!/usr/bin/env bash
-# Packs the build folder into the Debian package, unpacks it as dpkg would and uses what it holds: a
-# scene built by the unpacked program in the template folder the desktop entry starts in, rendered by
-# POV-Ray with the installed templates.
+# Packs the build folder into the Debian package, has lintian and appstreamcli judge it, unpacks it as
+# dpkg would and uses what it holds: a scene built by the unpacked program in the template folder the
+# desktop entry starts in, rendered by POV-Ray with the installed templates.
 set -uo pipefail
-config=$1 version=$2 fixtures=$3
+config=$1 version=$2 fixtures=$3 licence=$4
 source "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
 
 cpack -G DEB --config "$config" -B "$work/out" > "$work/cpack.log" 2>&1 || {
   echo "cpack failed:"; cat "$work/cpack.log"; exit 1; }
 deb="$work/out/scene-builder_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || { echo "no $deb; cpack made:"; ls "$work/out"; exit 1; }
-check "apt would install the package" grep -q "^Inst scene-builder ($version" \
-  <<< "$(apt-get install -s -o Debug::NoLocking=1 "$deb" 2>&1)"
+# Judged against an empty status file, as on a machine that has nothing yet: a copy of the package
+# already installed here must not change the verdict.
+: > "$work/status"
+check "apt would install the package with its dependencies" grep -q "^Inst scene-builder ($version" \
+  <<< "$(apt-get install -s -o Debug::NoLocking=1 -o Dir::State::status="$work/status" "$deb" 2>&1)"
+lintian "$deb" > "$work/lintian" 2>&1
+check "lintian finds no error and no warning" test -z "$(grep '^[EW]: ' "$work/lintian")"
+grep '^[EW]: ' "$work/lintian"
 
 root="$work/root" share="$work/root/usr/share"
 dpkg-deb -x "$deb" "$root"
 expected="./usr/bin/scene-builder
 ./usr/share/applications/scene-builder.desktop
+./usr/share/doc/scene-builder/changelog.gz
+./usr/share/doc/scene-builder/copyright
 ./usr/share/icons/hicolor/scalable/apps/scene-builder.svg
 ./usr/share/man/man1/scene-builder.1.gz
+./usr/share/metainfo/io.github.scene_builder.scene_builder.metainfo.xml
 ./usr/share/scene-builder/pov_image_read_A.txt
 ./usr/share/scene-builder/pov_image_read_B.txt"
 check "the package holds exactly the installed files" test "$(cd "$root" && find . ! -type d | sort)" = "$expected"
@@ -26,6 +35,16 @@ entry="$share/applications/scene-builder.desktop"
 check "the desktop entry is valid" desktop-file-validate "$entry"
 check "and runs the installed program in the template folder" \
   test "$(sed -n 's/^Exec=//p; s/^Path=//p' "$entry" | tr '\n' ' ')" = "scene-builder /usr/share/scene-builder "
+metainfo=$(echo "$share"/metainfo/*.metainfo.xml)
+check "the metainfo is valid AppStream" appstreamcli validate --no-net --strict "$metainfo"
+check "and launches the installed desktop entry" \
+  test -f "$share/applications/$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$metainfo")"
+docs="$share/doc/scene-builder"
+check "the copyright file is machine-readable and carries the project's licence" \
+  test "$(head -1 "$docs/copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
+  -a "$(sed -n '/^License: Expat$/,$p' "$docs/copyright" | sed '1d; s/^ \.$//; s/^ //')" = "$(sed -n '/^Permission/,$p' "$licence")"
+check "the changelog is a Debian changelog of this version" \
+  test "$(gunzip -c "$docs/changelog.gz" | dpkg-parsechangelog -l - -S Version)" = "$version"
 
 mkdir -p "$work/pics/sub folder"
 cp "$fixtures/photo.png" "$work/pics/"
