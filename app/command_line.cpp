@@ -88,8 +88,16 @@ const char* UsageText() {
          "Without a window the same scene is written for FOLDER and every image found is printed, one\n"
          "relative path a line.\n"
          "\n"
-         "Both modes read the header pov_image_read_A.txt and the footer pov_image_read_B.txt from the\n"
-         "current directory; start in the installed template folder (share/scene-builder) for a gallery.\n"
+         "Both modes read the header pov_image_read_A.txt and the footer pov_image_read_B.txt. Each is\n"
+         "taken from the current folder when it is there, else from the installed template folder,\n"
+#ifdef _WIN32
+         "the program's own folder; none is ever created. A template found nowhere counts as empty\n"
+         "and is named on stderr.\n"
+#else
+         "../share/scene-builder from the program's own folder (/usr/share/scene-builder for\n"
+         "/usr/bin/scene-builder); none is ever created. A template found nowhere counts as empty and\n"
+         "is named on stderr.\n"
+#endif
          "\n"
          "options:\n"
          "  --jobs N, --jobs=N  measure images on N threads (1 to 1024; default: the environment\n"

@@ -11,7 +11,8 @@ packages=(
   clang libclang-rt-14-dev clang-format
   imagemagick povray
   time python3-pil
-  desktop-file-utils man-db dpkg-dev
+  # The package's checkers: Debian's policy, and the software centres' metadata.
+  desktop-file-utils man-db dpkg-dev lintian appstream
   xauth xvfb
   # The Windows build: cross compiler, zlib, the tests' runner, and apt-get source's unpacker;
   # xvfb (with xauth above) gives its window tests a display.

@@ -1,31 +1,34 @@
 #!/usr/bin/env bash
-# Packs the build folder into the Debian package, unpacks it as dpkg would and uses what it holds: a
-# scene built by the unpacked program in the template folder the desktop entry starts in, rendered by
-# POV-Ray with the installed templates.
+# Packs the build folder into the Debian package, has lintian and appstreamcli judge it, unpacks it as
+# dpkg would and uses what it holds: a scene built by the unpacked program in the template folder the
+# desktop entry starts in, rendered by POV-Ray with the installed templates.
 set -uo pipefail
-config=$1 version=$2 fixtures=$3
+config=$1 version=$2 fixtures=$3 licence=$4
 source "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
 
 cpack -G DEB --config "$config" -B "$work/out" > "$work/cpack.log" 2>&1 || {
   echo "cpack failed:"; cat "$work/cpack.log"; exit 1; }
 deb="$work/out/scene-builder_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || { echo "no $deb; cpack made:"; ls "$work/out"; exit 1; }
-check "apt would install the package" grep -q "^Inst scene-builder ($version" \
-  <<< "$(apt-get install -s -o Debug::NoLocking=1 "$deb" 2>&1)"
+check "apt would install the package on a machine that has nothing installed" grep -q "^Inst scene-builder ($version" \
+  <<< "$(apt-get install -s -o Debug::NoLocking=1 -o Dir::State::status=/dev/null "$deb" 2>&1)"
+lints=$(lintian "$deb" 2>&1 | grep '^[EW]: ')
+check "lintian finds no error and no warning${lints:+: $lints}" test -z "$lints"
 
-root="$work/root" share="$work/root/usr/share"
+root="$work/root" share="$work/root/usr/share" copyright="$work/root/usr/share/doc/scene-builder/copyright"
 dpkg-deb -x "$deb" "$root"
-expected="./usr/bin/scene-builder
-./usr/share/applications/scene-builder.desktop
-./usr/share/icons/hicolor/scalable/apps/scene-builder.svg
-./usr/share/man/man1/scene-builder.1.gz
-./usr/share/scene-builder/pov_image_read_A.txt
-./usr/share/scene-builder/pov_image_read_B.txt"
+expected=$(printf './usr/%s\n' bin/scene-builder share/{applications/scene-builder.desktop,doc/scene-builder/changelog.gz} \
+  share/{doc/scene-builder/copyright,icons/hicolor/scalable/apps/scene-builder.svg,man/man1/scene-builder.1.gz} \
+  share/{metainfo/io.github.scene_builder.scene_builder.metainfo.xml,scene-builder/pov_image_read_{A,B}.txt})
 check "the package holds exactly the installed files" test "$(cd "$root" && find . ! -type d | sort)" = "$expected"
 entry="$share/applications/scene-builder.desktop"
 check "the desktop entry is valid" desktop-file-validate "$entry"
 check "and runs the installed program in the template folder" \
   test "$(sed -n 's/^Exec=//p; s/^Path=//p' "$entry" | tr '\n' ' ')" = "scene-builder /usr/share/scene-builder "
+check "the metainfo is valid AppStream" appstreamcli validate --no-net --strict "$share"/metainfo/*.xml
+check "the copyright file is machine-readable and carries the project's licence" \
+  test "$(head -1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" \
+  -a "$(sed -n '/^License: Expat$/,$p' "$copyright" | sed '1d; s/^ \.$//; s/^ //')" = "$(sed -n '/^Permission/,$p' "$licence")"
 
 mkdir -p "$work/pics/sub folder"
 cp "$fixtures/photo.png" "$work/pics/"

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows installer and portable zip from the build folder and uses them under wine: the
-# files each holds, a silent install, a scene built through the Start-menu shortcut (whose working
-# folder must hold the templates), and a silent uninstall that leaves nothing behind.
+# files each holds, licences among them, a silent install, a scene built through the Start-menu shortcut
+# (whose working folder must hold the templates), and a silent uninstall that leaves nothing behind.
 set -uo pipefail
-wine=$1 config=$2 version=$3 examples=$4 fixtures=$5
+wine=$1 config=$2 version=$3 examples=$4 fixtures=$5  # then the libraries' licence texts
 source "$(dirname "${BASH_SOURCE[0]}")/../support/check.sh"
 # Shortcuts made here must not become menu entries of the machine's own desktop.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winemenubuilder.exe=d"
@@ -20,12 +20,10 @@ cpack -G "NSIS;ZIP" --config "$config" -B "$work/out" > "$work/cpack.log" 2>&1 |
 installer="$work/out/scene-builder-$version-win64.exe" zip="$work/out/scene-builder-$version-win64.zip"
 [ -f "$installer" ] && [ -f "$zip" ] || { echo "cpack made:"; ls "$work/out"; exit 1; }
 listing() { 7z l -ba -slt "$1" | sed -n 's/^Path = //p' | grep -v '^\$PLUGINSDIR' | sort; }
-files="README.md
-pov_image_read_A.txt
-pov_image_read_B.txt
-scene-builder.exe"
+files=$(printf '%s\n' LICENSE.txt README-windows.txt THIRD-PARTY-NOTICES.txt pov_image_read_{A,B}.txt scene-builder.exe)
 check "the zip holds the same files in one folder" \
   test "$(listing "$zip" | grep -v '/$' | grep /)" = "$(sed "s#^#scene-builder-$version-win64/#" <<< "$files" | sort)"
+check "the installer shows the licence on a page" grep -q 'PAGE_LICENSE ".*/LICENSE.txt"' "$work"/out/_CPack_*/*/NSIS/project.nsi
 
 # The installer reads /D= unquoted to its command line's end and wine quotes a blank: the folder has none.
 install_dir="$work/installed"
@@ -34,6 +32,12 @@ check "the silent install exits 0 and puts every file in the chosen folder" \
   test "$code" -eq 0 -a "$(cd "$install_dir" && ls | sort)" = "$(printf '%s\nUninstall.exe' "$files" | sort)"
 check "the Start menu and Add or Remove Programs list it" \
   test -f "$menu/scene-builder.lnk" -a "$("$wine" reg query "$uninstall_key" > /dev/null 2>&1; echo $?)" -eq 0
+notices=$(tr -d '\r' < "$install_dir/THIRD-PARTY-NOTICES.txt") missing=""
+for text in "${@:6}"; do  # zlib's licence is the block of its header from the copyright to the authors
+  [[ $text == */zlib.h ]] && wanted=$(sed -n '/Copyright (C)/,/madler@/p' "$text") || wanted=$(tr -d '\r' < "$text")
+  [[ -n $wanted && $notices == *"$wanted"* ]] || missing+=" $text"
+done
+check "the third-party notices hold each library's licence as shipped${missing:+; not:$missing}" test $# -ge 10 -a -z "$missing"
 
 # The installed program carries its icon, its version and its manifest.
 exe="$install_dir/scene-builder.exe"
