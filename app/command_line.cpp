@@ -108,8 +108,9 @@ const char* UsageText() {
          "\n"
          "exit codes:\n"
          "  0  the window was closed, or the scene file was written\n"
-         "  1  the scene file could not be written, or no display to open the window on\n"
-         "  2  a usage error\n";
+         "  1  the scene file or the listing could not be written, or no display to open the window on\n"
+         "  2  a usage error\n"
+         "  128+N  signal N (2: Ctrl-C) stopped the scan; the previous scene was left as it was\n";
 }
 
 std::string VersionText() { return std::string("scene-builder ") + SB_VERSION; }

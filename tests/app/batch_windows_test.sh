@@ -45,6 +45,15 @@ check "and written in the ANSI code page" \
   test "$(tr -d '\r' < "$work/ansi/image_scan.pov" | od -An -c | tr -s ' ')" = \
        "$(printf '// head\n#include "colors.inc"\nadd_image ( "caf\xe9.png", 64, 32 ) \nadd_image ( "?.png", 64, 32 ) \n// foot\n' | od -An -c | tr -s ' ')"
 
+# The read-only attribute refuses the scene even where the system would let the program write it
+# (an administrator, or wine run as root).
+cp "$tree/image_scan.pov" "$work/kept" && "$wine" attrib +r "$(windows_path "$tree/image_scan.pov")" 2> /dev/null
+win "$(windows_path "$tree")" > /dev/null
+check "a read-only scene is refused at once and kept" \
+  test $? -eq 1 -a -n "$(grep 'image_scan.pov: Permission denied' "$work/err")"
+check "...byte for byte" cmp -s "$work/kept" "$tree/image_scan.pov"
+"$wine" attrib -r "$(windows_path "$tree/image_scan.pov")" 2> /dev/null
+
 win "$(windows_path "$work")\\missing\\folder" > /dev/null; code=$?
 check "a folder that cannot take the scene exits 1 and is named" \
   test "$code" -eq 1 -a -n "$(grep 'cannot write the scene file .*missing\\folder\\image_scan.pov' "$work/err")"

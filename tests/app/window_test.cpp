@@ -139,6 +139,8 @@ TEST_F(Window, ProcessWritesTheChosenFoldersSceneAndSaysSoAndAChosenFileWritesNo
   EXPECT_EQ(FileRows()[u"image_scan.pov"], SizeText(scene.size()));
   const Text done = ui::StatusLineText(MainWindow);
   EXPECT_EQ(done.substr(0, done.find(u" in ")), u"Wrote " + folder + u"image_scan.pov: 1 image") << Utf8(done);
+  const Text footer_missing = u"; no readable template pov_image_read_B.txt (counted as empty)";
+  EXPECT_EQ(done.substr(done.size() - footer_missing.size()), footer_missing) << Utf8(done);
   EXPECT_TRUE(ui::WidgetEnabled(ProcessButton));
 
   Choose("pick/a.png");
