@@ -4,8 +4,10 @@
 #include <string>
 
 #include "app/folder_listing.h"
+#include "app/last_folder.h"
 #include "app/scene_file.h"
 #include "app/startup.h"
+#include "app/window_layout.h"
 #include "ui/button.h"
 #include "ui/column_list.h"
 #include "ui/event_queue.h"
@@ -27,7 +29,7 @@ constexpr uint32_t kMainWindowFlags = 0xCC0000;  // title bar, close box, sizing
 Text g_folder_text;
 
 void CreateWidgets() {
-  ui::FolderTreeCreate(FolderTreeWidget, 10, 10, 200, 300, u"");
+  ui::FolderTreeCreate(FolderTreeWidget, 10, 10, 200, 300, u"", ui::kTreeShowSelectionAlways);
   ui::ColumnListCreate(FileListWidget, 220, 10, 300, 300, u"Name", 250);
   ui::ColumnAdd(FileListWidget, 1, u"Size", 100);
   ui::ButtonCreate(ProcessButton, 10, 315, 100, 30, u" p r o c e s s ");
@@ -70,11 +72,13 @@ bool OpenMainWindow(int& argc, char** argv) {
     return false;
   }
   CreateWidgets();
+  ArrangeMainWindow();
   return true;
 }
 
 void BuildSceneFile() {
   g_folder_text = ui::WidgetText(FolderTreeWidget);
+  RememberFolder(g_folder_text);
   SceneHooks hooks;
   hooks.image_found = [](TextView relative) { ui::ItemAdd(ImageListBox, -1, ui::ShowLineBreaks(relative)); };
   hooks.between_files = [] { ui::PumpEvents(); };
@@ -84,6 +88,7 @@ void BuildSceneFile() {
 
 bool DispatchEvent(int32_t code) {
   if (code == ui::EventCloseWindow) return false;
+  if (code == ui::EventWindowDrop) SelectDroppedFolder();
   if (code != ui::EventWidget) return true;
   switch (ui::EventSource()) {
     case FolderTreeWidget:
