@@ -71,6 +71,10 @@ void RememberFolder(TextView folder) {
 }
 
 bool SetStartFolderArgument(const std::string& argument) {
+  if (argument.empty()) {
+    g_start_folder.clear();
+    return true;
+  }
   const Text folder = platform::AbsoluteFolderText(argument);
   if (!platform::IsFolder(folder)) return false;
   g_start_folder = folder;

@@ -23,7 +23,7 @@ void RememberFolder(TextView folder);
 
 // The folder the window is to open at: `--window DIR`'s folder (UTF-8 as given, resolved as a batch
 // folder argument is) when it was given, else the remembered one. False, keeping none, when the
-// argument names no folder.
+// argument names no folder. "" goes back to the remembered one.
 bool SetStartFolderArgument(const std::string& argument);
 Text StartFolder();
 

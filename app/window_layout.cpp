@@ -2,6 +2,7 @@
 
 #include "app/last_folder.h"
 #include "app/program_icon.h"
+#include "platform/identity.h"
 #include "platform/path.h"
 #include "platform/settings.h"
 #include "ui/column_list.h"
@@ -15,10 +16,13 @@ namespace {
 // Shares in percent of the extra width and height, as left, top, right, bottom.
 constexpr ui::EdgeShares kStays{0, 0, 0, 0};
 
-// The folder a dropped path stands for: itself when a folder, else the folder that holds it.
+// The folder a dropped path stands for: itself when a folder, else the folder that holds it; "" for
+// a path that names nothing.
 Text DroppedFolder(TextView path) {
   Text folder(path);
   while (folder.size() > 1 && platform::IsPathSeparator(folder.back())) folder.pop_back();
+  platform::ObjectIdentity exists;
+  if (!platform::IdentityOf(folder, &exists)) return Text();
   if (!platform::IsFolder(folder)) {
     const size_t separator = folder.find_last_of(platform::kPathSeparatorText);
     if (separator == Text::npos) return Text();

@@ -78,6 +78,10 @@ class ColumnListControl : public QTableWidget {
     return column >= 0 && column < static_cast<int>(styles.size()) ? styles[static_cast<size_t>(column)] : 0;
   }
 
+  Qt::Alignment AlignmentOf(int column) const {
+    return ((StyleOf(column) & kColumnAlignRight) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+  }
+
   // The pixels a cell's text takes, with the margins the item delegate draws around it.
   int CellWidth(const QString& text) const {
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
@@ -143,7 +147,7 @@ class ColumnListControl : public QTableWidget {
   }
 };
 
-// Draws each column's texts on its side, elided where its style says.
+// Elides each column's texts where its style says.
 class ColumnDelegate : public QStyledItemDelegate {
  public:
   explicit ColumnDelegate(ColumnListControl* list) : QStyledItemDelegate(list), list_(list) {}
@@ -151,9 +155,7 @@ class ColumnDelegate : public QStyledItemDelegate {
  protected:
   void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
     QStyledItemDelegate::initStyleOption(option, index);
-    const uint32_t style = list_->StyleOf(index.column());
-    if (style & kColumnAlignRight) option->displayAlignment = Qt::AlignRight | Qt::AlignVCenter;
-    option->textElideMode = (style & kColumnElideMiddle) ? Qt::ElideMiddle : Qt::ElideRight;
+    option->textElideMode = (list_->StyleOf(index.column()) & kColumnElideMiddle) ? Qt::ElideMiddle : Qt::ElideRight;
   }
 
  private:
@@ -188,11 +190,14 @@ QTableWidgetItem* MakeCell(const ColumnListControl* list, int column, TextView t
 // Sets one cell's text, keeping the cell (and its check box and colour) when it exists.
 void SetCellText(ColumnListControl* list, int row, int column, TextView text) {
   list->NoteText(column, QStringFromText(text));
-  if (QTableWidgetItem* cell = list->item(row, column)) {
+  QTableWidgetItem* cell = list->item(row, column);
+  if (cell != nullptr) {
     cell->setText(QStringFromText(text));
   } else {
-    list->setItem(row, column, MakeCell(list, column, text));
+    cell = MakeCell(list, column, text);
+    list->setItem(row, column, cell);
   }
+  cell->setTextAlignment(list->AlignmentOf(column));
 }
 
 void SetRowTexts(WidgetRecord* w, int row, TextView text) {
@@ -564,10 +569,13 @@ void ColumnListSetColumnStyle(runtime::ObjectNumber number, int64_t column, uint
   if (w == nullptr || w->ops != ListOps()) return;
   ColumnListControl* list = ControlOf(w);
   if (!ColumnExists(list, column)) return;
+  const int c = static_cast<int>(column);
   list->styles[static_cast<size_t>(column)] = style;
-  if (QTableWidgetItem* title = list->horizontalHeaderItem(static_cast<int>(column))) {
-    title->setTextAlignment((style & kColumnAlignRight) ? Qt::AlignRight | Qt::AlignVCenter
-                                                        : Qt::AlignLeft | Qt::AlignVCenter);
+  if (QTableWidgetItem* title = list->horizontalHeaderItem(c)) title->setTextAlignment(list->AlignmentOf(c));
+  for (int row = 0; row < list->rowCount(); ++row) {
+    QTableWidgetItem* cell = list->item(row, c);
+    if (cell != nullptr) cell->setTextAlignment(list->AlignmentOf(c));
+    if (cell != nullptr) list->NoteText(c, cell->text());
   }
   // Columns that follow the visible width leave nothing to scroll sideways; a scroll bar coming and
   // going would only change that width again.
