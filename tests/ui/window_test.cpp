@@ -182,7 +182,8 @@ TEST_F(WindowsTest, TabCyclesOverEnabledVisibleWidgetsInCreationOrderAndEscapeAs
     drive::PressKey(0, step.key);
     EXPECT_EQ(drive::FocusedWidget(), step.focused);
   }
-  EXPECT_TRUE(PumpAndDrain(ui::EventWidget).empty());  // focus moves are not events
+  // Focus moves are not events; a tree view that takes the focus may select an item, its own change.
+  for (const Event& e : PumpAndDrain(ui::EventWidget)) EXPECT_EQ(e.object, 6);
   drive::PressKey(0, drive::Key::Escape);
   EXPECT_EQ(PumpAndDrain(ui::EventWindowCancel), (Events{{ui::EventWindowCancel, 0, 0, 0}}));
 }
