@@ -104,6 +104,10 @@ TEST_F(WindowLayout, TheDesignedSizeKeepsTheFirstDesignAndOtherSizesFillTheWindo
   expect_design();
   ExpectFilled(designed);
 
+  for (const ui::Size near : {ui::Size{600, 575}, ui::Size{590, 600}}) {
+    drive::ResizeWindow(MainWindow, near);
+    ExpectFilled(near);
+  }
   const ui::Size large{ui::ScaleX(1000), ui::ScaleY(800)};
   drive::ResizeWindow(MainWindow, large);
   ASSERT_EQ(drive::WindowClientSize(MainWindow), large);

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -243,7 +244,12 @@ int64_t ListNotify(WidgetRecord* w, void* target_object, void* qt_event) {
   ColumnListControl* list = ControlOf(w);
   if (target != list->viewport()) return kNotHandled;
   switch (event->type()) {
-    case QEvent::Resize: list->FitColumns(); return kNotHandled;
+    case QEvent::Resize:
+      list->FitColumns();
+      // The view lays its scroll bars out later, which may narrow the visible width once more.
+      QMetaObject::invokeMethod(
+          &list->connections, [list] { list->FitColumns(); }, Qt::QueuedConnection);
+      return kNotHandled;
     case QEvent::MouseButtonPress: {
       auto* e = static_cast<QMouseEvent*>(event);
       if (e->button() != Qt::LeftButton) return kNotHandled;

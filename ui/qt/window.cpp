@@ -103,6 +103,12 @@ struct WindowFilter : QObject {
     if (r == nullptr || target != r->window) return false;
     auto* window = static_cast<QWidget*>(r->window);
     const ObjectNumber n = number;
+    // The window manager may frame the window without moving it: the first paint or activation after
+    // that is the first news of the frame.
+    const QEvent::Type t = e->type();
+    if (t == QEvent::Move || t == QEvent::Resize || t == QEvent::Paint || t == QEvent::WindowActivate) {
+      RefitOnceTheFrameIsKnown(window);
+    }
     switch (e->type()) {
       case QEvent::Close:
         // The application decides whether the window goes: the close box only asks.
@@ -130,14 +136,12 @@ struct WindowFilter : QObject {
         break;
       }
       case QEvent::Resize:
-        RefitOnceTheFrameIsKnown(window);
         LayOutWindow(n, Size{window->width(), window->height()});
         // Qt reports the new size apart from the state change; either order leaves one
         // EventWindowSized behind the state event.
         if (r->ready != 0 && !window->isMinimized()) Sized();
         break;
       case QEvent::Move:
-        RefitOnceTheFrameIsKnown(window);
         if (r->ready != 0) PostEvent(EventWindowMoved, n, n, 0);
         break;
       case QEvent::DragEnter: {
