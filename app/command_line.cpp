@@ -7,6 +7,7 @@ namespace app {
 namespace {
 
 constexpr std::string_view kJobsOption = "--jobs";
+constexpr std::string_view kWindowOption = "--window";
 
 CommandLineRecord Refuse(std::string error) {
   CommandLineRecord record;
@@ -38,6 +39,7 @@ std::string JobsError(std::string_view text) {
 CommandLineRecord ParseCommandLine(int argc, const char* const* argv) {
   CommandLineRecord record;
   bool jobs_given = false;
+  bool window_given = false;
   bool options_ended = false;
   int folders = 0;
   for (int i = 1; i < argc; ++i) {
@@ -59,6 +61,11 @@ CommandLineRecord ParseCommandLine(int argc, const char* const* argv) {
       if (i + 1 >= argc) return Refuse("--jobs needs a number");
       if (!ReadJobCount(argv[++i], record.jobs)) return Refuse(JobsError(argv[i]));
       jobs_given = true;
+    } else if (argument == kWindowOption || argument.starts_with("--window=")) {
+      if (argument == kWindowOption && i + 1 >= argc) return Refuse("--window needs a folder");
+      record.folder = argument == kWindowOption ? argv[++i] : std::string(argument.substr(kWindowOption.size() + 1));
+      if (record.folder.empty()) return Refuse("--window needs a folder");
+      window_given = true;
     } else if (argument.starts_with("--jobs=")) {
       const std::string_view count = argument.substr(kJobsOption.size() + 1);
       if (!ReadJobCount(count, record.jobs)) return Refuse(JobsError(count));
@@ -68,6 +75,11 @@ CommandLineRecord ParseCommandLine(int argc, const char* const* argv) {
     }
   }
   if (folders > 1) return Refuse("give one folder, not " + std::to_string(folders));
+  if (window_given) {
+    if (folders == 1) return Refuse("--window opens the window at its folder: give no other folder");
+    if (jobs_given) return Refuse("--jobs is for building a folder's scene without a window");
+    return record;
+  }
   if (folders == 1) {
     record.action = CommandAction::kBatch;
   } else if (jobs_given) {
@@ -80,6 +92,7 @@ CommandLineRecord ParseCommandLine(int argc, const char* const* argv) {
 
 const char* UsageText() {
   return "usage: scene-builder                        open the window\n"
+         "       scene-builder --window FOLDER        open the window at FOLDER\n"
          "       scene-builder [--jobs N] [--] FOLDER  write FOLDER/image_scan.pov without a window\n"
          "       scene-builder --help | --version\n"
          "\n"
@@ -100,6 +113,8 @@ const char* UsageText() {
 #endif
          "\n"
          "options:\n"
+         "  --window FOLDER     open the window with FOLDER chosen in the tree (without it the window\n"
+         "                      opens at the folder processed last)\n"
          "  --jobs N, --jobs=N  measure images on N threads (1 to 1024; default: the environment\n"
          "                      variable SCENE_BUILDER_JOBS, else one per hardware thread)\n"
          "  --                  end of options: a folder named -x is given as -- -x\n"

@@ -6,7 +6,7 @@
 namespace app {
 
 enum class CommandAction {
-  kWindow,   // no arguments at all
+  kWindow,   // no arguments at all, or --window FOLDER
   kBatch,    // one folder
   kHelp,     // --help or -h
   kVersion,  // --version
@@ -15,7 +15,7 @@ enum class CommandAction {
 
 struct CommandLineRecord {
   CommandAction action = CommandAction::kWindow;
-  std::string folder;  // kBatch: the folder argument as given
+  std::string folder;  // kBatch: the folder argument as given; kWindow: --window's folder, "" without it
   int jobs = 0;        // kBatch: --jobs N, 0 when not given (the scan then picks its own count)
   std::string error;   // kRefuse: one line, without the program's name
 };

@@ -4,6 +4,7 @@
 
 #include "app/batch.h"
 #include "app/command_line.h"
+#include "app/last_folder.h"
 #include "app/shell.h"
 #include "platform/arguments.h"
 #include "platform/console.h"
@@ -20,7 +21,12 @@ int main(int argc, char** argv) {
   // What is printed from here on belongs on the console of the command line that started the program.
   if (command.action != app::CommandAction::kWindow) platform::AttachParentConsole();
   switch (command.action) {
-    case app::CommandAction::kWindow: return app::RunWindow(argc, argv);
+    case app::CommandAction::kWindow:
+      if (!command.folder.empty() && !app::SetStartFolderArgument(command.folder)) {
+        std::fprintf(stderr, "scene-builder: --window: no folder '%s'\n", command.folder.c_str());
+        return 2;
+      }
+      return app::RunWindow(argc, argv);
     case app::CommandAction::kBatch: return app::RunBatch(command.folder, command.jobs);
     case app::CommandAction::kHelp: std::fputs(app::UsageText(), stdout); return 0;
     case app::CommandAction::kVersion: std::puts(app::VersionText().c_str()); return 0;

@@ -5,9 +5,11 @@
 #include <string>
 
 #include "app/folder_listing.h"
+#include "app/last_folder.h"
 #include "app/scan_status.h"
 #include "app/scene_file.h"
 #include "app/startup.h"
+#include "app/window_layout.h"
 #include "platform/identity.h"
 #include "platform/path.h"
 #include "platform/stop_signals.h"
@@ -51,7 +53,7 @@ struct WindowScan {
 WindowScan* g_scan = nullptr;
 
 void CreateWidgets() {
-  ui::FolderTreeCreate(FolderTreeWidget, 10, 10, 200, 300, u"");
+  ui::FolderTreeCreate(FolderTreeWidget, 10, 10, 200, 300, u"", ui::kTreeShowSelectionAlways);
   ui::ColumnListCreate(FileListWidget, 220, 10, 300, 300, u"Name", 250);
   ui::ColumnAdd(FileListWidget, 1, u"Size", 100);
   ui::ButtonCreate(ProcessButton, 10, 315, 100, 30, u" p r o c e s s ");
@@ -86,6 +88,7 @@ void SayWhyNoWindow(const std::string& reason) {
 void DispatchDuringScan(int32_t code) {
   if (code == ui::EventCloseWindow) g_scan->stop = g_scan->quit = true;
   if (code == ui::EventWindowCancel) g_scan->stop = true;
+  if (code == ui::EventWindowDrop) SelectDroppedFolder();
   if (code != ui::EventWidget) return;
   switch (ui::EventSource()) {
     case FolderTreeWidget: FolderChosen(); break;
@@ -139,6 +142,7 @@ bool OpenMainWindow(int& argc, char** argv) {
     return false;
   }
   CreateWidgets();
+  ArrangeMainWindow();
   return true;
 }
 
@@ -150,6 +154,7 @@ bool BuildSceneFile() {
     ui::StatusLineSetText(MainWindow, ChoiceStatus(folder));
     return true;
   }
+  RememberFolder(folder);
   WindowScan scan;
   scan.walking = folder;
   g_scan = &scan;
@@ -187,6 +192,7 @@ bool BuildSceneFile() {
 
 bool DispatchEvent(int32_t code) {
   if (code == ui::EventCloseWindow) return false;
+  if (code == ui::EventWindowDrop) SelectDroppedFolder();
   if (code != ui::EventWidget) return true;
   switch (ui::EventSource()) {
     case FolderTreeWidget: FolderChosen(); break;

@@ -17,7 +17,8 @@ packages=(
   # The Windows build: cross compiler, zlib, the tests' runner, and apt-get source's unpacker;
   # xvfb (with xauth above) gives its window tests a display.
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine dpkg-dev
-  # The Windows installer and zip, and their lister; the icon script draws with rsvg-convert.
+  # The Windows installer and zip, and their lister; rsvg-convert draws the icons (the Windows one by
+  # its script, the Linux window's when the program is built).
   nsis p7zip-full librsvg2-bin
 )
 

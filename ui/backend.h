@@ -14,9 +14,11 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "runtime/registry.h"
 #include "runtime/text.h"
+#include "ui/geometry.h"
 #include "ui/widget.h"
 
 namespace ui {
@@ -62,11 +64,25 @@ void BackendSetControlText(void* control, runtime::TextView text);
 void BackendEnableControl(void* control, bool enabled);
 bool BackendControlEnabled(const void* control);
 
+// For window layouts (layout.h), in pixels of the window's client area: a control's (or status
+// line's) rectangle, moving it, the window's status line (nullptr without one) and client size.
+Rect BackendControlRect(const void* control);
+void BackendMoveControl(void* control, Rect rect);
+void* BackendStatusLine(runtime::ObjectNumber window);
+Size BackendClientSize(const void* window);
+// Keeps the window's client area at least `minimum` pixels from now on, the user's resizing included;
+// a window larger than its screen's available area is made smaller, down to that minimum, and placed
+// with its whole frame inside the area (FitIntoArea).
+void BackendKeepWindowAtLeast(void* window, Size minimum);
+
 // ---- Implemented by the core, called by a backend ----
 
 // A registered control was destroyed: releases its record (running the kind's release) if the record
 // still names this control, and removes its queued widget events.
 void ControlDestroyed(runtime::ObjectNumber number, void* control);
+
+// What was dropped onto a window, kept for WindowDroppedPaths before EventWindowDrop is posted.
+void SetDroppedPaths(runtime::ObjectNumber window, std::vector<runtime::Text> paths);
 
 // The screen's logical density in dots per inch, read by InitWindows; values <= 0 keep 96.
 void SetDisplayDensity(int32_t x, int32_t y);

@@ -47,6 +47,16 @@ constexpr int64_t kListItemSelected = 1;
 constexpr int64_t kListItemChecked = 2;
 constexpr int64_t kListItemPartlyChecked = 4;
 
+// Column styles (ColumnListSetColumnStyle). A text wider than its column is always shown elided with
+// "…", never cut; ItemText still gives it whole.
+constexpr uint32_t kColumnAlignRight = 0x1;   // texts and title keep to the right edge (numbers)
+constexpr uint32_t kColumnElideMiddle = 0x2;  // a text too wide loses its middle instead of its end
+constexpr uint32_t kColumnFitsTexts = 0x4;    // as wide as its widest text and its title
+constexpr uint32_t kColumnFillsList = 0x8;    // takes the visible width the other columns leave
+// With fitting or filling columns the columns follow the list's visible width (FitColumnWidths in
+// layout.h) whenever it or the texts change. Nothing for a column or number that does not exist.
+void ColumnListSetColumnStyle(runtime::ObjectNumber number, int64_t column, uint32_t style);
+
 // Creates the list with its first column in the current widget container. Returns what
 // RegisterWidget returns; 0 without a container window.
 int64_t ColumnListCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,

@@ -25,6 +25,8 @@ constexpr int32_t EventWindowSized = 13118;
 // Escape was pressed in the window, whichever of its controls had the focus: the user's way to
 // call off what the program is doing.
 constexpr int32_t EventWindowCancel = 13119;
+// Files or folders were dropped onto the window from a file manager: WindowDroppedPaths names them.
+constexpr int32_t EventWindowDrop = 13120;
 
 // Widget event types: the type of an EventWidget.
 constexpr int64_t WidgetEventLeftClick = 0;  // also: a button was pressed, a list box selection changed

@@ -18,12 +18,15 @@ void SetDisplayDensity(int32_t x, int32_t y) {
   g_density_y = y > 0 ? y : 96;
 }
 
-Point FitIntoArea(Point wanted, Size outer, Rect area) {
-  auto fit = [](int32_t want, int32_t size, int32_t start, int32_t extent) {
-    const int32_t last = start + extent - size;  // the farthest corner that still fits
-    return std::max(start, std::min(want, last));
+Rect FitIntoArea(Rect wanted, Size least, Rect area) {
+  auto extent = [](int32_t want, int32_t smallest, int32_t room) { return std::max(smallest, std::min(want, room)); };
+  auto start = [](int32_t want, int32_t size, int32_t first, int32_t room) {
+    const int32_t last = first + room - size;  // the farthest corner that still fits
+    return std::max(first, std::min(want, last));
   };
-  return Point{fit(wanted.x, outer.width, area.x, area.width), fit(wanted.y, outer.height, area.y, area.height)};
+  const int32_t width = extent(wanted.width, least.width, area.width);
+  const int32_t height = extent(wanted.height, least.height, area.height);
+  return Rect{start(wanted.x, width, area.x, area.width), start(wanted.y, height, area.y, area.height), width, height};
 }
 
 int32_t MulDiv(int32_t value, int32_t numerator, int32_t denominator) {

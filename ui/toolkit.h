@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace ui {
 
@@ -24,5 +25,9 @@ void StopToolkit();
 // its user in charge. The handlers may post events; the caller takes them with EventWait while
 // QueuedEventCount() is non-zero. A message box opened from there waits for its answer as always.
 void PumpEvents();
+
+// Gives every window of the program the icon in `png` (a PNG file's bytes). Nothing on Windows, where
+// the window class takes the program's own icon from its resources, or for bytes that are no picture.
+void SetProgramIcon(std::string_view png);
 
 }  // namespace ui

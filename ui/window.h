@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "runtime/registry.h"
 #include "runtime/text.h"
@@ -58,7 +59,8 @@ void ShutdownWindows();
 // Opens a top-level window. x, y: outer top-left corner; width, height: client area; all in 1/96
 // inch. A window placed at a corner whose frame would pass the right or bottom edge of its screen's
 // available area is moved left and up just enough to fit, and to the area's top-left corner when it is
-// larger than the area. Returns the number chosen for AnyId, otherwise a non-zero handle; 0 on failure.
+// larger than the area (WindowSetLayout makes such a window smaller). Returns the number chosen for AnyId, otherwise a
+// non-zero handle; 0 on failure.
 int64_t WindowCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,
                      runtime::TextView title, uint32_t flags, void* parent = nullptr);
 
@@ -72,10 +74,15 @@ void* WindowWidget(runtime::ObjectNumber number);
 // one), -1 when none. `control`: the toolkit's control, a QWidget* with Qt, an HWND on Windows.
 int64_t WindowNumberOf(const void* control);
 
-// Where an outer rectangle of size `outer` wanted at `wanted` goes to lie inside `area`: moved as little
-// as it takes (past the right or bottom edge: left and up); larger than the area, its top-left corner
-// is the area's.
-Point FitIntoArea(Point wanted, Size outer, Rect area);
+// The paths of what was last dropped onto the window (EventWindowDrop), in the order the drag gave
+// them; empty when nothing was.
+std::vector<runtime::Text> WindowDroppedPaths(runtime::ObjectNumber window);
+
+// Where an outer rectangle (a window's frame) wanted at `wanted` goes to lie inside `area`: larger
+// than the area, it is made as small as the area but never smaller than `least`; then it is moved as
+// little as it takes (past the right or bottom edge: left and up). What still does not fit has its
+// top-left corner at the area's, so a title bar is never above or left of the area.
+Rect FitIntoArea(Rect wanted, Size least, Rect area);
 
 // MulDiv(v, density, 96): rounded to the nearest, halves away from zero.
 int32_t ScaleX(int32_t v);

@@ -33,10 +33,12 @@ class ControlsTest : public widgettest::WindowTest {
   }
 };
 
-TEST_F(ControlsTest, ButtonsKeepTheirCaptionExactlyAndTheSpaceKeyClicksThem) {
+TEST_F(ControlsTest, ButtonsKeepTheirCaptionExactlyAndSpaceOrEnterClicksThem) {
   EXPECT_EQ(ui::WidgetText(kButton), Text(u" p r o c e s s "));
-  drive::PressKeyOn(kButton, drive::Key::Space);
-  EXPECT_EQ(DrainWidgetEvents(), (Events{{kButton, ui::WidgetEventLeftClick}}));
+  for (const drive::Key key : {drive::Key::Space, drive::Key::Enter}) {
+    drive::PressKeyOn(kButton, key);
+    EXPECT_EQ(DrainWidgetEvents(), (Events{{kButton, ui::WidgetEventLeftClick}})) << static_cast<int>(key);
+  }
 
   ASSERT_NE(ui::ButtonCreate(7, 10, 10, 100, 30, u"check", ui::kButtonAutoCheckBox), 0);
   drive::ClickAt(7, {5, 15});

@@ -39,6 +39,11 @@ void MaximizeWindow(int64_t window);
 void MinimizeWindow(int64_t window);
 void RestoreWindow(int64_t window);
 void GrowWindow(int64_t window, int32_t wider);
+// Gives the window a client area of `size` pixels as the user's dragging of its frame would: never
+// smaller than the window's minimum.
+void ResizeWindow(int64_t window, ui::Size size);
+// Files or folders (UTF-8 paths) dropped onto the window from a file manager.
+void DropPaths(int64_t window, const std::vector<std::string>& paths);
 bool ActivateWindow(int64_t window);  // true once it is the active one
 void FocusWidget(int64_t widget);
 void ShowWidget(int64_t widget, bool shown);
@@ -63,8 +68,9 @@ void AnswerNextMessageBox(int32_t answer, SeenMessage* seen);
 // Inspection.
 ui::Rect ControlGeometry(int64_t widget);  // in its window's client area
 ui::Size WindowClientSize(int64_t window);
-ui::Rect WindowFrame(int64_t window);  // the outer frame on the screen
-ui::Rect PrimaryScreen();              // the whole primary screen
+ui::Rect WindowFrame(int64_t window);    // the outer frame on the screen
+ui::Rect PrimaryScreen();                // the whole primary screen
+ui::Rect AvailableArea(int64_t window);  // the available area of the window's screen
 bool WindowVisible(int64_t window);
 bool WindowMaximized(int64_t window);
 bool WindowMinimized(int64_t window);
@@ -77,6 +83,20 @@ bool WindowEnabled(int64_t window);
 bool WidgetEnabled(int64_t widget);
 runtime::Text WindowTitle(int64_t window);
 int64_t FocusedWidget();  // -1 when no widget of ours has the focus
+
+// How a column list shows one cell: where it lies in the list's visible area, how wide that area is,
+// whether its text fits whole in it, and on which side the text keeps.
+struct CellView {
+  ui::Rect cell;
+  int32_t visible_width = 0;
+  bool whole = false;
+  bool right_aligned = false;
+};
+CellView ShownCell(int64_t widget, int64_t row, int64_t column);
+// Whether a list's or tree's selection is drawn marked while another control has the focus.
+bool SelectionShownWithoutFocus(int64_t widget);
+// Whether the window shows an icon of the program's own, not the system's default.
+bool WindowHasOwnIcon(int64_t window);
 
 // Items of list boxes, column lists (rows) and folder trees (pre-order positions).
 ui::Rect ItemRect(int64_t widget, int64_t item);

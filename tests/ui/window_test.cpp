@@ -4,6 +4,8 @@
 
 #include "tests/ui/widget_test_support.h"
 #include "ui/button.h"
+#include "ui/folder_tree.h"
+#include "ui/layout.h"
 #include "ui/list_box.h"
 
 namespace {
@@ -154,13 +156,15 @@ TEST_F(WindowsTest, StyleBitsGiveTheFrameTheyName) {
   EXPECT_EQ(ui::WidgetContainer(), ui::WindowWidget(0));
 }
 
-TEST_F(WindowsTest, TabCyclesOverEnabledVisibleWidgetsInCreationOrder) {
+// With a folder tree, which watches the window for drives that come and go, as without one.
+TEST_F(WindowsTest, TabCyclesOverEnabledVisibleWidgetsInCreationOrderAndEscapeAsksToStop) {
   ASSERT_NE(ui::WindowCreate(0, 20, 20, 400, 300, u"tabs", 0xCC0000), 0);
   ASSERT_NE(ui::ButtonCreate(1, 10, 10, 80, 30, u"first"), 0);
   ASSERT_NE(ui::ListBoxCreate(2, 10, 50, 100, 100), 0);
   ASSERT_NE(ui::ButtonCreate(3, 10, 160, 80, 30, u"disabled"), 0);
   ASSERT_NE(ui::ButtonCreate(4, 10, 200, 80, 30, u"hidden"), 0);
   ASSERT_NE(ui::ButtonCreate(5, 10, 240, 80, 30, u"last"), 0);
+  ASSERT_NE(ui::FolderTreeCreate(6, 200, 10, 150, 200, u""), 0);
   ui::ItemAdd(2, -1, u"one");
   ui::ItemAdd(2, -1, u"two");
   drive::EnableWidget(3, false);
@@ -172,12 +176,68 @@ TEST_F(WindowsTest, TabCyclesOverEnabledVisibleWidgetsInCreationOrder) {
   const struct {
     drive::Key key;
     int64_t focused;
-  } steps[] = {{drive::Key::Tab, 2}, {drive::Key::Tab, 5}, {drive::Key::Tab, 1}, {drive::Key::ShiftTab, 5}};
+  } steps[] = {{drive::Key::Tab, 2}, {drive::Key::Tab, 5},      {drive::Key::Tab, 6},
+               {drive::Key::Tab, 1}, {drive::Key::ShiftTab, 6}, {drive::Key::ShiftTab, 5}};
   for (const auto& step : steps) {
     drive::PressKey(0, step.key);
     EXPECT_EQ(drive::FocusedWidget(), step.focused);
   }
-  EXPECT_TRUE(PumpAndDrain(ui::EventWidget).empty());  // focus moves are not events
+  // Focus moves are not events; a tree view that takes the focus may select an item, its own change.
+  for (const Event& e : PumpAndDrain(ui::EventWidget)) EXPECT_EQ(e.object, 6);
+  drive::PressKey(0, drive::Key::Escape);
+  EXPECT_EQ(PumpAndDrain(ui::EventWindowCancel), (Events{{ui::EventWindowCancel, 0, 0, 0}}));
+}
+
+TEST(WindowLayoutTest, AWindowIsMadeSmallerDownToItsLeastThenMovedInsideTheArea) {
+  const ui::Rect area{0, 0, 1024, 600};
+  const struct {
+    const char* what;
+    ui::Rect wanted;
+    ui::Size least;
+    ui::Rect fit;
+  } cases[] = {
+      {"fits: stays", {100, 50, 600, 500}, {600, 500}, {100, 50, 600, 500}},
+      {"past the right and bottom: moved left and up", {800, 100, 600, 550}, {600, 550}, {424, 50, 600, 550}},
+      {"taller than the area: as tall as it", {800, 100, 606, 630}, {426, 430}, {418, 0, 606, 600}},
+      {"larger than its least allows: the corner in the area's", {-50, -20, 606, 630}, {1100, 700}, {0, 0, 1100, 700}},
+      {"smaller than its least: made larger", {10, 10, 100, 100}, {200, 150}, {10, 10, 200, 150}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ui::FitIntoArea(c.wanted, c.least, area), c.fit) << c.what;
+}
+
+TEST(WindowLayoutTest, EdgesMoveByTheirShareOfTheChangeAndKeepTheDesignAtTheDesignedSize) {
+  const ui::LayoutRule half_width_then_half_height{{0, 0, 50, 0}, {0, 0, 50, 50}};
+  const ui::Rect designed{10, 10, 200, 300};
+  const ui::Size client{600, 600};
+  const struct {
+    ui::Size now;
+    ui::Rect laid_out;
+  } cases[] = {
+      {{600, 600}, designed},           {{1000, 800}, {10, 10, 400, 300}},
+      {{601, 600}, {10, 10, 201, 300}},                            // half a pixel, away from zero
+      {{420, 400}, {10, 10, 110, 200}}, {{0, 0}, {10, 10, 0, 0}},  // never a negative size
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ui::LaidOut(designed, client, c.now, half_width_then_half_height), c.laid_out) << c.now.width;
+  }
+}
+
+TEST(WindowLayoutTest, ColumnsFitTheirTextsAndOneFillsWhatIsLeft) {
+  const ui::ColumnNeed name{250, 400, false, true};
+  const ui::ColumnNeed size{100, 62, true, false};
+  const ui::ColumnNeed fixed{80, 500, false, false};
+  const struct {
+    const char* what;
+    int32_t room;
+    std::vector<ui::ColumnNeed> columns;
+    std::vector<int32_t> widths;
+  } cases[] = {
+      {"the size fits its texts, the name takes the rest", 281, {name, size}, {219, 62}},
+      {"the filler keeps a third; the fitted column gives up the rest", 90, {name, size}, {30, 60}},
+      {"fixed columns keep their width", 300, {fixed, name, size}, {80, 158, 62}},
+      {"without a filler nothing follows the room", 50, {size, fixed}, {62, 80}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ui::FitColumnWidths(c.room, c.columns), c.widths) << c.what;
 }
 
 TEST(MulDivTest, RoundsHalvesAwayFromZeroAndRefusesWhatDoesNotFit) {

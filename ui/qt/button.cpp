@@ -2,7 +2,9 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
@@ -18,6 +20,19 @@ namespace ui {
 namespace {
 
 QAbstractButton* ButtonOf(WidgetRecord* w) { return static_cast<QAbstractButton*>(w->control); }
+
+// Enter presses a focused push button as Space does; Qt leaves Enter to a dialog's default button.
+int64_t ButtonNotify(WidgetRecord* w, void* target, void* event) {
+  auto* e = static_cast<QEvent*>(event);
+  auto* push = qobject_cast<QPushButton*>(ButtonOf(w));
+  if (target != push || push == nullptr || e->type() != QEvent::KeyPress) return kNotHandled;
+  const auto* k = static_cast<QKeyEvent*>(e);
+  if ((k->key() != Qt::Key_Return && k->key() != Qt::Key_Enter) || (k->modifiers() & ~Qt::KeypadModifier)) {
+    return kNotHandled;
+  }
+  if (!k->isAutoRepeat()) push->click();
+  return 1;
+}
 
 int64_t ButtonGetState(WidgetRecord* w) { return ButtonOf(w)->isChecked() ? 1 : 0; }
 
@@ -46,6 +61,7 @@ constexpr WidgetKindOps kButtonOps = [] {
   WidgetKindOps ops{};
   ops.kind = WidgetKindButton;
   ops.size = sizeof(WidgetKindOps);
+  ops.notify = &ButtonNotify;
   ops.get_state = &ButtonGetState;
   ops.set_state = &ButtonSetState;
   ops.required_size = &ButtonRequiredSize;

@@ -4,9 +4,12 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVariantList>
 
@@ -14,6 +17,7 @@
 #include <cstdlib>
 
 #include "ui/event_queue.h"
+#include "ui/layout.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/widget.h"
 #include "ui/window.h"
@@ -67,8 +71,65 @@ class ColumnListControl : public QTableWidget {
   bool dragging = false;
   QPoint press_at;
   int press_row = -1;
+  // Per column: its kColumn... style, and what its widest text (title included) takes.
+  std::vector<uint32_t> styles;
+  std::vector<int> text_widths;
+
+  uint32_t StyleOf(int column) const {
+    return column >= 0 && column < static_cast<int>(styles.size()) ? styles[static_cast<size_t>(column)] : 0;
+  }
+
+  Qt::Alignment AlignmentOf(int column) const {
+    return ((StyleOf(column) & kColumnAlignRight) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+  }
+
+  // The pixels a cell's text takes, with the margins the item delegate draws around it.
+  int CellWidth(const QString& text) const {
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return fontMetrics().horizontalAdvance(text) + 2 * margin + 2;
+  }
+
+  void NoteText(int column, const QString& text) {
+    if (column < 0 || column >= static_cast<int>(text_widths.size())) return;
+    int& widest = text_widths[static_cast<size_t>(column)];
+    widest = std::max(widest, CellWidth(text));
+  }
+
+  // Lays the columns over the visible width when any column fits its texts or fills the list.
+  void FitColumns() {
+    // Between a column's insertion or removal and its bookkeeping there is nothing to fit yet.
+    if (static_cast<int>(text_widths.size()) != columnCount()) return;
+    bool fitting = false;
+    std::vector<ColumnNeed> needs;
+    for (int c = 0; c < columnCount(); ++c) {
+      const uint32_t style = StyleOf(c);
+      ColumnNeed need;
+      need.width = columnWidth(c);
+      need.fits_texts = (style & kColumnFitsTexts) != 0;
+      need.fills = (style & kColumnFillsList) != 0;
+      need.texts = std::max(text_widths[static_cast<size_t>(c)], horizontalHeader()->sectionSizeHint(c));
+      fitting = fitting || need.fits_texts || need.fills;
+      needs.push_back(need);
+    }
+    if (!fitting || fitting_now_) return;
+    // New widths may bring a scroll bar and so change the visible width: fit that once more, no further.
+    fitting_now_ = true;
+    for (int pass = 0; pass < 2; ++pass) {
+      const std::vector<int32_t> widths = FitColumnWidths(viewport()->width(), needs);
+      bool changed = false;
+      for (int c = 0; c < columnCount(); ++c) {
+        if (columnWidth(c) == widths[static_cast<size_t>(c)]) continue;
+        setColumnWidth(c, widths[static_cast<size_t>(c)]);
+        changed = true;
+      }
+      if (!changed) break;
+    }
+    fitting_now_ = false;
+  }
 
  protected:
+  bool fitting_now_ = false;
+
   void paintEvent(QPaintEvent* event) override {
     QTableWidget::paintEvent(event);
     if (!grid_lines) return;
@@ -85,6 +146,21 @@ class ColumnListControl : public QTableWidget {
       if (y >= 0) painter.drawLine(0, y, width, y);
     }
   }
+};
+
+// Elides each column's texts where its style says.
+class ColumnDelegate : public QStyledItemDelegate {
+ public:
+  explicit ColumnDelegate(ColumnListControl* list) : QStyledItemDelegate(list), list_(list) {}
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->textElideMode = (list_->StyleOf(index.column()) & kColumnElideMiddle) ? Qt::ElideMiddle : Qt::ElideRight;
+  }
+
+ private:
+  ColumnListControl* list_;
 };
 
 ColumnListControl* ControlOf(WidgetRecord* w) { return static_cast<ColumnListControl*>(w->control); }
@@ -114,11 +190,15 @@ QTableWidgetItem* MakeCell(const ColumnListControl* list, int column, TextView t
 
 // Sets one cell's text, keeping the cell (and its check box and colour) when it exists.
 void SetCellText(ColumnListControl* list, int row, int column, TextView text) {
-  if (QTableWidgetItem* cell = list->item(row, column)) {
+  list->NoteText(column, QStringFromText(text));
+  QTableWidgetItem* cell = list->item(row, column);
+  if (cell != nullptr) {
     cell->setText(QStringFromText(text));
   } else {
-    list->setItem(row, column, MakeCell(list, column, text));
+    cell = MakeCell(list, column, text);
+    list->setItem(row, column, cell);
   }
+  cell->setTextAlignment(list->AlignmentOf(column));
 }
 
 void SetRowTexts(WidgetRecord* w, int row, TextView text) {
@@ -164,6 +244,12 @@ int64_t ListNotify(WidgetRecord* w, void* target_object, void* qt_event) {
   ColumnListControl* list = ControlOf(w);
   if (target != list->viewport()) return kNotHandled;
   switch (event->type()) {
+    case QEvent::Resize:
+      list->FitColumns();
+      // The view lays its scroll bars out later, which may narrow the visible width once more.
+      QMetaObject::invokeMethod(
+          &list->connections, [list] { list->FitColumns(); }, Qt::QueuedConnection);
+      return kNotHandled;
     case QEvent::MouseButtonPress: {
       auto* e = static_cast<QMouseEvent*>(event);
       if (e->button() != Qt::LeftButton) return kNotHandled;
@@ -248,6 +334,7 @@ int64_t ListAddItem(WidgetRecord* w, int64_t position, TextView text, int64_t /*
   // Column 0 always gets a cell: it carries the check box and the row's selection.
   list->setItem(row, 0, MakeCell(list, 0, u""));
   SetRowTexts(w, row, text);
+  list->FitColumns();
   return 0;
 }
 
@@ -259,7 +346,10 @@ int64_t ListRemoveItem(WidgetRecord* w, int64_t item) {
 }
 
 void ListClearItems(WidgetRecord* w) {
-  ControlOf(w)->setRowCount(0);
+  ColumnListControl* list = ControlOf(w);
+  list->setRowCount(0);
+  std::fill(list->text_widths.begin(), list->text_widths.end(), 0);
+  list->FitColumns();
   w->kind_words[kWordLongest] = 0;
 }
 
@@ -328,15 +418,22 @@ int64_t ListAddColumn(WidgetRecord* w, int64_t position, TextView title, int64_t
   // column starts empty.
   const int column = static_cast<int>(std::min<int64_t>(position, list->columnCount()));
   list->insertColumn(column);
+  list->styles.insert(list->styles.begin() + column, 0u);
+  list->text_widths.insert(list->text_widths.begin() + column, 0);
   list->setHorizontalHeaderItem(column, new QTableWidgetItem(QStringFromText(title)));
   const int32_t w32 = static_cast<int32_t>(std::clamp<int64_t>(width, 0, INT32_MAX));
   list->setColumnWidth(column, ScaleX(w32));
+  list->FitColumns();
   return 0;
 }
 
 void ListRemoveColumn(WidgetRecord* w, int64_t column) {
   ColumnListControl* list = ControlOf(w);
-  if (ColumnExists(list, column)) list->removeColumn(static_cast<int>(column));
+  if (!ColumnExists(list, column)) return;
+  list->removeColumn(static_cast<int>(column));
+  list->styles.erase(list->styles.begin() + column);
+  list->text_widths.erase(list->text_widths.begin() + column);
+  list->FitColumns();
 }
 
 int64_t ListGetAttribute(WidgetRecord* w, int64_t attribute) {
@@ -473,6 +570,26 @@ std::vector<Text> SplitColumnTexts(TextView text) {
   }
 }
 
+void ColumnListSetColumnStyle(runtime::ObjectNumber number, int64_t column, uint32_t style) {
+  WidgetRecord* w = FindWidget(number);
+  if (w == nullptr || w->ops != ListOps()) return;
+  ColumnListControl* list = ControlOf(w);
+  if (!ColumnExists(list, column)) return;
+  const int c = static_cast<int>(column);
+  list->styles[static_cast<size_t>(column)] = style;
+  if (QTableWidgetItem* title = list->horizontalHeaderItem(c)) title->setTextAlignment(list->AlignmentOf(c));
+  for (int row = 0; row < list->rowCount(); ++row) {
+    QTableWidgetItem* cell = list->item(row, c);
+    if (cell != nullptr) cell->setTextAlignment(list->AlignmentOf(c));
+    if (cell != nullptr) list->NoteText(c, cell->text());
+  }
+  // Columns that follow the visible width leave nothing to scroll sideways; a scroll bar coming and
+  // going would only change that width again.
+  if (style & (kColumnFitsTexts | kColumnFillsList)) list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  list->viewport()->update();
+  list->FitColumns();
+}
+
 int64_t ColumnListCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,
                          TextView first_title, int32_t first_width, uint32_t flags) {
   QWidget* container = QtContainer();
@@ -494,6 +611,8 @@ int64_t ColumnListCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int
   list->setTabKeyNavigation(false);
   list->setCornerButtonEnabled(false);
   list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  list->setItemDelegate(new ColumnDelegate(list));
+  KeepSelectionShown(list);
   list->verticalHeader()->hide();
   list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   QHeaderView* header = list->horizontalHeader();

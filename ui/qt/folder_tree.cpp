@@ -685,6 +685,8 @@ int64_t FolderTreeCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int
     palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Inactive, QPalette::Base));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Inactive, QPalette::Text));
     tree->setPalette(palette);
+  } else {
+    KeepSelectionShown(tree);
   }
 
   auto* r = new FolderTreeRecord;

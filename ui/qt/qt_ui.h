@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QFont>
+#include <QPalette>
 #include <QString>
 #include <QWidget>
 
@@ -19,6 +20,16 @@ QString QStringFromText(runtime::TextView t);
 
 // The font every registered control gets (the platform's message font).
 const QFont& WidgetFont();
+
+// Marks an item view's selection while another control has the focus as while it has it, whatever
+// the platform's palette leaves of it (some draw the inactive selection as the background).
+inline void KeepSelectionShown(QWidget* view) {
+  QPalette palette = view->palette();
+  for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+    palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+  }
+  view->setPalette(palette);
+}
 
 // The widget's control or the window's QWidget, or nullptr.
 inline QWidget* QtControl(runtime::ObjectNumber number) { return static_cast<QWidget*>(WidgetControl(number)); }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "ui/backend.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/window.h"
 
@@ -54,6 +55,8 @@ StatusLabel* StatusLineOf(runtime::ObjectNumber window) {
 }
 
 }  // namespace
+
+void* BackendStatusLine(runtime::ObjectNumber window) { return StatusLineOf(window); }
 
 bool StatusLineCreate(runtime::ObjectNumber window, int32_t x, int32_t y, int32_t width, int32_t height) {
   QWidget* w = QtWindow(window);

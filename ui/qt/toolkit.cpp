@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QEvent>
 #include <QEventLoop>
+#include <QIcon>
+#include <QPixmap>
 #include <QString>
 
 #include <cstdio>
@@ -132,6 +134,12 @@ void PumpEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   // Without exec() nobody else delivers deleteLater().
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void SetProgramIcon(std::string_view png) {
+  QPixmap picture;
+  if (!picture.loadFromData(reinterpret_cast<const uchar*>(png.data()), static_cast<uint>(png.size()), "PNG")) return;
+  QApplication::setWindowIcon(QIcon(picture));
 }
 
 }  // namespace ui

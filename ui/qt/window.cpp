@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QObject>
 #include <QPaintEvent>
@@ -13,6 +16,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QVariant>
+#include <QUrl>
 #include <QWidget>
 #include <QWindowStateChangeEvent>
 
@@ -23,6 +27,7 @@
 
 #include "ui/backend.h"
 #include "ui/event_queue.h"
+#include "ui/layout.h"
 #include "ui/qt/qt_ui.h"
 #include "ui/widget.h"
 
@@ -57,6 +62,22 @@ bool OwnArea(const QWidget* window, const QMouseEvent* m) {
   return window->childAt(m->position().toPoint()) == nullptr;
 }
 
+// Set on a window placed by the program while its frame is not known yet: some window managers tell
+// it only after the window is shown, and the placement is made again once they have.
+constexpr char kFitPending[] = "VX_FitPending";
+
+void FitOnScreen(QWidget* w);
+
+// The local files and folders a drag carries, as the system names them.
+std::vector<runtime::Text> DroppedPaths(const QMimeData* data) {
+  std::vector<runtime::Text> paths;
+  if (data == nullptr) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) paths.push_back(TextFromQString(url.toLocalFile()));
+  }
+  return paths;
+}
+
 }  // namespace
 
 // Turns the toolkit events of one window into queued events.
@@ -71,11 +92,23 @@ struct WindowFilter : QObject {
     PostEvent(EventWindowSized, 0, number, 0);
   }
 
+  static void RefitOnceTheFrameIsKnown(QWidget* window) {
+    if (!window->property(kFitPending).toBool() || window->frameGeometry() == window->geometry()) return;
+    window->setProperty(kFitPending, false);
+    FitOnScreen(window);
+  }
+
   bool eventFilter(QObject* target, QEvent* e) override {
     WindowRecord* r = Record();
     if (r == nullptr || target != r->window) return false;
     auto* window = static_cast<QWidget*>(r->window);
     const ObjectNumber n = number;
+    // The window manager may frame the window without moving it: the first paint or activation after
+    // that is the first news of the frame.
+    const QEvent::Type t = e->type();
+    if (t == QEvent::Move || t == QEvent::Resize || t == QEvent::Paint || t == QEvent::WindowActivate) {
+      RefitOnceTheFrameIsKnown(window);
+    }
     switch (e->type()) {
       case QEvent::Close:
         // The application decides whether the window goes: the close box only asks.
@@ -103,6 +136,7 @@ struct WindowFilter : QObject {
         break;
       }
       case QEvent::Resize:
+        LayOutWindow(n, Size{window->width(), window->height()});
         // Qt reports the new size apart from the state change; either order leaves one
         // EventWindowSized behind the state event.
         if (r->ready != 0 && !window->isMinimized()) Sized();
@@ -110,6 +144,22 @@ struct WindowFilter : QObject {
       case QEvent::Move:
         if (r->ready != 0) PostEvent(EventWindowMoved, n, n, 0);
         break;
+      case QEvent::DragEnter: {
+        auto* d = static_cast<QDragEnterEvent*>(e);
+        if (DroppedPaths(d->mimeData()).empty()) break;
+        d->acceptProposedAction();
+        return true;
+      }
+      case QEvent::Drop: {
+        auto* d = static_cast<QDropEvent*>(e);
+        std::vector<runtime::Text> paths = DroppedPaths(d->mimeData());
+        if (paths.empty()) break;
+        d->acceptProposedAction();
+        SetDroppedPaths(n, std::move(paths));
+        PostEvent(EventWindowDrop, n, n, 0);
+        PostWakeUp();
+        return true;
+      }
       case QEvent::Paint:
         // Qt paints the window beneath a child that repaints; only its own uncovered area
         // counts as its background being erased.
@@ -219,10 +269,27 @@ void KeepOnScreen(QWidget* w, QPoint wanted) {
   const QRect area = AvailableAreaAt(wanted);
   if (area.isEmpty()) return;
   const QSize outer = w->frameGeometry().size();
-  const Point fit = FitIntoArea(Point{wanted.x(), wanted.y()}, Size{outer.width(), outer.height()},
-                                Rect{area.x(), area.y(), area.width(), area.height()});
+  const Rect fit =
+      FitIntoArea(Rect{wanted.x(), wanted.y(), outer.width(), outer.height()}, Size{outer.width(), outer.height()},
+                  Rect{area.x(), area.y(), area.width(), area.height()});
   const QPoint corner(fit.x, fit.y);
   if (w->frameGeometry().topLeft() != corner) w->move(corner);
+}
+
+// Makes a window that is larger than its screen's available area smaller, down to its minimum size,
+// and moves its frame inside the area.
+void FitOnScreen(QWidget* w) {
+  const QRect frame = w->frameGeometry();
+  const QRect area = AvailableAreaAt(frame.topLeft());
+  if (area.isEmpty()) return;
+  const QSize margins = frame.size() - w->size();
+  const QSize least = w->minimumSize() + margins;
+  const Rect fit =
+      FitIntoArea(Rect{frame.x(), frame.y(), frame.width(), frame.height()}, Size{least.width(), least.height()},
+                  Rect{area.x(), area.y(), area.width(), area.height()});
+  const QSize client(fit.width - margins.width(), fit.height - margins.height());
+  if (client != w->size()) w->resize(client);
+  if (w->frameGeometry().topLeft() != QPoint(fit.x, fit.y)) w->move(fit.x, fit.y);
 }
 
 void ReleaseWindowNumber(ObjectNumber n, QWidget* destroyed) {
@@ -308,6 +375,7 @@ int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, i
   if (style & kStyleDisabled) w->setEnabled(false);
   r->filter = new WindowFilter(n, w);
   w->installEventFilter(r->filter);
+  w->setAcceptDrops(true);
   QObject::connect(w, &QObject::destroyed, [n, w] { ReleaseWindowNumber(n, w); });
 
   const int32_t client_w = ScaleX(width);
@@ -387,6 +455,28 @@ void* WindowWidget(ObjectNumber number) {
   if (g_windows == nullptr) return nullptr;
   WindowRecord* r = runtime::FindRecord<WindowRecord>(g_windows, number);
   return r != nullptr ? r->window : nullptr;
+}
+
+Rect BackendControlRect(const void* control) {
+  const QRect g = static_cast<const QWidget*>(control)->geometry();
+  return Rect{g.x(), g.y(), g.width(), g.height()};
+}
+
+void BackendMoveControl(void* control, Rect rect) {
+  static_cast<QWidget*>(control)->setGeometry(rect.x, rect.y, rect.width, rect.height);
+}
+
+Size BackendClientSize(const void* window) {
+  const auto* w = static_cast<const QWidget*>(window);
+  return Size{w->width(), w->height()};
+}
+
+void BackendKeepWindowAtLeast(void* window, Size minimum) {
+  auto* w = static_cast<QWidget*>(window);
+  w->setMinimumSize(minimum.width, minimum.height);
+  FitOnScreen(w);
+  const bool framed = !(w->windowFlags() & Qt::FramelessWindowHint);
+  w->setProperty(kFitPending, framed && w->isVisible() && w->frameGeometry() == w->geometry());
 }
 
 int64_t WindowNumberOf(const void* control) {

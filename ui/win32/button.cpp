@@ -14,11 +14,21 @@ namespace {
 
 HWND ButtonOf(WidgetRecord* w) { return static_cast<HWND>(w->control); }
 
-// A press, by the mouse or the keyboard, reaches the parent as BN_CLICKED.
+bool IsPushButton(HWND b) {
+  const LONG type = GetWindowLongW(b, GWL_STYLE) & BS_TYPEMASK;
+  return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+// A press, by the mouse or the keyboard, reaches the parent as BN_CLICKED. Enter presses a focused
+// push button as Space does; outside a dialog the system leaves Enter to nobody.
 int64_t ButtonNotify(WidgetRecord* w, void*, void* event) {
-  const auto* m = static_cast<const Win32Message*>(event);
+  auto* m = static_cast<Win32Message*>(event);
   if (m->from_parent && m->message == WM_COMMAND && HIWORD(m->wparam) == BN_CLICKED) {
     PostWidgetEvent(w->control, WidgetEventLeftClick);
+  }
+  if (!m->from_parent && m->wparam == VK_RETURN && IsPushButton(ButtonOf(w))) {
+    if (m->message == WM_KEYDOWN && !(m->lparam & (1 << 30))) SendMessageW(ButtonOf(w), BM_CLICK, 0, 0);
+    if (m->message == WM_KEYDOWN || m->message == WM_CHAR) return 1;  // the character would only beep
   }
   return kNotHandled;
 }

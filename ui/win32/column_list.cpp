@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ui/event_queue.h"
+#include "ui/layout.h"
 #include "ui/win32/native_controls.h"
 #include "ui/win32/native_window.h"
 #include "ui/win32/win32_ui.h"
@@ -44,7 +45,64 @@ struct ListRecord {
   int64_t clicked_column = -1;
   HIMAGELIST state_images = nullptr;  // three-state check boxes
   std::vector<std::unique_ptr<RowExtra>> extras;
+  // Per column: its kColumn... style and what its widest text takes (its title apart).
+  std::vector<uint32_t> styles;
+  std::vector<int> text_widths;
+  bool fitting = false;
 };
+
+// The list view's own padding around a cell's text.
+constexpr int kCellPadding = 12;
+
+uint32_t StyleOf(const ListRecord* r, int column) {
+  return column >= 0 && column < static_cast<int>(r->styles.size()) ? r->styles[static_cast<size_t>(column)] : 0;
+}
+
+bool AnyStyle(const ListRecord* r, uint32_t bits) {
+  return std::any_of(r->styles.begin(), r->styles.end(), [bits](uint32_t s) { return (s & bits) != 0; });
+}
+
+int TextWidth(const ListRecord* r, const std::wstring& text) {
+  return static_cast<int>(SendMessageW(r->list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str()))) +
+         kCellPadding;
+}
+
+Text ColumnTitleOf(const ListRecord* r, int column);
+
+// Lays the columns over the visible width when any column fits its texts or fills the list.
+void FitColumns(ListRecord* r) {
+  const int columns = win32::NativeListViewColumnCount(r->list);
+  if (r->fitting || static_cast<int>(r->styles.size()) != columns ||
+      !AnyStyle(r, kColumnFitsTexts | kColumnFillsList)) {
+    return;
+  }
+  r->fitting = true;
+  std::vector<ColumnNeed> needs;
+  for (int c = 0; c < columns; ++c) {
+    ColumnNeed need;
+    need.width = static_cast<int32_t>(SendMessageW(r->list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
+    need.fits_texts = (StyleOf(r, c) & kColumnFitsTexts) != 0;
+    need.fills = (StyleOf(r, c) & kColumnFillsList) != 0;
+    need.texts = std::max(r->text_widths[static_cast<size_t>(c)],
+                          TextWidth(r, WideFromText(ColumnTitleOf(r, c))) + kCellPadding);
+    needs.push_back(need);
+  }
+  // New widths may take a scroll bar away or bring one, and so change the visible width: once more.
+  for (int pass = 0; pass < 2; ++pass) {
+    RECT client{};
+    GetClientRect(r->list, &client);
+    const std::vector<int32_t> widths = FitColumnWidths(client.right - client.left, needs);
+    bool changed = false;
+    for (int c = 0; c < columns; ++c) {
+      const int32_t now = static_cast<int32_t>(SendMessageW(r->list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(c), 0));
+      if (now == widths[static_cast<size_t>(c)]) continue;
+      SendMessageW(r->list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(c), MAKELPARAM(widths[static_cast<size_t>(c)], 0));
+      changed = true;
+    }
+    if (!changed) break;
+  }
+  r->fitting = false;
+}
 
 ListRecord* RecordOf(WidgetRecord* w) { return static_cast<ListRecord*>(w->kind_data); }
 
@@ -113,6 +171,10 @@ void SetCellText(ListRecord* r, int row, int column, TextView text) {
   item.pszText = const_cast<wchar_t*>(wide.c_str());
   SendMessageW(r->list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
   r->longest = std::max<int64_t>(r->longest, runtime::TextLength(text));
+  if (column < static_cast<int>(r->text_widths.size()) && StyleOf(r, column) != 0) {
+    int& widest = r->text_widths[static_cast<size_t>(column)];
+    widest = std::max(widest, TextWidth(r, wide));
+  }
 }
 
 void SetRowTexts(ListRecord* r, int row, TextView text) {
@@ -183,10 +245,48 @@ void OnItemChanged(ListRecord* r, const NMLISTVIEW* n) {
   if (CheckStateIndex(n->uNewState) != CheckStateIndex(n->uOldState)) PostWidgetEvent(r->list, WidgetEventChange);
 }
 
+// The list view ends a text too wide for its cell with "...": a column that elides in the middle has
+// such a cell drawn again over it, its text cut in the middle instead.
+void DrawElidedInTheMiddle(ListRecord* r, const NMLVCUSTOMDRAW* d) {
+  const int row = static_cast<int>(d->nmcd.dwItemSpec);
+  RECT cell{};
+  cell.top = d->iSubItem;
+  cell.left = LVIR_LABEL;
+  if (!SendMessageW(r->list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell))) return;
+  const std::wstring text = WideFromText(CellText(r, row, d->iSubItem));
+  SIZE extent{};
+  HDC dc = d->nmcd.hdc;
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  RECT inside = cell;
+  inside.left += kCellPadding / 2;
+  inside.right -= kCellPadding / 2;
+  if (extent.cx <= inside.right - inside.left) return;
+  const bool selected =
+      (SendMessageW(r->list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED) != 0;
+  const bool focused = GetFocus() == r->list;
+  COLORREF back = r->back_colour >= 0 ? static_cast<COLORREF>(r->back_colour) : r->default_back;
+  COLORREF fore = d->clrText;
+  if (selected) {
+    back = GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+    fore = GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+  }
+  HBRUSH brush = CreateSolidBrush(back);
+  FillRect(dc, &cell, brush);
+  DeleteObject(brush);
+  const COLORREF old_text = SetTextColor(dc, fore);
+  const int old_mode = SetBkMode(dc, TRANSPARENT);
+  std::wstring shown = text;
+  DrawTextW(dc, shown.data(), static_cast<int>(shown.size()), &inside,
+            DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_PATH_ELLIPSIS | DT_LEFT);
+  SetBkMode(dc, old_mode);
+  SetTextColor(dc, old_text);
+}
+
 // Cell colours: the list asks before each cell is drawn.
 LRESULT OnCustomDraw(ListRecord* r, NMLVCUSTOMDRAW* d) {
+  const bool middles = AnyStyle(r, kColumnElideMiddle);
   switch (d->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT: return r->extras.empty() ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
+    case CDDS_PREPAINT: return r->extras.empty() && !middles ? CDRF_DODEFAULT : CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
       const auto* extra = reinterpret_cast<const RowExtra*>(d->nmcd.lItemlParam);
@@ -194,8 +294,9 @@ LRESULT OnCustomDraw(ListRecord* r, NMLVCUSTOMDRAW* d) {
       const int64_t cell = extra && column < extra->colours.size() ? extra->colours[column] : -1;
       d->clrText = cell >= 0 ? static_cast<COLORREF>(cell)
                              : (r->text_colour >= 0 ? static_cast<COLORREF>(r->text_colour) : r->default_text);
-      return CDRF_NEWFONT;
+      return (StyleOf(r, d->iSubItem) & kColumnElideMiddle) ? CDRF_NEWFONT | CDRF_NOTIFYPOSTPAINT : CDRF_NEWFONT;
     }
+    case CDDS_ITEMPOSTPAINT | CDDS_SUBITEM: DrawElidedInTheMiddle(r, d); return CDRF_DODEFAULT;
     default: return CDRF_DODEFAULT;
   }
 }
@@ -240,6 +341,10 @@ int64_t ListNotify(WidgetRecord* w, void* /*target*/, void* event) {
     return h != nullptr && OnParentNotify(r, h, &m->result) ? 1 : kNotHandled;
   }
   switch (m->message) {
+    case WM_SIZE:
+      m->result = DefSubclassProc(m->control, m->message, m->wparam, m->lparam);
+      FitColumns(r);
+      return 1;
     case WM_LBUTTONDOWN:
       // A press beside the rows lets go of every row: that loss is reported now, so the release finds
       // nothing left to report.
@@ -296,6 +401,7 @@ int64_t ListAddItem(WidgetRecord* w, int64_t position, TextView text, int64_t /*
   item.pszText = const_cast<wchar_t*>(L"");
   const LRESULT row = SendMessageW(r->list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   if (row >= 0) SetRowTexts(r, static_cast<int>(row), text);
+  FitColumns(r);
   return 0;
 }
 
@@ -313,6 +419,8 @@ void ListClearItems(WidgetRecord* w) {
   win32::NativeListViewClear(r->list);
   r->extras.clear();
   r->longest = 0;
+  std::fill(r->text_widths.begin(), r->text_widths.end(), 0);
+  FitColumns(r);
 }
 
 int64_t ListCountItems(WidgetRecord* w) { return RowCount(RecordOf(w)); }
@@ -375,6 +483,8 @@ int64_t ListAddColumn(WidgetRecord* w, int64_t position, TextView title, int64_t
   std::vector<std::vector<Text>> rows = column < columns ? AllTexts(r) : std::vector<std::vector<Text>>{};
   const int32_t w32 = static_cast<int32_t>(std::clamp<int64_t>(width, 0, INT32_MAX));
   if (!win32::NativeListViewAddColumn(r->list, column, WideFromText(title).c_str(), ScaleX(w32))) return 0;
+  r->styles.insert(r->styles.begin() + column, 0u);
+  r->text_widths.insert(r->text_widths.begin() + column, 0);
   for (auto& texts : rows) texts.insert(texts.begin() + column, Text());
   RewriteTexts(r, rows);
   for (auto& extra : r->extras) extra->colours.insert(extra->colours.begin() + column, -1);
@@ -386,6 +496,8 @@ void ListRemoveColumn(WidgetRecord* w, int64_t column) {
   if (!ColumnExists(r, column)) return;
   std::vector<std::vector<Text>> rows = AllTexts(r);
   if (!SendMessageW(r->list, LVM_DELETECOLUMN, static_cast<WPARAM>(column), 0)) return;
+  r->styles.erase(r->styles.begin() + column);
+  r->text_widths.erase(r->text_widths.begin() + column);
   for (auto& texts : rows) texts.erase(texts.begin() + column);
   RewriteTexts(r, rows);
   for (auto& extra : r->extras) {
@@ -535,6 +647,26 @@ std::vector<Text> SplitColumnTexts(TextView text) {
     pieces.emplace_back(text.substr(start, end - start));
     start = end + 1;
   }
+}
+
+void ColumnListSetColumnStyle(runtime::ObjectNumber number, int64_t column, uint32_t style) {
+  WidgetRecord* w = FindWidget(number);
+  if (w == nullptr || w->ops != ListOps()) return;
+  ListRecord* r = RecordOf(w);
+  if (!ColumnExists(r, column) || static_cast<int>(r->styles.size()) != ColumnCount(r)) return;
+  r->styles[static_cast<size_t>(column)] = style;
+  // The widest text so far, now that the column keeps count.
+  int& widest = r->text_widths[static_cast<size_t>(column)];
+  widest = 0;
+  for (int row = 0; row < RowCount(r); ++row) {
+    widest = std::max(widest, TextWidth(r, WideFromText(CellText(r, row, static_cast<int>(column)))));
+  }
+  LVCOLUMNW format = {};
+  format.mask = LVCF_FMT;
+  format.fmt = (style & kColumnAlignRight) ? LVCFMT_RIGHT : LVCFMT_LEFT;
+  SendMessageW(r->list, LVM_SETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&format));
+  FitColumns(r);
+  InvalidateRect(r->list, nullptr, TRUE);
 }
 
 int64_t ColumnListCreate(runtime::ObjectNumber number, int32_t x, int32_t y, int32_t width, int32_t height,

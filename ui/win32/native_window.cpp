@@ -1,5 +1,7 @@
 #include "ui/win32/native_window.h"
 
+#include <shellapi.h>
+
 namespace ui::win32 {
 namespace {
 
@@ -31,11 +33,8 @@ WindowBinding* BindingOf(HWND window) {
 
 LRESULT CALLBACK NativeWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// True for a top-level window made by NativeWindowCreate. Its class tells, not its current window
-// procedure, which whoever subclasses the window replaces.
-bool IsOurWindow(HWND window) {
-  return window && reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC)) == NativeWindowProc;
-}
+constexpr wchar_t kMinimumWidth[] = L"VX_MinWidth";  // client pixels
+constexpr wchar_t kMinimumHeight[] = L"VX_MinHeight";
 
 // The control that sent a message to its parent, or null when the message is not from one.
 HWND SendingControl(UINT message, LPARAM lparam) {
@@ -85,6 +84,32 @@ void ForwardToChildren(HWND window, UINT message, WPARAM wparam, LPARAM lparam) 
   }
 }
 
+// The outer size of the smallest client area allowed, as WM_GETMINMAXINFO asks for it; false (the
+// system's answer) for a window without one.
+bool KeepMinimumSize(HWND window, MINMAXINFO* info) {
+  RECT outer = {0, 0, static_cast<LONG>(NativeNumber(window, kMinimumWidth)),
+                static_cast<LONG>(NativeNumber(window, kMinimumHeight))};
+  if (outer.right <= 0 || outer.bottom <= 0) return false;
+  AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(window, GWL_EXSTYLE)));
+  info->ptMinTrackSize.x = outer.right - outer.left;
+  info->ptMinTrackSize.y = outer.bottom - outer.top;
+  return true;
+}
+
+std::vector<std::wstring> DroppedPaths(HDROP drop) {
+  std::vector<std::wstring> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::wstring path(static_cast<size_t>(length) + 1, L'\0');
+    path.resize(DragQueryFileW(drop, i, path.data(), length + 1));
+    if (!path.empty()) paths.push_back(std::move(path));
+  }
+  DragFinish(drop);
+  return paths;
+}
+
 // Returns true with *result when the message was ours to answer.
 bool Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, const WindowBinding& b, LRESULT* result) {
   const NativeWindowCallbacks& c = *b.callbacks;
@@ -125,6 +150,12 @@ bool Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, const Win
       *result = TRUE;
       return true;
     case WM_DPICHANGED: OnDensityChanged(window, wparam, lparam, b); return true;
+    case WM_GETMINMAXINFO: return KeepMinimumSize(window, reinterpret_cast<MINMAXINFO*>(lparam));
+    case WM_DROPFILES: {
+      const std::vector<std::wstring> paths = DroppedPaths(reinterpret_cast<HDROP>(wparam));
+      if (c.Dropped && !paths.empty()) c.Dropped(b.context, window, paths);
+      return true;
+    }
     case WM_SYSCOLORCHANGE: ForwardToChildren(window, message, wparam, lparam); return false;
     default: return false;
   }
@@ -143,6 +174,8 @@ LRESULT CALLBACK NativeWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
   if (message == WM_NCDESTROY && b) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     RemovePropW(window, L"VX_Focus");
+    RemovePropW(window, kMinimumWidth);
+    RemovePropW(window, kMinimumHeight);
     if (b->callbacks->Destroyed) b->callbacks->Destroyed(b->context, window);
     delete b;
     return 0;
@@ -158,7 +191,7 @@ HANDLE g_wake = nullptr;
 bool TakeTabKey(const MSG& msg) {
   if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-  if (!IsOurWindow(root)) return false;
+  if (!NativeIsOurWindow(root)) return false;
   NativeCycleFocus(root, (GetKeyState(VK_SHIFT) & 0x8000) != 0);
   return true;
 }
@@ -169,7 +202,7 @@ bool TakeEscapeKey(const MSG& msg) {
   const bool system_key = msg.message == WM_SYSKEYDOWN && (msg.lParam & (LPARAM{1} << 29)) == 0;
   if ((msg.message != WM_KEYDOWN && !system_key) || msg.wParam != VK_ESCAPE) return false;
   HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-  if (!IsOurWindow(root)) return false;
+  if (!NativeIsOurWindow(root)) return false;
   const WindowBinding* b = BindingOf(root);
   if (b && b->callbacks->CancelAsked) b->callbacks->CancelAsked(b->context, root);
   return true;
@@ -221,6 +254,19 @@ UINT NativeScreenDpiX() { return ScreenCaps(LOGPIXELSX); }
 UINT NativeScreenDpiY() { return ScreenCaps(LOGPIXELSY); }
 
 int NativeScale(int value, UINT dpi) { return MulDiv(value, static_cast<int>(dpi), 96); }
+
+void NativeSetMinimumClientSize(HWND window, int width, int height) {
+  NativeSetNumber(window, kMinimumWidth, width);
+  NativeSetNumber(window, kMinimumHeight, height);
+}
+
+void NativeAcceptDrops(HWND window) { DragAcceptFiles(window, TRUE); }
+
+bool NativeIsOurWindow(HWND window) {
+  // Subclassing (a folder tree watching the window's device changes) replaces the window's own
+  // procedure; the class keeps ours.
+  return window && reinterpret_cast<WNDPROC>(GetClassLongPtrW(window, GCLP_WNDPROC)) == NativeWindowProc;
+}
 
 bool NativeSetNumber(HWND window, const wchar_t* name, int64_t value) {
   return SetPropW(window, name, reinterpret_cast<HANDLE>(static_cast<intptr_t>(value))) != 0;

@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace ui::win32 {
 
@@ -47,6 +49,8 @@ struct NativeWindowCallbacks {
   void (*Destroyed)(void* context, HWND window);
   // Escape was pressed in the window, whichever of its controls had the focus.
   void (*CancelAsked)(void* context, HWND window);
+  // Files or folders were dropped onto the window (NativeAcceptDrops): their full paths.
+  void (*Dropped)(void* context, HWND window, const std::vector<std::wstring>& paths);
 };
 
 struct NativeWindowRecord {
@@ -78,6 +82,13 @@ UINT NativeScreenDpiX();
 UINT NativeScreenDpiY();
 // value * dpi / 96 to the nearest integer, halves away from zero (MulDiv).
 int NativeScale(int value, UINT dpi);
+
+// Keeps the window's client area at least this size (device pixels) when the user resizes it.
+void NativeSetMinimumClientSize(HWND window, int width, int height);
+// Lets the user drop files and folders from the shell onto the window (Dropped).
+void NativeAcceptDrops(HWND window);
+// True for a top-level window made by NativeWindowCreate, whoever has subclassed it since.
+bool NativeIsOurWindow(HWND window);
 
 // Named per-window numbers (SetPropW with the layer's own names such as "VX_WindowID"). A
 // missing property reads as 0.

@@ -1,5 +1,6 @@
 #include "ui/status_line.h"
 
+#include "ui/backend.h"
 #include "ui/win32/native_controls.h"
 #include "ui/win32/win32_ui.h"
 #include "ui/window.h"
@@ -16,6 +17,8 @@ HWND StatusLineOf(runtime::ObjectNumber window) {
 }
 
 }  // namespace
+
+void* BackendStatusLine(runtime::ObjectNumber window) { return StatusLineOf(window); }
 
 bool StatusLineCreate(runtime::ObjectNumber window, int32_t x, int32_t y, int32_t width, int32_t height) {
   HWND w = Win32Window(window);

@@ -56,4 +56,6 @@ void PumpEvents() {
   if (g_started) win32::NativeWaitMessages(0);
 }
 
+void SetProgramIcon(std::string_view) {}
+
 }  // namespace ui

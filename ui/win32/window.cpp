@@ -5,6 +5,7 @@
 
 #include "ui/backend.h"
 #include "ui/event_queue.h"
+#include "ui/layout.h"
 #include "ui/widget.h"
 #include "ui/win32/native_window.h"
 #include "ui/win32/win32_ui.h"
@@ -55,9 +56,17 @@ void OnMoved(void* context, HWND window) {
   PostEvent(EventWindowMoved, r->number, r->number, 0);
 }
 
+Size ClientSizeOf(HWND w) {
+  RECT client{};
+  GetClientRect(w, &client);
+  return Size{client.right - client.left, client.bottom - client.top};
+}
+
 void OnSized(void* context, HWND window, win32::NativeSizeKind kind) {
   WindowRecord* r = RecordOf(context, window);
-  if (r == nullptr || r->ready == 0) return;
+  if (r == nullptr) return;
+  if (kind != win32::NativeSizeKind::Minimized) LayOutWindow(r->number, ClientSizeOf(window));
+  if (r->ready == 0) return;
   const ObjectNumber n = r->number;
   switch (kind) {
     case win32::NativeSizeKind::Minimized:
@@ -90,6 +99,16 @@ void OnCancelAsked(void* context, HWND window) {
   PostEvent(EventWindowCancel, n, n, 0);
 }
 
+void OnDropped(void* context, HWND window, const std::vector<std::wstring>& paths) {
+  if (RecordOf(context, window) == nullptr) return;
+  const ObjectNumber n = NumberOf(context);
+  std::vector<runtime::Text> texts;
+  for (const std::wstring& path : paths) texts.push_back(TextFromWide(path));
+  SetDroppedPaths(n, std::move(texts));
+  PostEvent(EventWindowDrop, n, n, 0);
+  PostWakeUp();
+}
+
 void OnClicked(void* context, HWND window, win32::NativeClickKind kind) {
   if (RecordOf(context, window) == nullptr) return;
   const int32_t code = kind == win32::NativeClickKind::LeftUp    ? EventWindowLeftClick
@@ -112,7 +131,7 @@ void OnDestroyed(void* context, HWND window) {
 
 const win32::NativeWindowCallbacks kCallbacks = {
     OnCloseAsked,     OnActivated, OnMoved, OnSized,     OnRepainting,  OnClicked,
-    OnControlMessage, nullptr,     nullptr, OnDestroyed, OnCancelAsked,
+    OnControlMessage, nullptr,     nullptr, OnDestroyed, OnCancelAsked, OnDropped,
 };
 
 Rect RectOf(const RECT& r) { return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}; }
@@ -142,7 +161,8 @@ void KeepOnScreen(HWND w, Point wanted) {
   const Rect area = MonitorAreaAt(POINT{wanted.x, wanted.y}, true);
   if (area.width <= 0 || area.height <= 0) return;
   const Rect outer = OuterOf(w);
-  const Point fit = FitIntoArea(wanted, Size{outer.width, outer.height}, area);
+  const Rect fit =
+      FitIntoArea(Rect{wanted.x, wanted.y, outer.width, outer.height}, Size{outer.width, outer.height}, area);
   if (fit.x != outer.x || fit.y != outer.y) MoveOuter(w, fit.x, fit.y);
 }
 
@@ -242,6 +262,7 @@ int64_t WindowCreate(ObjectNumber number, int32_t x, int32_t y, int32_t width, i
   }
   r->window = w;
   win32::NativeSetNumber(w, kWindowNumber, n + 1);
+  win32::NativeAcceptDrops(w);
   if (!platform_places) win32::NativeSetNumber(w, kPlacedByProgram, 1);
 
   if (centre_screen) {
@@ -280,6 +301,33 @@ void* WindowWidget(ObjectNumber number) {
   if (g_windows == nullptr) return nullptr;
   WindowRecord* r = runtime::FindRecord<WindowRecord>(g_windows, number);
   return r != nullptr && r->window != reinterpret_cast<void*>(1) ? r->window : nullptr;
+}
+
+Rect BackendControlRect(const void* control) {
+  HWND c = static_cast<HWND>(const_cast<void*>(control));
+  RECT r{};
+  GetWindowRect(c, &r);
+  MapWindowPoints(nullptr, GetParent(c), reinterpret_cast<POINT*>(&r), 2);
+  return RectOf(r);
+}
+
+void BackendMoveControl(void* control, Rect rect) {
+  SetWindowPos(static_cast<HWND>(control), nullptr, rect.x, rect.y, rect.width, rect.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Size BackendClientSize(const void* window) { return ClientSizeOf(static_cast<HWND>(const_cast<void*>(window))); }
+
+void BackendKeepWindowAtLeast(void* window, Size minimum) {
+  auto* w = static_cast<HWND>(window);
+  win32::NativeSetMinimumClientSize(w, minimum.width, minimum.height);
+  const Rect outer = OuterOf(w);
+  const Size client = ClientSizeOf(w);
+  const Size frame{outer.width - client.width, outer.height - client.height};
+  const Rect area = MonitorAreaAt(POINT{outer.x, outer.y}, true);
+  if (area.width <= 0 || area.height <= 0) return;
+  const Rect fit = FitIntoArea(outer, Size{minimum.width + frame.width, minimum.height + frame.height}, area);
+  if (fit != outer) SetWindowPos(w, nullptr, fit.x, fit.y, fit.width, fit.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int64_t WindowNumberOf(const void* control) {

@@ -8,16 +8,21 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <QUrl>
 #include <QWindow>
 
 #include <algorithm>
@@ -191,6 +196,26 @@ void GrowWindow(int64_t window, int32_t wider) {
   if (QWidget* w = ui::QtWindow(window)) w->resize(w->width() + wider, w->height());
 }
 
+void ResizeWindow(int64_t window, ui::Size size) {
+  if (QWidget* w = ui::QtWindow(window)) w->resize(size.width, size.height);  // Qt holds the minimum
+  QCoreApplication::processEvents();
+}
+
+void DropPaths(int64_t window, const std::vector<std::string>& paths) {
+  QWidget* w = ui::QtWindow(window);
+  if (w == nullptr) return;
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const std::string& path : paths) urls.append(QUrl::fromLocalFile(QString::fromStdString(path)));
+  data.setUrls(urls);
+  const QPointF at(w->width() / 2.0, w->height() / 2.0);
+  QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &enter);
+  if (!enter.isAccepted()) return;
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &drop);
+}
+
 bool ActivateWindow(int64_t window) {
   ActOnWindow(window, &QWidget::activateWindow);
   return OnWindow(window, false, [](QWidget* w) { return QTest::qWaitForWindowActive(w); });
@@ -258,6 +283,40 @@ ui::Rect WindowFrame(int64_t window) {
 ui::Rect PrimaryScreen() {
   QScreen* s = QGuiApplication::primaryScreen();
   return s != nullptr ? RectOf(s->geometry()) : ui::Rect{};
+}
+
+ui::Rect AvailableArea(int64_t window) {
+  return OnWindow(window, ui::Rect{}, [](QWidget* w) {
+    QScreen* s = w->screen() != nullptr ? w->screen() : QGuiApplication::primaryScreen();
+    return RectOf(s->availableGeometry());
+  });
+}
+
+CellView ShownCell(int64_t widget, int64_t row, int64_t column) {
+  QTableWidget* table = Table(widget);
+  const QTableWidgetItem* item =
+      table != nullptr ? table->item(static_cast<int>(row), static_cast<int>(column)) : nullptr;
+  if (item == nullptr) return CellView{};
+  const QRect cell = table->visualItemRect(item);
+  // The item delegate's margins around a text.
+  const int margins = 2 * (table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1);
+  CellView view;
+  view.cell = RectOf(cell);
+  view.visible_width = table->viewport()->width();
+  view.whole = table->fontMetrics().horizontalAdvance(item->text()) + margins <= cell.width();
+  view.right_aligned = (item->textAlignment() & Qt::AlignRight) != 0;
+  return view;
+}
+
+bool SelectionShownWithoutFocus(int64_t widget) {
+  return OnControl(widget, false, [](QWidget* c) {
+    const QPalette& p = c->palette();
+    return p.color(QPalette::Inactive, QPalette::Highlight) != p.color(QPalette::Inactive, QPalette::Base);
+  });
+}
+
+bool WindowHasOwnIcon(int64_t window) {
+  return OnWindow(window, false, [](QWidget* w) { return !w->windowIcon().isNull(); });
 }
 
 bool WindowVisible(int64_t window) { return WindowIs(window, &QWidget::isVisible); }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -257,6 +259,41 @@ void GrowWindow(int64_t window, int32_t wider) {
   PumpIdle();
 }
 
+void ResizeWindow(int64_t window, ui::Size size) {
+  HWND w = Win32Window(window);
+  RECT outer = {0, 0, size.width, size.height};
+  AdjustWindowRectEx(&outer, static_cast<DWORD>(GetWindowLongW(w, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(w, GWL_EXSTYLE)));
+  // The system holds a dragged frame to the size the window asks for; SetWindowPos alone would not.
+  MINMAXINFO limits = {};
+  SendMessageW(w, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+  const int width = std::max<int>(outer.right - outer.left, limits.ptMinTrackSize.x);
+  const int height = std::max<int>(outer.bottom - outer.top, limits.ptMinTrackSize.y);
+  SetWindowPos(w, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PumpIdle();
+}
+
+void DropPaths(int64_t window, const std::vector<std::string>& paths) {
+  // A DROPFILES block as the shell hands it over: the header, then the wide paths, each ended, and
+  // an empty one after the last.
+  std::wstring names;
+  for (const std::string& path : paths) {
+    names += ui::WideFromText(runtime::TextFromUtf8(path));
+    names.push_back(L'\0');
+  }
+  names.push_back(L'\0');
+  const size_t bytes = sizeof(DROPFILES) + names.size() * sizeof(wchar_t);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+  if (block == nullptr) return;
+  auto* header = static_cast<DROPFILES*>(GlobalLock(block));
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
+  GlobalUnlock(block);
+  PostMessageW(Win32Window(window), WM_DROPFILES, reinterpret_cast<WPARAM>(block), 0);
+  PumpIdle();
+}
+
 bool ActivateWindow(int64_t window) {
   HWND w = Win32Window(window);
   SetForegroundWindow(w);
@@ -355,6 +392,46 @@ ui::Rect PrimaryScreen() {
   info.cbSize = sizeof info;
   const bool known = GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
   return known ? RectOf(info.rcMonitor) : ui::Rect{};
+}
+
+ui::Rect AvailableArea(int64_t window) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(MonitorFromWindow(Win32Window(window), MONITOR_DEFAULTTOPRIMARY), &info);
+  return RectOf(info.rcWork);
+}
+
+CellView ShownCell(int64_t widget, int64_t row, int64_t column) {
+  HWND list = Win32Control(widget);
+  RECT cell = {};
+  cell.top = static_cast<LONG>(column);
+  cell.left = LVIR_LABEL;
+  if (!Ask(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), &cell)) return CellView{};
+  RECT client = {};
+  GetClientRect(list, &client);
+  const std::wstring text = ui::WideFromText(ui::ItemText(widget, row, column));
+  LVCOLUMNW format = {};
+  format.mask = LVCF_FMT;
+  Ask(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), &format);
+  CellView view;
+  view.cell = RectOf(cell);
+  view.visible_width = client.right - client.left;
+  // The list view's own padding around a subitem's text.
+  view.whole = Ask(list, LVM_GETSTRINGWIDTHW, 0, text.c_str()) + 12 <= cell.right - cell.left;
+  view.right_aligned = (format.fmt & LVCFMT_JUSTIFYMASK) == LVCFMT_RIGHT;
+  return view;
+}
+
+bool SelectionShownWithoutFocus(int64_t widget) {
+  HWND c = Win32Control(widget);
+  const LONG style = GetWindowLongW(c, GWL_STYLE);
+  return ClassIs(c, WC_TREEVIEWW) ? (style & TVS_SHOWSELALWAYS) != 0 : (style & LVS_SHOWSELALWAYS) != 0;
+}
+
+bool WindowHasOwnIcon(int64_t window) {
+  HWND w = Win32Window(window);
+  const HICON own = reinterpret_cast<HICON>(GetClassLongPtrW(w, GCLP_HICON));
+  return own != nullptr && own != LoadIconW(nullptr, IDI_APPLICATION);
 }
 
 bool WindowVisible(int64_t window) { return IsWindowVisible(Win32Window(window)) != FALSE; }
