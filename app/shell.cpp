@@ -158,6 +158,10 @@ bool BuildSceneFile() {
   WindowScan scan;
   scan.walking = folder;
   g_scan = &scan;
+  // A greyed button cannot keep the focus; the list that fills meanwhile takes it, not quit, which a
+  // second Space or Enter would press.
+  const bool had_focus = ui::WidgetHasFocus(ProcessButton);
+  if (had_focus) ui::WidgetFocus(ImageListBox);
   ui::WidgetEnable(ProcessButton, false);
   ui::StatusLineSetText(MainWindow, ScanningStatus(folder, 0));
 
@@ -183,6 +187,7 @@ bool BuildSceneFile() {
   // A press made while the button was off never counts.
   ui::RemoveEvents(ui::EventWidget, ProcessButton, -1, -1);
   ui::WidgetEnable(ProcessButton, true);
+  if (had_focus) ui::WidgetFocus(ProcessButton);
   // The new image_scan.pov shows with its size; a stopped scan changed nothing there.
   if (!outcome.stopped) ListFolderFiles(ui::WidgetText(FolderTreeWidget));
   ui::StatusLineSetText(MainWindow, OutcomeStatus(folder, outcome, seconds, SceneFileExists(folder)));

@@ -14,7 +14,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" --target scene-builder app_window_shot
 
-work=$(mktemp -d)
+# A short, fixed place: the window's status line shows the scanned folder's full path.
+work=/tmp/scene-builder-docs
+rm -rf "$work" && mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 # The tree shows the generated home folder; POV-Ray looks for its settings in a home of its own.
 export HOME=$work/home

@@ -63,6 +63,9 @@ void BackendSetControlText(void* control, runtime::TextView text);
 // WidgetEnable and WidgetEnabled.
 void BackendEnableControl(void* control, bool enabled);
 bool BackendControlEnabled(const void* control);
+// WidgetFocus and WidgetHasFocus.
+void BackendFocusControl(void* control);
+bool BackendControlHasFocus(const void* control);
 
 // For window layouts (layout.h), in pixels of the window's client area: a control's (or status
 // line's) rectangle, moving it, the window's status line (nullptr without one) and client size.

@@ -185,4 +185,13 @@ bool WidgetEnabled(ObjectNumber number) {
   return r != nullptr && BackendControlEnabled(r->control);
 }
 
+void WidgetFocus(ObjectNumber number) {
+  if (WidgetRecord* r = FindWidget(number)) BackendFocusControl(r->control);
+}
+
+bool WidgetHasFocus(ObjectNumber number) {
+  WidgetRecord* r = FindWidget(number);
+  return r != nullptr && BackendControlHasFocus(r->control);
+}
+
 }  // namespace ui

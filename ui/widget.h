@@ -128,5 +128,8 @@ int64_t WidgetRequiredSize(runtime::ObjectNumber number, int32_t* width, int32_t
 // disabled never becomes an event.
 void WidgetEnable(runtime::ObjectNumber number, bool enabled);
 bool WidgetEnabled(runtime::ObjectNumber number);  // false for a number that names no widget
+// Gives the widget the keyboard focus, or tells whether it (or a part of it) has it.
+void WidgetFocus(runtime::ObjectNumber number);
+bool WidgetHasFocus(runtime::ObjectNumber number);
 
 }  // namespace ui

@@ -142,6 +142,7 @@ TEST_F(Window, ProcessWritesTheChosenFoldersSceneAndSaysSoAndAChosenFileWritesNo
   const Text footer_missing = u"; no readable template pov_image_read_B.txt (counted as empty)";
   EXPECT_EQ(done.substr(done.size() - footer_missing.size()), footer_missing) << Utf8(done);
   EXPECT_TRUE(ui::WidgetEnabled(ProcessButton));
+  EXPECT_TRUE(ui::WidgetHasFocus(ProcessButton));  // back from the list box, which held it meanwhile
 
   Choose("pick/a.png");
   EXPECT_EQ(ui::ItemCount(FileListWidget), 0);

@@ -107,4 +107,12 @@ void BackendEnableControl(void* control, bool enabled) { static_cast<QWidget*>(c
 
 bool BackendControlEnabled(const void* control) { return static_cast<const QWidget*>(control)->isEnabled(); }
 
+void BackendFocusControl(void* control) { static_cast<QWidget*>(control)->setFocus(Qt::OtherFocusReason); }
+
+bool BackendControlHasFocus(const void* control) {
+  const QWidget* focus = QApplication::focusWidget();
+  const auto* c = static_cast<const QWidget*>(control);
+  return focus != nullptr && (focus == c || c->isAncestorOf(focus));
+}
+
 }  // namespace ui

@@ -129,4 +129,12 @@ bool BackendControlEnabled(const void* control) {
   return IsWindowEnabled(static_cast<HWND>(const_cast<void*>(control))) != FALSE;
 }
 
+void BackendFocusControl(void* control) { SetFocus(static_cast<HWND>(control)); }
+
+bool BackendControlHasFocus(const void* control) {
+  auto* c = static_cast<HWND>(const_cast<void*>(control));
+  HWND focus = GetFocus();
+  return focus != nullptr && (focus == c || IsChild(c, focus));
+}
+
 }  // namespace ui
