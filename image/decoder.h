@@ -41,6 +41,10 @@ struct ImageDecoder {
   // decide it, without writing any pixel; non-zero when it would. Without it a measurement decodes
   // into a bitmap of its own.
   int (*measure)(DecoderState* state);
+  // Optional. The most memory, in bytes, that checking this data and measuring its image takes, as
+  // its headers tell it before any of it is taken; 0 for data that is not this decoder's or that the
+  // check refuses at its headers. Without it the decoder counts as taking none.
+  uint64_t (*memory)(const uint8_t* data, int32_t size);
 };
 
 // Tags as little-endian 32-bit numbers.

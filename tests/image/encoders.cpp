@@ -95,6 +95,9 @@ Bytes EncodeJpeg(const JpegSource& s) {
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, s.quality, TRUE);
   if (s.progressive) jpeg_simple_progression(&info);
+  std::vector<jpeg_scan_info> scans;
+  for (int c = 0; s.scan_per_component && c < info.num_components; ++c) scans.push_back({1, {c}, 0, 63, 0, 0});
+  if (!scans.empty()) info.scan_info = scans.data(), info.num_scans = int(scans.size());
   jpeg_start_compress(&info, TRUE);
   const size_t stride = size_t(s.width) * s.components, rows = s.samples.size() / stride;
   while (info.next_scanline < info.image_height) {

@@ -34,6 +34,7 @@ struct JpegSource {
   bool progressive = false;
   int quality = 95;
   std::vector<uint8_t> samples = {};  // rows top first; fewer rows than the height repeat from the top
+  bool scan_per_component = false;    // sequential, one scan for each component
 };
 Bytes EncodeJpeg(const JpegSource& source);
 
