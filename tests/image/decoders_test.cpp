@@ -24,6 +24,7 @@
 using testimg::Bytes;
 using testimg::DecodeWith;
 using testimg::GifFrameSource;
+using testimg::Resized;
 
 namespace {
 
@@ -295,15 +296,6 @@ TEST(GifDecoder, FramesDrawOnTheScreenAsTheFileSays) {
     EXPECT_TRUE(c.delays.empty() || d.delays == c.delays);
     EXPECT_EQ(DecodeWith(image::kGifDecoder, c.bytes, /*top_down=*/true).frames, d.frames);
   }
-}
-
-// The JPEG frame header (FF C0 baseline, FF C2 progressive) with another width and height.
-Bytes Resized(Bytes jpeg, unsigned width, unsigned height) {
-  size_t sof = 2;
-  while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && (jpeg[sof + 1] == 0xC0 || jpeg[sof + 1] == 0xC2))) ++sof;
-  jpeg.at(sof + 5) = uint8_t(height >> 8), jpeg[sof + 6] = uint8_t(height);
-  jpeg[sof + 7] = uint8_t(width >> 8), jpeg[sof + 8] = uint8_t(width);
-  return jpeg;
 }
 
 Bytes Cmyk(bool progressive, bool scan_per_component = false) {

@@ -111,6 +111,14 @@ Bytes EncodeJpeg(const JpegSource& s) {
   return out;
 }
 
+Bytes Resized(Bytes jpeg, unsigned width, unsigned height) {
+  size_t sof = 2;
+  while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && (jpeg[sof + 1] == 0xC0 || jpeg[sof + 1] == 0xC2))) ++sof;
+  jpeg.at(sof + 5) = uint8_t(height >> 8), jpeg[sof + 6] = uint8_t(height);
+  jpeg[sof + 7] = uint8_t(width >> 8), jpeg[sof + 8] = uint8_t(width);
+  return jpeg;
+}
+
 Bytes EncodeGif(const GifSource& s) {
   Bytes out;
   int error = 0;
