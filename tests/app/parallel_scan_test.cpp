@@ -79,10 +79,12 @@ TEST_F(ParallelScan, TheSceneHoldsTheFullLoadsSizesForEveryThreadCount) {
 }
 
 #ifndef _WIN32
-// The batch program's peak resident memory, in bytes, building `folder` with `jobs` threads.
-uint64_t PeakMemoryOfScan(const std::string& folder, int jobs) {
+// The batch program's peak resident memory, in bytes, building `folder` with `jobs` threads from the
+// folder `current`, where it looks for its templates.
+uint64_t PeakMemoryOfScan(const std::string& folder, int jobs, const std::string& current) {
   const pid_t child = fork();
   if (child == 0) {
+    if (chdir(current.c_str()) != 0) _exit(126);
     std::freopen("/dev/null", "w", stdout);
     std::freopen("/dev/null", "w", stderr);
     const std::string count = std::to_string(jobs);
@@ -135,7 +137,7 @@ TEST_F(ParallelScan, HeadersAskingForGigabytesKeepTheScanWithinItsMemory) {
     expected += Line(file.name, file.width, file.height);
   }
   for (int jobs : {1, 2, 8}) {
-    const uint64_t peak = PeakMemoryOfScan(tree_.str(), jobs);
+    const uint64_t peak = PeakMemoryOfScan(tree_.str(), jobs, templates_.str());
     EXPECT_LE(peak, (uint64_t{5} << 29) + uint64_t(jobs) * (uint64_t{32} << 20)) << jobs << " threads";
     EXPECT_EQ(ReadFileBytes(tree_.path() / "image_scan.pov"), expected) << jobs << " threads";
   }
