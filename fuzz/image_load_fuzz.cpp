@@ -6,16 +6,11 @@
 #include <cstdint>
 
 #include "fuzz/decoder_fuzz.h"
-#include "image/decoders.h"
 #include "image/image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = [] {
-    image::InitImageLibrary();
-    image::UsePngDecoder();
-    image::UseJpegDecoder();
-    image::UseGifDecoder();
-    fuzzing::LowerMemoryLimits();
+    fuzzing::StartImageLibrary();
     return true;
   }();
   (void)ready;
