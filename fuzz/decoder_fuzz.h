@@ -27,14 +27,18 @@ inline void LowerMemoryLimits() {
   image::SetImageByteBudget(kFuzzBitmapBytes);
 }
 
-// The image library as the program starts it: the icon test first, then the BMP, PNG, JPEG and GIF
-// decoders in that order; with the lowered limits.
+// The image library as the program starts it, once: the icon test first, then the BMP, PNG, JPEG and
+// GIF decoders in that order; with the lowered limits.
 inline void StartImageLibrary() {
-  image::InitImageLibrary();
-  image::UsePngDecoder();
-  image::UseJpegDecoder();
-  image::UseGifDecoder();
-  LowerMemoryLimits();
+  static const bool started = [] {
+    image::InitImageLibrary();
+    image::UsePngDecoder();
+    image::UseJpegDecoder();
+    image::UseGifDecoder();
+    LowerMemoryLimits();
+    return true;
+  }();
+  (void)started;
 }
 
 // False when the decoder that the loader would choose accepts the data with frames too large to

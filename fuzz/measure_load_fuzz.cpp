@@ -9,11 +9,7 @@
 #include "image/measure.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool ready = [] {
-    fuzzing::StartImageLibrary();
-    return true;
-  }();
-  (void)ready;
+  fuzzing::StartImageLibrary();
   if (size > INT32_MAX) return 0;
   const auto count = static_cast<int32_t>(size);
   image::ImageSize measured{};

@@ -227,9 +227,7 @@ void ReleaseBmp(DecoderState*, const ImageDecoder*) {}
 // Without a decoder's measure a measurement decodes into a bitmap of its own: that bitmap, when the
 // load would make it. The check takes nothing.
 uint64_t BmpMemory(const uint8_t* data, int32_t size) {
-  DecoderState state{};
-  state.data = data;
-  state.size = size;
+  DecoderState state = StateOver(data, size);
   if (!CheckBmp(&state) || FramesWithinBudget(&state) < 1 ||
       !platform::BitmapFits(state.width, state.height, state.depth))
     return 0;

@@ -54,6 +54,15 @@ constexpr uint32_t kTagJpeg = 0x4745504A;  // "JPEG"
 constexpr uint32_t kTagGif = 0x00474946;   // "FIG\0": spells GIF from the high byte down
 constexpr uint32_t kTagIcon = 0x4E4F4349;  // "ICON"
 
+// A state of its own over `data`, for reading its headers apart from any load or measurement.
+inline DecoderState StateOver(const uint8_t* data, int32_t size) {
+  DecoderState state{};
+  state.data = data;
+  state.size = size;
+  state.frame_count = 1;
+  return state;
+}
+
 // The private area as a decoder's own plain struct.
 template <typename Private>
 Private* PrivateOf(DecoderState* state) {

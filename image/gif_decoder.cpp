@@ -358,9 +358,7 @@ void ReleaseGif(DecoderState* state, const ImageDecoder*) { DestroyGif(PrivateOf
 
 // A measurement draws nothing: what the check's readings keep is all it takes.
 uint64_t GifMemory(const uint8_t* data, int32_t size) {
-  DecoderState state{};
-  state.data = data;
-  state.size = size;
+  DecoderState state = StateOver(data, size);
   GifPrivate* own = PrivateOf<GifPrivate>(&state);
   if (!OpenGif(&state, own)) return 0;
   const size_t start = static_cast<size_t>(own->cursor - data);

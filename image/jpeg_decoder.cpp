@@ -268,9 +268,7 @@ void ReleaseJpeg(DecoderState* state, const ImageDecoder*) { DestroyJpeg(Private
 // What checking and measuring these bytes takes: the coefficients that libjpeg keeps for a file of
 // several scans, or that the measurement of a one-scan file reads, and the rows.
 uint64_t JpegMemory(const uint8_t* data, int32_t size) {
-  DecoderState state{};
-  state.data = data;
-  state.size = size;
+  DecoderState state = StateOver(data, size);
   JpegPrivate* own = PrivateOf<JpegPrivate>(&state);
   if (!OpenJpeg(&state, own)) return 0;
   if (setjmp(own->error->exit)) {
