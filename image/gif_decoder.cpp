@@ -84,18 +84,24 @@ GifReading ReadRecords(const uint8_t* data, size_t size, size_t at, size_t until
     reading.out_of_data = where >= size;
     return reading;
   };
-  // A chain of sub-blocks up to its empty one; false when the data ends first. giflib keeps each
-  // block of an extension as a block of its own, listed in an array it grows one entry at a time (for
-  // a moment the old array and the new one are both there), and decodes those of an image.
-  const auto skip_blocks = [&](bool kept) {
-    for (;;) {
-      if (at >= size) return false;
-      const size_t length = data[at++];
-      if (length == 0) return true;
-      if (size - at < length) return false;
-      at += length;
-      if (kept) reading.bytes += Block(length) + 2 * sizeof(ExtensionBlock);
-    }
+  // One sub-block; false when the data ends inside it. giflib keeps each block of an extension as a
+  // block of its own, listed in an array it grows one entry at a time (for a moment the old array and
+  // the new one are both there), and decodes those of an image.
+  size_t length = 0;
+  const auto block = [&](bool kept) {
+    if (at >= size) return false;
+    length = data[at++];
+    if (size - at < length) return false;
+    at += length;
+    if (kept && length != 0) reading.bytes += Block(length) + 2 * sizeof(ExtensionBlock);
+    return true;
+  };
+  // Sub-blocks up to an empty one.
+  const auto chain = [&](bool kept) {
+    do
+      if (!block(kept)) return false;
+    while (length != 0);
+    return true;
   };
   while (at < until) {
     if (at >= size) return stop(size);
@@ -105,7 +111,9 @@ GifReading ReadRecords(const uint8_t* data, size_t size, size_t at, size_t until
       return stop(at);
     }
     if (type == '!') {
-      if (at++ >= size || !skip_blocks(true)) return stop(size);
+      // Its label and first block, then blocks up to an empty one: when the first is empty already,
+      // giflib reads a whole chain more.
+      if (at++ >= size || !block(true) || !chain(true)) return stop(size);
       continue;
     }
     if (type != ',') return stop(at);
@@ -126,7 +134,7 @@ GifReading ReadRecords(const uint8_t* data, size_t size, size_t at, size_t until
     ++reading.images;
     if (width == 0 || height == 0 || width > INT_MAX / height) return stop(at);
     reading.bytes += Block(uint64_t{width} * height);
-    if (!skip_blocks(false)) return stop(size);
+    if (!chain(false)) return stop(size);
   }
   return stop(at);
 }

@@ -334,6 +334,10 @@ TEST(DecoderMemory, WhatTheHeadersAskForDecidesWithinTheBudget) {
               progressive = testimg::EncodeJpeg(Noise(16, 16, true));
   std::vector<GifFrameSource> frames(10, Frame(0, 0, 100, 100, 1));
   const Bytes ten_frames = Gif(100, 100, frames);
+  // A comment whose first block is empty: giflib then reads one more chain of blocks, here one of 4.
+  Bytes hidden = ten_frames;
+  const uint8_t comment[] = {0x21, 0xFE, 0, 4, 'f', 'o', 'u', 'r', 0};
+  hidden.insert(hidden.begin() + 13 + 3 * long(kMap.size()), comment, comment + sizeof(comment));
   const struct {
     const char* name;
     Bytes bytes;
@@ -357,6 +361,7 @@ TEST(DecoderMemory, WhatTheHeadersAskForDecidesWithinTheBudget) {
       {"a byte below its whole sampling units", Resized(progressive, 17, 17), 24 * 128 - 1},
       {"GIF frames just within", ten_frames, 110 * 1000, 100, 100, 100 * 1000},
       {"just past", ten_frames, 99999},
+      {"behind an extension that starts empty", hidden, 99999},
       {"a second reading that finds records the first never saw", SecondReadingFindsAFrame(), image::kImageMaxBytes},
   };
   image::InitImageLibrary();
