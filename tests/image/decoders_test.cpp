@@ -332,8 +332,9 @@ TEST(DecoderMemory, WhatTheHeadersAskForDecidesWithinTheBudget) {
   other[1] = 0xD9;
   const Bytes baseline = testimg::EncodeJpeg(Noise(16, 16, false)),
               progressive = testimg::EncodeJpeg(Noise(16, 16, true));
-  std::vector<GifFrameSource> frames(10, Frame(0, 0, 100, 100, 1));
-  const Bytes ten_frames = Gif(100, 100, frames);
+  GifFrameSource with_map = Frame(0, 0, 100, 100, 1);
+  with_map.local_map = kMap;  // for the walk to step over
+  const Bytes ten_frames = Gif(100, 100, std::vector<GifFrameSource>(10, with_map));
   // A comment whose first block is empty: giflib then reads one more chain of blocks, here one of 4.
   Bytes hidden = ten_frames;
   const uint8_t comment[] = {0x21, 0xFE, 0, 4, 'f', 'o', 'u', 'r', 0};
@@ -375,9 +376,12 @@ TEST(DecoderMemory, WhatTheHeadersAskForDecidesWithinTheBudget) {
     const bool measures = image::MeasureImageMemory(c.bytes.data(), size, &measured);
     const image::ObjectNumber number = image::LoadImageMemory(image::AnyId, c.bytes.data(), size);
     const uint64_t estimate = image::MeasurementMemory(c.bytes.data(), size);
+    const bool checked = image::OpenDecoder(c.bytes.data(), size) != 0;
+    image::CloseDecoder();
     image::SetImageByteBudget(image::kImageMaxBytes);
     ASSERT_EQ(number != 0, c.width != 0);
     EXPECT_EQ(measures, number != 0);
+    EXPECT_EQ(checked, number != 0) << "refused by the decoder's check";
     if (number == 0) {
       EXPECT_LT(estimate, c.bytes.size() + (64 << 10)) << "what the headers ask for is not counted";
       continue;
