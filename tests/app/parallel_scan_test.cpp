@@ -79,8 +79,7 @@ TEST_F(ParallelScan, TheSceneHoldsTheFullLoadsSizesForEveryThreadCount) {
 }
 
 #ifndef _WIN32
-// The batch program's peak resident memory, in bytes, building `folder` with `jobs` threads from the
-// folder `current`, where it looks for its templates.
+// Peak resident bytes of the batch program building `folder` with `jobs` threads, started in `current`.
 uint64_t PeakMemoryOfScan(const std::string& folder, int jobs, const std::string& current) {
   const pid_t child = fork();
   if (child == 0) {
@@ -98,38 +97,38 @@ uint64_t PeakMemoryOfScan(const std::string& folder, int jobs, const std::string
   return uint64_t(usage.ru_maxrss) << 10;
 }
 
-std::string Text(const testimg::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-
-// A few kilobytes that declare gigabytes for libjpeg's coefficients or giflib's frames, beside
-// files that take much of the image budget while they are measured: whatever the number of threads,
-// the scan keeps within its memory (2.5 GiB, and a little per worker for what passes uncounted), and
-// writes the pictures' sizes, or 100 x 100 for the refused ones. The two CMYK pictures together would
-// pass that bound; the 20000 x 20000 one takes 1.2 GB.
+// Kilobytes that declare gigabytes for libjpeg's coefficients or giflib's frames, beside files that
+// take much of the budget while measured (the two CMYK ones together would pass the bound): at every
+// thread count the scan keeps within 2.5 GiB and a little per worker for what passes uncounted, and
+// writes the pictures' sizes, or 100 x 100 for the refused ones.
 TEST_F(ParallelScan, HeadersAskingForGigabytesKeepTheScanWithinItsMemory) {
 #ifdef __SANITIZE_ADDRESS__
   GTEST_SKIP() << "AddressSanitizer's shadow memory and quarantine count as resident: no bound to check";
 #endif
-  testimg::JpegSource cmyk{16, 16, 4, true, 90, std::vector<uint8_t>(16 * 16 * 4, 0x80)};
-  testimg::JpegSource colour{16, 16, 3, true, 90, std::vector<uint8_t>(16 * 16 * 3, 0x80)};
-  const testimg::Bytes cmyk_file = testimg::EncodeJpeg(cmyk), colour_file = testimg::EncodeJpeg(colour);
+  const auto jpeg = [](int components, unsigned width, unsigned height) {  // progressive, 16 x 16 inside
+    const std::vector<uint8_t> grey(16 * 16 * size_t(components), 0x80);
+    const testimg::Bytes big =
+        testimg::Resized(testimg::EncodeJpeg({16, 16, components, true, 90, grey}), width, height);
+    return std::string(big.begin(), big.end());
+  };
   // One 4000 x 4000 frame written once, its records repeated to 200 frames.
   const std::vector<GifColorType> map = {{0, 0, 0}, {255, 255, 255}};
-  testimg::GifFrameSource frame{0, 0, 4000, 4000, std::vector<uint8_t>(4000 * 4000, 1)};
-  const testimg::Bytes one = testimg::EncodeGif({4000, 4000, 0, map, {frame}});
-  const size_t frame_start = 13 + 3 * map.size();
-  std::string frames = Text(testimg::Bytes(one.begin(), one.begin() + long(frame_start)));
-  for (int i = 0; i < 200; ++i) frames += Text(testimg::Bytes(one.begin() + long(frame_start), one.end() - 1));
+  const testimg::Bytes one =
+      testimg::EncodeGif({4000, 4000, 0, map, {{0, 0, 4000, 4000, std::vector<uint8_t>(16000000, 1)}}});
+  const auto records = one.begin() + 13 + 3 * long(map.size());
+  std::string gif(one.begin(), records);
+  for (int i = 0; i < 200; ++i) gif.append(records, one.end() - 1);  // without the trailer
   const struct {
     const char* name;
     std::string bytes;
     int width = 100, height = 100;
   } files[] = {
-      {"a.jpg", Text(testimg::Resized(cmyk_file, 14000, 14000)), 14000, 14000},  // 1.6 GB of coefficients
-      {"b.jpg", Text(testimg::Resized(cmyk_file, 14000, 14000)), 14000, 14000},
-      {"c.jpg", Text(testimg::Resized(colour_file, 20000, 20000)), 20000, 20000},
-      {"d.jpg", Text(testimg::Resized(cmyk_file, 26000, 27500))},  // 5.7 GB
-      {"e.jpg", Text(testimg::Resized(cmyk_file, 16384, 16392))},  // a block row past 2 GiB
-      {"f.gif", frames + ";"},                                     // 3.2 GB
+      {"a.jpg", jpeg(4, 14000, 14000), 14000, 14000},  // 1.6 GB of coefficients
+      {"b.jpg", jpeg(4, 14000, 14000), 14000, 14000},
+      {"c.jpg", jpeg(3, 20000, 20000), 20000, 20000},
+      {"d.jpg", jpeg(4, 26000, 27500)},  // 5.7 GB
+      {"e.jpg", jpeg(4, 16384, 16392)},  // a block row past 2 GiB
+      {"f.gif", gif + ";"},              // 3.2 GB
   };
   std::string expected;
   for (const auto& file : files) {

@@ -184,9 +184,8 @@ TEST_F(IconFiles, DirectoriesAndDataOutsideTheFileAreNotIcons) {
   EXPECT_EQ(PixelAt(number, 1, 0), 0xFF000000);
 }
 
-// The entry's own data gives its size, whatever the directory says. Here the directory says what the
-// PNG signature after it begins with: read one entry past the directory's count, that signature
-// would pass for an entry of the same size, deeper, pointing past the end of the file.
+// The entry's own data gives its size. The directory's size is the PNG signature's first bytes: read
+// one entry past its count, that signature would pass for a deeper entry pointing past the file.
 TEST_F(IconFiles, PngEntriesNeedARegisteredPngDecoder) {
   const std::string png = testsupport::ReadFileBytes(Fixture("depth24.png"));
   const std::string file = MakeIconFile({{0x89, 'P', 32, png}});
