@@ -52,6 +52,7 @@ TEST(Bitmap, IconsOwnTheirColourBitmapAndWidenIt) {
   EXPECT_EQ(icon->color->pixels[7], 0xFF);
   DeleteGraphics(icon);
   EXPECT_EQ(CreateIconFromBitmap(nullptr), nullptr);
+  EXPECT_EQ(GraphicsKindOf(nullptr), 0u);
 }
 
 // An icon file entry two pixels wide and one row high: header, colour table, colour row, mask row.
