@@ -3,6 +3,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -23,7 +24,8 @@ struct Measurement {
 class MeasurePipeline {
  public:
   // Starts up to `jobs` workers. At most `look_ahead` files are in the pipeline at a time, so its
-  // memory holds at most `jobs` images being decoded, whatever the number of files.
+  // memory holds at most `jobs` images being decoded, whatever the number of files; and those whose
+  // measurement takes much memory run only as many at once as fit in about 2.5 GiB together.
   MeasurePipeline(int jobs, int look_ahead);
   ~MeasurePipeline();
   MeasurePipeline(const MeasurePipeline&) = delete;
@@ -49,6 +51,9 @@ class MeasurePipeline {
   };
 
   void Work();
+  Measurement MeasureWithinMemory(const std::u16string& path);
+  bool Admit(uint64_t bytes, bool wait);
+  void GiveBack(uint64_t bytes);
 
   const int look_ahead_;
   std::mutex lock_;
@@ -57,6 +62,11 @@ class MeasurePipeline {
   std::deque<std::unique_ptr<Request>> order_;  // handed in and not yet taken, oldest first
   std::deque<Request*> waiting_work_;           // not yet taken by a worker, oldest first
   bool stopping_ = false;
+  // The large measurements running now and the memory they were estimated to take; a measurement
+  // that does not fit beside them waits for memory_returned_.
+  int measurements_admitted_ = 0;
+  uint64_t memory_admitted_ = 0;
+  std::condition_variable memory_returned_;
   std::vector<std::thread> workers_;
 };
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "image/decoder.h"
+#include "image/decoders.h"
 #include "image/image.h"
 #include "platform/bitmap.h"
 
@@ -24,6 +25,20 @@ constexpr uint64_t kFuzzBitmapBytes = uint64_t{16} << 20;
 inline void LowerMemoryLimits() {
   platform::SetBitmapByteLimit(kFuzzBitmapBytes);
   image::SetImageByteBudget(kFuzzBitmapBytes);
+}
+
+// The image library as the program starts it, once: the icon test first, then the BMP, PNG, JPEG and
+// GIF decoders in that order; with the lowered limits.
+inline void StartImageLibrary() {
+  static const bool started = [] {
+    image::InitImageLibrary();
+    image::UsePngDecoder();
+    image::UseJpegDecoder();
+    image::UseGifDecoder();
+    LowerMemoryLimits();
+    return true;
+  }();
+  (void)started;
 }
 
 // False when the decoder that the loader would choose accepts the data with frames too large to

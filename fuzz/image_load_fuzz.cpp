@@ -6,19 +6,10 @@
 #include <cstdint>
 
 #include "fuzz/decoder_fuzz.h"
-#include "image/decoders.h"
 #include "image/image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool ready = [] {
-    image::InitImageLibrary();
-    image::UsePngDecoder();
-    image::UseJpegDecoder();
-    image::UseGifDecoder();
-    fuzzing::LowerMemoryLimits();
-    return true;
-  }();
-  (void)ready;
+  fuzzing::StartImageLibrary();
   if (size > INT32_MAX) return 0;
   const auto count = static_cast<int32_t>(size);
   if (!fuzzing::PassesSizeGate(data, count)) return 0;

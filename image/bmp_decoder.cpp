@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "image/image.h"
+#include "image/image_internal.h"
+#include "platform/bitmap.h"
 
 namespace image {
 namespace {
@@ -222,7 +224,17 @@ int DecodeBmp(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flags
 
 void ReleaseBmp(DecoderState*, const ImageDecoder*) {}
 
-const ImageDecoder kBmpDecoder = {CheckBmp, DecodeBmp, ReleaseBmp, kTagBmp, nullptr};
+// Without a decoder's measure a measurement decodes into a bitmap of its own: that bitmap, when the
+// load would make it. The check takes nothing.
+uint64_t BmpMemory(const uint8_t* data, int32_t size) {
+  DecoderState state = StateOver(data, size);
+  if (!CheckBmp(&state) || FramesWithinBudget(&state) < 1 ||
+      !platform::BitmapFits(state.width, state.height, state.depth))
+    return 0;
+  return static_cast<uint64_t>(RowPitch(state.width, state.depth)) * static_cast<uint64_t>(state.height);
+}
+
+const ImageDecoder kBmpDecoder = {CheckBmp, DecodeBmp, ReleaseBmp, kTagBmp, nullptr, BmpMemory};
 
 }  // namespace
 

@@ -41,6 +41,10 @@ struct ImageDecoder {
   // decide it, without writing any pixel; non-zero when it would. Without it a measurement decodes
   // into a bitmap of its own.
   int (*measure)(DecoderState* state);
+  // Optional. The most memory, in bytes, that checking this data and measuring its image takes, as
+  // its headers tell it before any of it is taken; 0 for data that is not this decoder's or that the
+  // check refuses at its headers. Without it the decoder counts as taking none.
+  uint64_t (*memory)(const uint8_t* data, int32_t size);
 };
 
 // Tags as little-endian 32-bit numbers.
@@ -49,6 +53,15 @@ constexpr uint32_t kTagPng = 0x00474E50;   // "PNG\0"
 constexpr uint32_t kTagJpeg = 0x4745504A;  // "JPEG"
 constexpr uint32_t kTagGif = 0x00474946;   // "FIG\0": spells GIF from the high byte down
 constexpr uint32_t kTagIcon = 0x4E4F4349;  // "ICON"
+
+// A state of its own over `data`, for reading its headers apart from any load or measurement.
+inline DecoderState StateOver(const uint8_t* data, int32_t size) {
+  DecoderState state{};
+  state.data = data;
+  state.size = size;
+  state.frame_count = 1;
+  return state;
+}
 
 // The private area as a decoder's own plain struct.
 template <typename Private>

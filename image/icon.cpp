@@ -22,18 +22,16 @@ platform::Icon* IconFromPng(DecoderState* state, const uint8_t* data, uint32_t s
   return color ? platform::CreateIconFromBitmap(color) : nullptr;
 }
 
-}  // namespace
-
-void* IconFromMemory(const void* data, int32_t size) { return IconFromMemoryOn(CurrentDecoderState(), data, size); }
-
-void* IconFromMemoryOn(DecoderState* state, const void* data, int32_t size) {
+// The entry an icon file's bytes choose, or false when they are not an icon file (cursor files
+// included) or the entry's data does not lie in them.
+bool ChosenEntry(const void* data, int32_t size, const uint8_t** image, uint32_t* length) {
   const auto* bytes = static_cast<const uint8_t*>(data);
-  if (!bytes || size < 6) return nullptr;
+  if (!bytes || size < 6) return false;
   // Cursor files (type 2) share the layout but are not icons.
-  if (U16(bytes) != 0 || U16(bytes + 2) != 1) return nullptr;
+  if (U16(bytes) != 0 || U16(bytes + 2) != 1) return false;
   const uint32_t count = U16(bytes + 4);
   const uint64_t directory_end = 6 + uint64_t{count} * 16;
-  if (count == 0 || directory_end > static_cast<uint64_t>(size)) return nullptr;
+  if (count == 0 || directory_end > static_cast<uint64_t>(size)) return false;
 
   // Among the entries of entry 0's size, the greatest bit count wins; a tie keeps the earlier one.
   const uint8_t* first = bytes + 6;
@@ -42,14 +40,53 @@ void* IconFromMemoryOn(DecoderState* state, const void* data, int32_t size) {
     const uint8_t* entry = bytes + 6 + i * 16;
     if (entry[0] == first[0] && entry[1] == first[1] && U16(entry + 6) > U16(chosen + 6)) chosen = entry;
   }
-  const uint32_t length = U32(chosen + 8);
+  *length = U32(chosen + 8);
   const uint32_t offset = U32(chosen + 12);
-  if (length == 0 || uint64_t{offset} + length > static_cast<uint64_t>(size)) return nullptr;
+  if (*length == 0 || uint64_t{offset} + *length > static_cast<uint64_t>(size)) return false;
+  *image = bytes + offset;
+  return true;
+}
 
-  const uint8_t* image = bytes + offset;
-  if (length >= sizeof(kPngSignature) && std::memcmp(image, kPngSignature, sizeof(kPngSignature)) == 0)
-    return IconFromPng(state, image, length);
+bool IsPng(const uint8_t* image, uint32_t length) {
+  return length >= sizeof(kPngSignature) && std::memcmp(image, kPngSignature, sizeof(kPngSignature)) == 0;
+}
+
+}  // namespace
+
+void* IconFromMemory(const void* data, int32_t size) { return IconFromMemoryOn(CurrentDecoderState(), data, size); }
+
+void* IconFromMemoryOn(DecoderState* state, const void* data, int32_t size) {
+  const uint8_t* image = nullptr;
+  uint32_t length = 0;
+  if (!ChosenEntry(data, size, &image, &length)) return nullptr;
+  if (IsPng(image, length)) return IconFromPng(state, image, length);
   return platform::CreateIconFromBitmapData(image, length);
+}
+
+uint64_t IconMemory(const void* data, int32_t size) {
+  const uint8_t* image = nullptr;
+  uint32_t length = 0;
+  if (!ChosenEntry(data, size, &image, &length)) return 0;
+  const auto bitmap = [](int32_t width, int32_t height, int32_t depth) -> uint64_t {
+    return platform::BitmapFits(width, height, depth)
+               ? static_cast<uint64_t>(RowPitch(width, depth)) *
+                     static_cast<uint64_t>(height < 0 ? -int64_t{height} : height)
+               : 0;
+  };
+  if (!IsPng(image, length)) {
+    // A 32-bit bitmap of the entry's width and half its height.
+    if (length < 12) return 0;
+    return bitmap(static_cast<int32_t>(U32(image + 4)), static_cast<int32_t>(U32(image + 8)) / 2, 32);
+  }
+  // The PNG's bitmap, decoded, and the 32-bit one it is widened into while it is still there.
+  const ImageDecoder* png = FindRegisteredDecoder(kTagPng);
+  DecoderState state{};
+  if (!png || OpenDecoderWith(&state, png, image, static_cast<int32_t>(length)) == 0) return 0;
+  const uint64_t bytes = (png->memory ? png->memory(image, static_cast<int32_t>(length)) : 0) +
+                         bitmap(state.width, state.height, state.depth) +
+                         (state.depth == 32 ? 0 : bitmap(state.width, state.height, 32));
+  CloseDecoderOn(&state);
+  return bytes;
 }
 
 }  // namespace image

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "image/image_internal.h"
+#include "image/measure.h"
 #include "platform/bitmap.h"
 #include "platform/file.h"
 #include "runtime/heap.h"
@@ -106,6 +107,8 @@ const ImageDecoder* FindRegisteredDecoder(uint32_t tag) {
 }
 
 int32_t RegisteredDecoderCount() { return g_decoders.count; }
+
+const ImageDecoder* RegisteredDecoder(int32_t index) { return g_decoders.decoders[index]; }
 
 void SetImageByteBudget(uint64_t bytes) { g_image_budget = bytes < kImageMaxBytes ? bytes : kImageMaxBytes; }
 

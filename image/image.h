@@ -42,8 +42,13 @@ constexpr int32_t kDecoderSlots = 30;
 
 // The bitmaps of one image together stay within this many bytes: a frame that would pass it is not
 // made and keeps an empty handle, as a frame that cannot be made does, so a few kilobytes of
-// animation cannot take all memory.
-constexpr uint64_t kImageMaxBytes = uint64_t{1} << 31;
+// animation cannot take all memory. The decoders' own working memory (libjpeg's coefficients,
+// giflib's frames) is held to the same budget, apart from the bitmaps: a file that would need more
+// gives no image. A fuzzing build lowers it (SB_IMAGE_MAX_BYTES) so that inputs reach it quickly.
+#ifndef SB_IMAGE_MAX_BYTES
+#define SB_IMAGE_MAX_BYTES (uint64_t{1} << 31)
+#endif
+constexpr uint64_t kImageMaxBytes = SB_IMAGE_MAX_BYTES;
 
 // Lowers (or restores) that budget for the process. The fuzz targets use it so that inputs of many
 // large frames cost milliseconds; the program never calls it.

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "image/decoder.h"
 
@@ -23,8 +22,11 @@ uint32_t OpenDecoderWith(DecoderState* state, const ImageDecoder* decoder, const
 // As IconFromMemory, building a PNG entry on the given state.
 void* IconFromMemoryOn(DecoderState* state, const void* data, int32_t size);
 
-// The whole of a regular file below 2 GiB, read once, in a block to release with std::free; nullptr
-// when it cannot be opened or read in full.
-uint8_t* ReadImageFileBytes(const std::u16string& path, int32_t* size);
+// The bitmaps that building the icon of an icon file's bytes takes, with a PNG entry's decoding; 0
+// when the bytes are not an icon file.
+uint64_t IconMemory(const void* data, int32_t size);
+
+// The registered decoder at `index` (0 to RegisteredDecoderCount() - 1), in registration order.
+const ImageDecoder* RegisteredDecoder(int32_t index);
 
 }  // namespace image

@@ -51,15 +51,31 @@ constexpr J_COLOR_SPACE kThreeByteOutput = JCS_EXT_BGR;
 constexpr J_COLOR_SPACE kThreeByteOutput = JCS_RGB;
 #endif
 
-// Runs under the caller's setjmp; kept out of line so that the caller's setjmp does not pin this
-// function's variables to memory.
-[[gnu::noinline]] int StartJpeg(DecoderState* state, JpegPrivate* own) {
+// libjpeg's whole-image coefficient buffers for this image, valid once its header is read: per
+// component its blocks, rounded up to whole sampling units as libjpeg rounds them, of 64 two-byte
+// coefficients each.
+uint64_t CoefficientBytes(const jpeg_decompress_struct* info) {
+  uint64_t blocks = 0;
+  for (int c = 0; c < info->num_components; ++c) {
+    const jpeg_component_info& component = info->comp_info[c];
+    uint64_t across = static_cast<uint64_t>(component.h_samp_factor > 0 ? component.h_samp_factor : 1);
+    uint64_t down = static_cast<uint64_t>(component.v_samp_factor > 0 ? component.v_samp_factor : 1);
+    uint64_t wide = (uint64_t{component.width_in_blocks} + across - 1) / across * across;
+    uint64_t high = (uint64_t{component.height_in_blocks} + down - 1) / down * down;
+    blocks += wide * high;
+  }
+  return blocks * DCTSIZE2 * sizeof(JCOEF);
+}
+
+// Reads the header and makes every choice that can refuse the image, before libjpeg sets up any
+// buffer of the image's size. Runs under the caller's setjmp; kept out of line so that the caller's
+// setjmp does not pin this function's variables to memory.
+[[gnu::noinline]] int ReadJpegHeader(DecoderState* state, JpegPrivate* own) {
   jpeg_decompress_struct* info = own->info;
   jpeg_CreateDecompress(info, JPEG_LIB_VERSION, sizeof(jpeg_decompress_struct));
   info->err->trace_level = 0;
-  // Every image whose bitmap may exist gets the working memory it needs (a progressive one keeps all
-  // its coefficients): 0 is no limit, whatever the environment asked for. The size test below keeps
-  // hostile headers from asking for more.
+  // Every image that passes the checks below gets the working memory it needs: 0 is no limit,
+  // whatever the environment asked for.
   info->mem->max_memory_to_use = 0;
   jpeg_mem_src(info, state->data, static_cast<unsigned long>(state->size));
   if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return 0;
@@ -83,15 +99,25 @@ constexpr J_COLOR_SPACE kThreeByteOutput = JCS_RGB;
     return 0;
   }
   // An image whose bitmap would pass the image budget (2 GiB) could never be made, so it is refused
-  // here, before libjpeg sets up its buffers: a few hundred bytes can declare a progressive image
-  // whose coefficients take gigabytes.
+  // here, before libjpeg sets up its buffers.
   uint64_t bitmap_bytes = 0;
   if (__builtin_mul_overflow(static_cast<uint64_t>(platform::BitmapRowPitch(info->output_width, 24)),
                              uint64_t{info->output_height}, &bitmap_bytes) ||
       bitmap_bytes > ImageByteBudget()) {
     return 0;
   }
+  // A file of several scans (progressive, or one scan per component) keeps every coefficient until
+  // its last scan is read, and those can take several times the bitmap: a thousand bytes declaring
+  // 26000 x 27500 in CMYK would ask for 5.7 GB. They are held to the same budget. Nothing else
+  // libjpeg keeps grows with the picture's area.
+  if (jpeg_has_multiple_scans(info) && CoefficientBytes(info) > ImageByteBudget()) return 0;
+  return 1;
+}
 
+// Runs under the caller's setjmp; kept out of line, as ReadJpegHeader.
+[[gnu::noinline]] int StartJpeg(DecoderState* state, JpegPrivate* own) {
+  if (ReadJpegHeader(state, own) == 0) return 0;
+  jpeg_decompress_struct* info = own->info;
   uint64_t row_bytes =
       (uint64_t{info->output_width} * static_cast<uint64_t>(info->output_components) + 3) & ~uint64_t{3};
   if (row_bytes > UINT32_MAX) return 0;
@@ -106,21 +132,26 @@ constexpr J_COLOR_SPACE kThreeByteOutput = JCS_RGB;
   return 1;
 }
 
-int CheckJpeg(DecoderState* state) {
-  if (state->data == nullptr || state->size < 2 || state->data[0] != 0xFF || state->data[1] != 0xD8) {
-    return 0;
-  }
-  JpegPrivate* own = PrivateOf<JpegPrivate>(state);
+// The decompression object and its error block, for data that starts as a JPEG does; false, with
+// nothing left allocated, otherwise.
+bool OpenJpeg(DecoderState* state, JpegPrivate* own) {
+  if (state->data == nullptr || state->size < 2 || state->data[0] != 0xFF || state->data[1] != 0xD8) return false;
   std::memset(own, 0, sizeof *own);
   own->info = static_cast<jpeg_decompress_struct*>(std::calloc(1, sizeof(jpeg_decompress_struct)));
   own->error = static_cast<JpegErrorBlock*>(std::calloc(1, sizeof(JpegErrorBlock)));
   if (own->info == nullptr || own->error == nullptr) {
     DestroyJpeg(own);
-    return 0;
+    return false;
   }
   own->info->err = jpeg_std_error(&own->error->manager);
   own->error->manager.error_exit = JumpBack;
   own->error->manager.output_message = StaySilent;
+  return true;
+}
+
+int CheckJpeg(DecoderState* state) {
+  JpegPrivate* own = PrivateOf<JpegPrivate>(state);
+  if (!OpenJpeg(state, own)) return 0;
   if (setjmp(own->error->exit)) {
     DestroyJpeg(own);
     return 0;
@@ -132,7 +163,7 @@ int CheckJpeg(DecoderState* state) {
   return 1;
 }
 
-// Runs under the caller's setjmp; kept out of line, as StartJpeg.
+// Runs under the caller's setjmp; kept out of line, as ReadJpegHeader.
 [[gnu::noinline]] int ReadJpegRows(DecoderState* state, JpegPrivate* own, uint8_t* rows, uint32_t pitch,
                                    uint32_t flags) {
   jpeg_decompress_struct* info = own->info;
@@ -179,25 +210,11 @@ int DecodeJpeg(DecoderState* state, uint8_t* rows, uint32_t pitch, uint32_t flag
   return ReadJpegRows(state, own, rows, pitch, flags);
 }
 
-// libjpeg's whole-image coefficient buffer for this image: 64 two-byte coefficients per block.
-uint64_t CoefficientBytes(const jpeg_decompress_struct* info) {
-  uint64_t blocks = 0;
-  for (int c = 0; c < info->num_components; ++c) {
-    const jpeg_component_info& component = info->comp_info[c];
-    uint64_t across = static_cast<uint64_t>(component.h_samp_factor > 0 ? component.h_samp_factor : 1);
-    uint64_t down = static_cast<uint64_t>(component.v_samp_factor > 0 ? component.v_samp_factor : 1);
-    uint64_t wide = (uint64_t{component.width_in_blocks} + across - 1) / across * across;
-    uint64_t high = (uint64_t{component.height_in_blocks} + down - 1) / down * down;
-    blocks += wide * high;
-  }
-  return blocks * DCTSIZE2 * sizeof(JCOEF);
-}
-
 // Above this the measurement of a one-scan image reads scanlines instead of coefficients, so that
 // it never needs more memory than the decode it stands for.
 constexpr uint64_t kCoefficientMemory = uint64_t{256} << 20;
 
-// Runs under the caller's setjmp; kept out of line, as StartJpeg.
+// Runs under the caller's setjmp; kept out of line, as ReadJpegHeader.
 [[gnu::noinline]] int ReadJpegData(DecoderState* state, JpegPrivate* own) {
   jpeg_decompress_struct* info = own->info;
   // An image of several scans was read to its end by jpeg_start_decompress in the check; decode
@@ -231,9 +248,41 @@ int MeasureJpeg(DecoderState* state) {
 
 void ReleaseJpeg(DecoderState* state, const ImageDecoder*) { DestroyJpeg(PrivateOf<JpegPrivate>(state)); }
 
+// Runs under the caller's setjmp; kept out of line, as ReadJpegHeader.
+[[gnu::noinline]] uint64_t MeasuringBytes(DecoderState* state, JpegPrivate* own) {
+  // A file the check refuses is refused before anything of its size is taken.
+  if (ReadJpegHeader(state, own) == 0) return 0;
+  jpeg_decompress_struct* info = own->info;
+  const uint64_t coefficients = CoefficientBytes(info);
+  const bool kept = jpeg_has_multiple_scans(info) || coefficients <= kCoefficientMemory;
+  // Besides, libjpeg's sample rows (about one row of blocks per component) and our output row; two
+  // rows of blocks of every component cover them.
+  uint64_t rows = uint64_t{info->output_width} * 4;
+  for (int c = 0; c < info->num_components; ++c) {
+    const jpeg_component_info& component = info->comp_info[c];
+    rows += uint64_t{component.width_in_blocks} * DCTSIZE2 * 2 * static_cast<uint64_t>(component.v_samp_factor);
+  }
+  return (kept ? coefficients : 0) + rows;
+}
+
+// What checking and measuring these bytes takes: the coefficients that libjpeg keeps for a file of
+// several scans, or that the measurement of a one-scan file reads, and the rows.
+uint64_t JpegMemory(const uint8_t* data, int32_t size) {
+  DecoderState state = StateOver(data, size);
+  JpegPrivate* own = PrivateOf<JpegPrivate>(&state);
+  if (!OpenJpeg(&state, own)) return 0;
+  if (setjmp(own->error->exit)) {
+    DestroyJpeg(own);
+    return 0;
+  }
+  const uint64_t bytes = MeasuringBytes(&state, own);
+  DestroyJpeg(own);
+  return bytes;
+}
+
 }  // namespace
 
-const ImageDecoder kJpegDecoder = {CheckJpeg, DecodeJpeg, ReleaseJpeg, kTagJpeg, MeasureJpeg};
+const ImageDecoder kJpegDecoder = {CheckJpeg, DecodeJpeg, ReleaseJpeg, kTagJpeg, MeasureJpeg, JpegMemory};
 
 void UseJpegDecoder() {
   // Once per InitImageLibrary, which empties the registry.

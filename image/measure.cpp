@@ -1,5 +1,6 @@
 #include "image/measure.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "image/image.h"
@@ -43,6 +44,19 @@ bool MeasureImageMemory(const void* data, int32_t size, ImageSize* out) {
   CloseDecoderOn(&state);
   if (loads) *out = measured;
   return loads;
+}
+
+uint64_t MeasurementMemory(const void* data, int32_t size) {
+  if (!data || size <= 0) return 0;
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  // The icon test and the decoders know their data by different signatures, so at most one of them
+  // counts anything: the largest figure is that one's.
+  uint64_t most = IconMemory(bytes, size);
+  for (int32_t i = 0; i < RegisteredDecoderCount(); ++i) {
+    const ImageDecoder* decoder = RegisteredDecoder(i);
+    if (decoder->memory) most = std::max(most, decoder->memory(bytes, size));
+  }
+  return static_cast<uint64_t>(size) + most;
 }
 
 bool MeasureImageFile(const std::u16string& path, ImageSize* out) {

@@ -23,4 +23,13 @@ bool MeasureImageMemory(const void* data, int32_t size, ImageSize* out);
 // As MeasureImageMemory over the file that LoadImageFile would read, read once.
 bool MeasureImageFile(const std::u16string& path, ImageSize* out);
 
+// The most memory, in bytes, that MeasureImageMemory takes for these bytes, the bytes themselves
+// included, as their headers tell it before any of it is taken: what the decoder keeps, and any
+// bitmap the measurement makes. Lets several measurements at once keep their sum bounded.
+uint64_t MeasurementMemory(const void* data, int32_t size);
+
+// The whole of a regular file below 2 GiB as LoadImageFile reads it (once, under a shared lock), in
+// a block to release with std::free; nullptr when it cannot be opened or read in full.
+uint8_t* ReadImageFileBytes(const std::u16string& path, int32_t* size);
+
 }  // namespace image

@@ -187,9 +187,18 @@ int MeasurePng(DecoderState* state) {
 
 void ReleasePng(DecoderState* state, const ImageDecoder*) { DestroyPng(PrivateOf<PngPrivate>(state)); }
 
+// A measurement keeps no picture: libpng's row and previous row, the scratch row, at most eight
+// bytes a pixel each, and zlib's window. The width is the header's (IHDR comes first, or libpng
+// refuses the file), and libpng refuses one past its limit.
+uint64_t PngMemory(const uint8_t* data, int32_t size) {
+  if (data == nullptr || size < 24 || png_sig_cmp(data, 0, 8) != 0) return 0;
+  const uint64_t width = png_get_uint_32(data + 16);
+  return width > PNG_USER_WIDTH_MAX ? 0 : 3 * 8 * width + (uint64_t{64} << 10);
+}
+
 }  // namespace
 
-const ImageDecoder kPngDecoder = {CheckPng, DecodePng, ReleasePng, kTagPng, MeasurePng};
+const ImageDecoder kPngDecoder = {CheckPng, DecodePng, ReleasePng, kTagPng, MeasurePng, PngMemory};
 
 void UsePngDecoder() {
   // Once per InitImageLibrary, which empties the registry.

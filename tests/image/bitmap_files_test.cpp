@@ -184,9 +184,11 @@ TEST_F(IconFiles, DirectoriesAndDataOutsideTheFileAreNotIcons) {
   EXPECT_EQ(PixelAt(number, 1, 0), 0xFF000000);
 }
 
+// The entry's own data gives its size. The directory's size is the PNG signature's first bytes: read
+// one entry past its count, that signature would pass for a deeper entry pointing past the file.
 TEST_F(IconFiles, PngEntriesNeedARegisteredPngDecoder) {
   const std::string png = testsupport::ReadFileBytes(Fixture("depth24.png"));
-  const std::string file = MakeIconFile({{13, 7, 32, png}});
+  const std::string file = MakeIconFile({{0x89, 'P', 32, png}});
   EXPECT_EQ(Load(file), 0) << "no PNG decoder";
   UsePngDecoder();
   const ObjectNumber number = Load(file);

@@ -18,11 +18,13 @@
 
 #include "image/decoders.h"
 #include "image/image.h"
+#include "image/measure.h"
 #include "tests/image/encoders.h"
 
 using testimg::Bytes;
 using testimg::DecodeWith;
 using testimg::GifFrameSource;
+using testimg::Resized;
 
 namespace {
 
@@ -122,10 +124,11 @@ TEST(PngDecoder, HugeDeclaredChunkTakesNoMemory) {
 
 testimg::JpegSource Flat(std::vector<uint8_t> pixel) { return {1, 1, int(pixel.size()), false, 100, pixel}; }
 
-testimg::JpegSource Noise(int width, int height, bool progressive) {
-  testimg::JpegSource s{width, height, 3, progressive, 95, {}};
+testimg::JpegSource Noise(int width, int height, bool progressive, int components = 3) {
+  testimg::JpegSource s{width, height, components, progressive, 95, {}};
   uint32_t seed = 12345;
-  for (int i = 0; i < width * height * 3; ++i) s.samples.push_back(uint8_t((seed = seed * 1103515245u + 12345u) >> 16));
+  for (int i = 0; i < width * height * components; ++i)
+    s.samples.push_back(uint8_t((seed = seed * 1103515245u + 12345u) >> 16));
   return s;
 }
 
@@ -170,56 +173,10 @@ TEST(JpegDecoder, FileCutInsideItsScanLoadsAtFullSize) {
   }
 }
 
-// The frame header (FF C0 baseline, FF C2 progressive) with another width and height.
-Bytes Resized(bool progressive, unsigned width, unsigned height) {
-  Bytes jpeg = testimg::EncodeJpeg(Noise(16, 16, progressive));
-  size_t sof = 2;
-  while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && (jpeg[sof + 1] == 0xC0 || jpeg[sof + 1] == 0xC2))) ++sof;
-  jpeg.at(sof + 5) = uint8_t(height >> 8), jpeg[sof + 6] = uint8_t(height);
-  jpeg[sof + 7] = uint8_t(width >> 8), jpeg[sof + 8] = uint8_t(width);
-  return jpeg;
-}
-
-// A few hundred bytes may declare an image whose bitmap could never be made; the check refuses it
-// from its header, before libjpeg sets up buffers (for a progressive file, all its coefficients).
-// 32768 x 21845 at 24 bits is the largest such bitmap within the 2 GiB image budget. Only checked,
-// never decoded: the accepted ones would fill a 2 GiB bitmap.
-TEST(JpegDecoder, RefusesWhatIsNoImageAndHeadersWhoseBitmapPassesTheBudget) {
-  const Bytes whole = testimg::EncodeJpeg(Flat({1, 2, 3}));
-  Bytes other = whole;
-  other[1] = 0xD9;
-  const struct {
-    const char* name;
-    Bytes bytes;
-    int32_t width = 0, height = 0;  // 0: refused
-    uint64_t budget = image::kImageMaxBytes;
-  } cases[] = {
-      {"one byte", Bytes{0xFF}},
-      {"cut in the header", Bytes(whole.begin(), whole.begin() + 20)},
-      {"another marker first", other},
-      {"progressive, a row more", Resized(true, 32768, 21846)},
-      {"progressive, lowered budget", Resized(true, 1000, 1000), 1000, 1000, 3000 * 1000},
-      {"progressive, a row past the lowered budget", Resized(true, 1000, 1001), 0, 0, 3000 * 1000},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    image::SetImageByteBudget(c.budget);
-    image::DecoderState state{};
-    state.data = c.bytes.data();
-    state.size = int32_t(c.bytes.size());
-    const int accepted = image::kJpegDecoder.check(&state);
-    image::SetImageByteBudget(image::kImageMaxBytes);
-    ASSERT_EQ(accepted != 0, c.width != 0);
-    if (!accepted) continue;
-    EXPECT_EQ(state.width, c.width);
-    EXPECT_EQ(state.height, c.height);
-    image::kJpegDecoder.release(&state, &image::kJpegDecoder);
-  }
-}
-
-// Index 0 black, 1 red, 2 green (the screen's background), 3 blue.
-const std::vector<GifColorType> kMap = {{0, 0, 0}, {255, 0, 0}, {0, 200, 0}, {0, 0, 255}};
-constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00C800, kBlue = 0xFF0000FF;
+// Index 0 slate, 1 red, 2 green (the screen's background), 3 blue. Slate is no colour's fallback, so
+// a transparent index 0 shows whether its own colour was taken.
+const std::vector<GifColorType> kMap = {{10, 20, 30}, {255, 0, 0}, {0, 200, 0}, {0, 0, 255}};
+constexpr uint32_t kClearSlate = 0x000A141E, kRed = 0xFFFF0000, kGreen = 0xFF00C800, kBlue = 0xFF0000FF;
 
 GifFrameSource Frame(int left, int top, int width, int height, uint8_t index, int disposal = -1, int transparent = -1) {
   GifFrameSource f{left, top, width, height, std::vector<uint8_t>(size_t(width) * height, index)};
@@ -286,7 +243,7 @@ TEST(GifDecoder, FramesDrawOnTheScreenAsTheFileSays) {
   for (uint8_t& i : noise.indices) i = uint8_t((seed = seed * 1103515245u + 12345u) >> 29 & 3);
   const Bytes cut = CutFirstFrameShort(Gif(32, 32, {noise, Frame(4, 4, 4, 4, 3)}));
   const Bytes past = Gif(20, 20, {Frame(0, 0, 20, 20, 1), Frame(0, 11, 5, 10, 3), Frame(0, 10, 5, 10, 3)});
-  // Transparent pixels keep the earlier frame only when it stays (disposal 1), else show index 0.
+  // Transparent pixels keep the earlier frame only when it stays (disposal 1), else clear to index 0.
   GifFrameSource holes = Frame(0, 0, 4, 2, 3, 2, 0);
   for (int y = 0; y < 2; ++y) holes.indices[y * 4] = holes.indices[y * 4 + 1] = 0;
   holes.delay = 7;
@@ -305,7 +262,7 @@ TEST(GifDecoder, FramesDrawOnTheScreenAsTheFileSays) {
       {"background around the frame", Framed(2, -1), {1}, Around(kGreen)},
       {"background 255: transparent black", Framed(255, -1), {1}, Around(0)},
       {"background past the map: black", Framed(7, -1), {1}, Around(0xFF000000)},
-      {"background transparent", Framed(1, 2), {1}, Around(0x0000C800)},
+      {"background transparent, index 0", Framed(1, 0), {1}, Around(kClearSlate)},
       {"later frame past the screen", past, {1, 0, 1}, {{2, 0, 19, kBlue}}},
       {"no colours but a local map", no_global, {0, 1}, {{1, 1, 1, kRed}}},
       {"cut inside the last frame", Bytes(two.begin(), two.end() - 6), {}, {}},
@@ -315,7 +272,7 @@ TEST(GifDecoder, FramesDrawOnTheScreenAsTheFileSays) {
        {1, 1},
        {{0, 0, 0, kGreen}, {0, 31, 31, kGreen}, {1, 3, 4, kGreen}, {1, 4, 4, kBlue}}},
       {"transparent over a frame that stays", over_kept, {1, 1}, {{1, 1, 1, kRed}, {1, 2, 0, kBlue}}, {0, 70}},
-      {"transparent over a frame that goes", over_gone, {1, 1}, {{1, 1, 1, 0}, {1, 2, 0, kBlue}}, {0, 70}},
+      {"transparent over a frame that goes", over_gone, {1, 1}, {{1, 1, 1, kClearSlate}, {1, 2, 0, kBlue}}, {0, 70}},
       {"disposal to the background", to_background, {1, 1, 1}, {{2, 1, 1, kGreen}, {2, 3, 3, kRed}, {2, 5, 5, kBlue}}},
       {"disposal to the previous frame", to_previous, {1, 1, 1}, {{2, 1, 1, kRed}, {2, 3, 3, kRed}, {2, 5, 5, kBlue}}},
   };
@@ -337,6 +294,102 @@ TEST(GifDecoder, FramesDrawOnTheScreenAsTheFileSays) {
     }
     EXPECT_TRUE(c.delays.empty() || d.delays == c.delays);
     EXPECT_EQ(DecodeWith(image::kGifDecoder, c.bytes, /*top_down=*/true).frames, d.frames);
+  }
+}
+
+Bytes Cmyk(bool progressive, bool scan_per_component = false) {
+  testimg::JpegSource source = Noise(64, 64, progressive, 4);
+  source.scan_per_component = scan_per_component;
+  return testimg::EncodeJpeg(source);
+}
+
+// An 8 x 8 GIF whose frame's LZW data ends at once (a clear code, then the end code, in one byte that
+// reads 0x2C), so giflib's first reading stops inside it. Its next data block, 0x2C bytes long, read as
+// records from there holds a whole second frame and the trailer.
+Bytes SecondReadingFindsAFrame() {
+  const Bytes real = Gif(8, 8, {Frame(0, 0, 8, 8, 1)});
+  const size_t lzw = 13 + 3 * kMap.size() + 10;  // screen, map, image descriptor
+  Bytes gif(real.begin(), real.begin() + long(lzw));
+  for (uint8_t b : {2, 1, 0x2C, 0x2C}) gif.push_back(b);  // code size, a block of the two codes, the next block
+  const Bytes frame = {0, 0, 0, 0, 8, 0, 8, 0, 0};        // after the 0x2C that starts it
+  gif.insert(gif.end(), frame.begin(), frame.end());
+  gif.insert(gif.end(), real.begin() + long(lzw), real.end());
+  gif.resize(lzw + 4 + 0x2C, 0);
+  for (uint8_t b : {0x00, 0x3B}) gif.push_back(b);  // the end of the first frame's data, the trailer
+  return gif;
+}
+
+// What the headers ask for decides in the check, before it is taken: a picture whose bitmap, or what
+// libjpeg or giflib keep while reading it, would pass the budget gives no image, measured or loaded,
+// and its estimate leaves that out; within the budget it loads, its estimate covering what the
+// decoder keeps. libjpeg keeps every coefficient of a file of several scans, 128 bytes a block, blocks
+// rounded up to whole sampling units (17 x 17 in 4:2:0: 16 luma, 2 x 4 chroma); giflib every raster.
+TEST(DecoderMemory, WhatTheHeadersAskForDecidesWithinTheBudget) {
+  const Bytes whole = testimg::EncodeJpeg(Flat({1, 2, 3}));
+  Bytes other = whole;
+  other[1] = 0xD9;
+  const Bytes baseline = testimg::EncodeJpeg(Noise(16, 16, false)),
+              progressive = testimg::EncodeJpeg(Noise(16, 16, true));
+  GifFrameSource with_map = Frame(0, 0, 100, 100, 1);
+  with_map.local_map = kMap;  // for the walk to step over
+  const Bytes ten_frames = Gif(100, 100, std::vector<GifFrameSource>(10, with_map));
+  // A comment whose first block is empty: giflib then reads one more chain of blocks, here one of 4.
+  Bytes hidden = ten_frames;
+  const uint8_t comment[] = {0x21, 0xFE, 0, 4, 'f', 'o', 'u', 'r', 0};
+  hidden.insert(hidden.begin() + 13 + 3 * long(kMap.size()), comment, comment + sizeof(comment));
+  const struct {
+    const char* name;
+    Bytes bytes;
+    uint64_t budget;
+    int32_t width = 0, height = 0;  // 0: no image
+    uint64_t kept = 0;              // the estimate beside the bytes: at least for images, at most for the rest
+  } cases[] = {
+      {"one byte", Bytes{0xFF}, image::kImageMaxBytes},
+      {"cut in the header", Bytes(whole.begin(), whole.begin() + 20), image::kImageMaxBytes},
+      {"another marker first", other, image::kImageMaxBytes},
+      {"26000 x 27500 CMYK, progressive: 5.7 GB of coefficients", Resized(Cmyk(true), 26000, 27500),
+       image::kImageMaxBytes},
+      {"a bitmap at the budget", Resized(baseline, 1000, 1000), 3000 * 1000, 1000, 1000},
+      {"a bitmap a row past it", Resized(baseline, 1000, 1001), 3000 * 1000},
+      {"CMYK, progressive, its coefficients at the budget", Cmyk(true), 64 * 64 * 8, 64, 64, 64 * 64 * 8},
+      {"a byte below them", Cmyk(true), 64 * 64 * 8 - 1},
+      {"CMYK, a scan per component, a byte below them", Cmyk(false, true), 64 * 64 * 8 - 1},
+      {"CMYK in one scan: the measurement's own pass", Cmyk(false), 64 * 64 * 8 - 1, 64, 64, 64 * 64 * 8},
+      {"4:2:0, 17 x 17", Resized(progressive, 17, 17), 24 * 128, 17, 17, 24 * 128},
+      {"a byte below its whole sampling units", Resized(progressive, 17, 17), 24 * 128 - 1},
+      {"GIF frames just within", ten_frames, 110 * 1000, 100, 100, 100 * 1000},
+      {"just past", ten_frames, 99999},
+      {"behind an extension that starts empty", hidden, 99999},
+      {"a second reading that finds records the first never saw", SecondReadingFindsAFrame(), image::kImageMaxBytes, 0,
+       0, 64 << 10},
+  };
+  image::InitImageLibrary();
+  image::UseJpegDecoder();
+  image::UseGifDecoder();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto size = int32_t(c.bytes.size());
+    image::SetImageByteBudget(c.budget);
+    image::ImageSize measured{};
+    const bool measures = image::MeasureImageMemory(c.bytes.data(), size, &measured);
+    const image::ObjectNumber number = image::LoadImageMemory(image::AnyId, c.bytes.data(), size);
+    const uint64_t estimate = image::MeasurementMemory(c.bytes.data(), size);
+    const bool checked = image::OpenDecoder(c.bytes.data(), size) != 0;
+    image::CloseDecoder();
+    image::SetImageByteBudget(image::kImageMaxBytes);
+    ASSERT_EQ(number != 0, c.width != 0);
+    EXPECT_EQ(measures, number != 0);
+    EXPECT_EQ(checked, number != 0) << "refused by the decoder's check";
+    if (number == 0) {
+      EXPECT_LE(estimate, c.bytes.size() + c.kept) << "what the headers ask for is not counted";
+      continue;
+    }
+    EXPECT_EQ(image::ImagePixelWidth(number), c.width);
+    EXPECT_EQ(image::ImagePixelHeight(number), c.height);
+    EXPECT_EQ(measured.width, c.width);
+    EXPECT_EQ(measured.height, c.height);
+    EXPECT_GE(estimate, c.bytes.size() + c.kept);
+    image::ReleaseImage(number);
   }
 }
 

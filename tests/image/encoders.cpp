@@ -95,6 +95,9 @@ Bytes EncodeJpeg(const JpegSource& s) {
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, s.quality, TRUE);
   if (s.progressive) jpeg_simple_progression(&info);
+  std::vector<jpeg_scan_info> scans;
+  for (int c = 0; s.scan_per_component && c < info.num_components; ++c) scans.push_back({1, {c}, 0, 63, 0, 0});
+  if (!scans.empty()) info.scan_info = scans.data(), info.num_scans = int(scans.size());
   jpeg_start_compress(&info, TRUE);
   const size_t stride = size_t(s.width) * s.components, rows = s.samples.size() / stride;
   while (info.next_scanline < info.image_height) {
@@ -106,6 +109,14 @@ Bytes EncodeJpeg(const JpegSource& s) {
   Bytes out(buffer, buffer + size);
   std::free(buffer);
   return out;
+}
+
+Bytes Resized(Bytes jpeg, unsigned width, unsigned height) {
+  size_t sof = 2;
+  while (sof + 9 < jpeg.size() && !(jpeg[sof] == 0xFF && (jpeg[sof + 1] == 0xC0 || jpeg[sof + 1] == 0xC2))) ++sof;
+  jpeg.at(sof + 5) = uint8_t(height >> 8), jpeg[sof + 6] = uint8_t(height);
+  jpeg[sof + 7] = uint8_t(width >> 8), jpeg[sof + 8] = uint8_t(width);
+  return jpeg;
 }
 
 Bytes EncodeGif(const GifSource& s) {

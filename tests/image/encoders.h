@@ -34,8 +34,12 @@ struct JpegSource {
   bool progressive = false;
   int quality = 95;
   std::vector<uint8_t> samples = {};  // rows top first; fewer rows than the height repeat from the top
+  bool scan_per_component = false;    // sequential, one scan for each component
 };
 Bytes EncodeJpeg(const JpegSource& source);
+// The same file with another width and height in its frame header (baseline or progressive): the
+// data then covers part of the picture, or more than it.
+Bytes Resized(Bytes jpeg, unsigned width, unsigned height);
 
 struct GifFrameSource {
   int left = 0, top = 0, width = 0, height = 0;

@@ -53,7 +53,7 @@ int FakeDecode(DecoderState* state, uint8_t*, uint32_t, uint32_t flags) {
   return 1;
 }
 void FakeRelease(DecoderState*, const ImageDecoder*) { ++g_log.releases; }
-const ImageDecoder kFake = {FakeCheck, FakeDecode, FakeRelease, 0x41414141, nullptr};
+const ImageDecoder kFake = {FakeCheck, FakeDecode, FakeRelease, 0x41414141, nullptr, nullptr};
 
 class ImageLibrary : public LoaderTest {
  protected:

@@ -52,6 +52,7 @@ TEST(Bitmap, IconsOwnTheirColourBitmapAndWidenIt) {
   EXPECT_EQ(icon->color->pixels[7], 0xFF);
   DeleteGraphics(icon);
   EXPECT_EQ(CreateIconFromBitmap(nullptr), nullptr);
+  EXPECT_EQ(GraphicsKindOf(nullptr), 0u);
 }
 
 // An icon file entry two pixels wide and one row high: header, colour table, colour row, mask row.
@@ -75,7 +76,9 @@ TEST(Bitmap, IconEntriesDecodeTheirBitsAndRefuseWhatTheyDoNotDescribe) {
       {IconEntry(1, 0, {1, 2, 3, 0, 4, 5, 6, 0}, {0x40, 0, 0, 0}, mask_first), {1, 2, 3, 0, 4, 5, 6, 255}},
       {IconEntry(24, 0, {}, {1, 2, 3, 4, 5, 6, 0, 0}, mask_second), {1, 2, 3, 255, 4, 5, 6, 0}},
       {IconEntry(32, 0, {}, {1, 2, 3, 9, 4, 5, 6, 0}, {}), {1, 2, 3, 9, 4, 5, 6, 0}},  // alpha, no mask
-      {IconEntry(24, 1, {}, {1, 2, 3, 4, 5, 6, 0, 0}, mask_second), {}},               // compressed
+      // No alpha at all: the mask decides, the padding after its bits aside.
+      {IconEntry(32, 0, {}, {1, 2, 3, 0, 4, 5, 6, 0}, {0x40, 0, 0, 0xFF}), {1, 2, 3, 255, 4, 5, 6, 0}},
+      {IconEntry(24, 1, {}, {1, 2, 3, 4, 5, 6, 0, 0}, mask_second), {}},  // compressed
       {IconEntry(16, 0, {}, {1, 2, 3, 4, 0, 0, 0, 0}, mask_second), {}},
       {IconEntry(24, 0, {}, {1, 2, 3, 4, 5, 6, 0, 0}, {}), {}},  // the mask is missing
       {std::vector<uint8_t>(39, 0), {}},
