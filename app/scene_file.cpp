@@ -64,16 +64,13 @@ int ReplaceScene(TextView temporary, TextView scene_path, platform::FileHandle p
 
 // Writes the scene under its temporary name: header, one line per image, footer.
 void WriteScene(TextView folder, const SceneHooks& hooks, SceneOutcome* outcome) {
-  for (TextView name : {TextView(HeaderTemplate), TextView(FooterTemplate)}) {
-    if (name == FooterTemplate) {
-      const ScanTally tally = ScanForImages(folder, folder, hooks);
-      outcome->images = tally.images;
-      outcome->unreadable_folders = tally.unreadable_folders;
-      outcome->stopped = tally.stopped;
-      if (outcome->stopped) return;
-    }
-    if (!CopyTemplate(name, hooks)) outcome->templates_not_read.emplace_back(name);
-  }
+  if (!CopyTemplate(HeaderTemplate, hooks)) outcome->templates_not_read.emplace_back(HeaderTemplate);
+  const ScanTally tally = ScanForImages(folder, folder, hooks);
+  outcome->images = tally.images;
+  outcome->unreadable_folders = tally.unreadable_folders;
+  outcome->stopped = tally.stopped;
+  if (outcome->stopped) return;
+  if (!CopyTemplate(FooterTemplate, hooks)) outcome->templates_not_read.emplace_back(FooterTemplate);
 }
 
 }  // namespace

@@ -117,11 +117,6 @@ bool KeepScanning() {
   return !g_scan->stop;
 }
 
-bool SceneFileExists(TextView folder) {
-  platform::ObjectIdentity ignored;
-  return platform::IdentityOf(runtime::TextConcat({folder, SceneFile}), &ignored);
-}
-
 }  // namespace
 
 bool OpenMainWindow(int& argc, char** argv) {
@@ -190,7 +185,8 @@ bool BuildSceneFile() {
   if (had_focus) ui::WidgetFocus(ProcessButton);
   // The new image_scan.pov shows with its size; a stopped scan changed nothing there.
   if (!outcome.stopped) ListFolderFiles(ui::WidgetText(FolderTreeWidget));
-  ui::StatusLineSetText(MainWindow, OutcomeStatus(folder, outcome, seconds, SceneFileExists(folder)));
+  ui::StatusLineSetText(MainWindow, OutcomeStatus(folder, outcome, seconds,
+                                                  platform::PathExists(runtime::TextConcat({folder, SceneFile}))));
   if (!outcome.stopped && !outcome.reopened) ui::MessageBoxShow(u"", u"?????");
   return true;
 }

@@ -6,14 +6,6 @@
 #include "platform/path.h"
 
 namespace app {
-namespace {
-
-bool Exists(const Text& path) {
-  platform::ObjectIdentity ignored;
-  return platform::IdentityOf(path, &ignored);
-}
-
-}  // namespace
 
 Text InstalledTemplateFolder() {
   Text folder = platform::ProgramFolder();
@@ -29,11 +21,11 @@ Text InstalledTemplateFolder() {
 }
 
 Text TemplatePath(TextView name) {
-  if (Exists(Text(name))) return Text(name);
+  if (platform::PathExists(Text(name))) return Text(name);
   const Text folder = InstalledTemplateFolder();
   if (folder.empty()) return Text();
   Text installed = runtime::TextConcat({folder, name});
-  return Exists(installed) ? installed : Text();
+  return platform::PathExists(installed) ? installed : Text();
 }
 
 bool CopyTemplate(TextView name, const SceneHooks& hooks) {

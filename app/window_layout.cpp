@@ -21,8 +21,7 @@ constexpr ui::EdgeShares kStays{0, 0, 0, 0};
 Text DroppedFolder(TextView path) {
   Text folder(path);
   while (folder.size() > 1 && platform::IsPathSeparator(folder.back())) folder.pop_back();
-  platform::ObjectIdentity exists;
-  if (!platform::IdentityOf(folder, &exists)) return Text();
+  if (!platform::PathExists(folder)) return Text();
   if (!platform::IsFolder(folder)) {
     const size_t separator = folder.find_last_of(platform::kPathSeparatorText);
     if (separator == Text::npos) return Text();

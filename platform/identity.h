@@ -15,4 +15,10 @@ struct ObjectIdentity {
 // Follows links. False when the path cannot be examined.
 bool IdentityOf(const std::u16string& path, ObjectIdentity* identity);
 
+// Whether the path names something (a link: its target) that can be examined.
+inline bool PathExists(const std::u16string& path) {
+  ObjectIdentity ignored;
+  return IdentityOf(path, &ignored);
+}
+
 }  // namespace platform
