@@ -218,12 +218,14 @@ TEST_P(StopScan, StopsTheScanAndKeepsThePreviousScene) {
 
   const Way way = GetParam();
   bool greyed = false;
+  int64_t ink = 0;
   Text status;
   Clock::time_point pressed;
-  // Runs inside the scan each time it lets the window take input, until a few images are listed.
+  // Runs inside the scan each time it lets the window take input, until a good many images are listed.
   std::function<void()> stop_midway = [&] {
-    if (ui::ItemCount(ImageListBox) <= 3) return drive::RunSoon(stop_midway);
+    if (ui::ItemCount(ImageListBox) <= 20) return drive::RunSoon(stop_midway);
     greyed = !ui::WidgetEnabled(ProcessButton);
+    ink = drive::ShownInkPixels(ImageListBox);  // the rows found so far are on the screen
     status = ui::StatusLineText(MainWindow);
     drive::Click(ProcessButton);  // dropped, not queued for later
     pressed = Clock::now();
@@ -246,6 +248,7 @@ TEST_P(StopScan, StopsTheScanAndKeepsThePreviousScene) {
   std::printf("stopped %.3f s after the press\n", stop_seconds);
   EXPECT_LT(stop_seconds, 2.0);  // a whole scan takes far longer
   EXPECT_TRUE(greyed);
+  EXPECT_GT(ink, 0);
   EXPECT_EQ(status.rfind(u"Scanning " + runtime::TextFromUtf8(In("many/")), 0), 0u) << Utf8(status);
   EXPECT_EQ(ReadFileBytes(In("many/image_scan.pov")), previous);
   EXPECT_EQ(LeftoverTemporaries("many"), 0);

@@ -120,5 +120,8 @@ void CancelDrivePrompt(int64_t window);
 
 // Saves what the window shows (PNG of the content with Qt, BMP of frame and content on Windows).
 bool SaveWindowPicture(int64_t window, const std::string& path);
+// Dark pixels (text) in what the screen holds of a control's content area: what was painted last,
+// not what the control would paint now.
+int64_t ShownInkPixels(int64_t widget);
 
 }  // namespace ui_driver

@@ -131,6 +131,10 @@ void StopToolkit() {
 }
 
 void PumpEvents() {
+  // Twice: an item view that gained rows since the last pump drops its layout and lays itself out
+  // only on a timer of this first pass, after that pass painted it blank; the second pass paints
+  // what the timer laid out. With one pass a list that grows between pumps is never shown.
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   // Without exec() nobody else delivers deleteLater().
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -12,8 +12,10 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QImage>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -250,6 +252,19 @@ bool WaitForWindowShown(int64_t window) {
 void RunSoon(std::function<void()> task) { QTimer::singleShot(0, std::move(task)); }
 bool SaveWindowPicture(int64_t window, const std::string& path) {
   return OnWindow(window, false, [&path](QWidget* w) { return w->grab().save(QString::fromStdString(path), "PNG"); });
+}
+
+int64_t ShownInkPixels(int64_t widget) {
+  return OnControl(widget, int64_t{0}, [](QWidget* c) {
+    auto* area = qobject_cast<QAbstractScrollArea*>(c);
+    QWidget* content = area != nullptr ? area->viewport() : c;
+    const QRect r(content->mapTo(c->window(), QPoint(0, 0)), content->size());
+    const QImage shown = c->screen()->grabWindow(c->window()->winId(), r.x(), r.y(), r.width(), r.height()).toImage();
+    int64_t ink = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x) ink += qGray(shown.pixel(x, y)) < 128 ? 1 : 0;
+    return ink;
+  });
 }
 
 void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {

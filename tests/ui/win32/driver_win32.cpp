@@ -355,6 +355,33 @@ bool SaveWindowPicture(int64_t window, const std::string& path) {
   return saved;
 }
 
+int64_t ShownInkPixels(int64_t widget) {
+  HWND c = Win32Control(widget);
+  RECT client{};
+  POINT origin{0, 0};
+  if (c == nullptr || !GetClientRect(c, &client) || !ClientToScreen(c, &origin)) return 0;
+  const int width = client.right, height = client.bottom;
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, picture);
+  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+  SelectObject(memory, old);
+  GdiFlush();
+  int64_t ink = 0;
+  for (int i = 0; bits != nullptr && i < width * height; ++i) {
+    const uint32_t p = static_cast<const uint32_t*>(bits)[i];
+    ink += ((p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)) / 3 < 128 ? 1 : 0;
+  }
+  DeleteObject(picture);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ink;
+}
+
 void AnswerNextMessageBox(int32_t answer, SeenMessage* seen) {
   After(20, [answer, seen] {
     const std::vector<HWND> shown = VisibleThreadWindows();
